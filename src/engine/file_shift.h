@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The file entry points: read a subtitle file, shift it, write the result.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+#include "engine/shift_settings.h"
+#include "engine/shift_stats.h"
+#include "textio/gbk.h"
+#include "textio/progress.h"
+
+namespace orvane::engine {
+
+struct FileShiftResult {
+    bool written = false;
+    std::string error;  // why nothing was written, in the window's language
+    std::filesystem::path target;
+    ShiftStats stats;
+    textio::GbkEncodeReport gbk;  // characters GB2312 output could not hold
+};
+
+// Where the output of `source` goes: the source itself when overwriting,
+// otherwise the output folder under the source's file name.
+std::filesystem::path TargetPath(const std::filesystem::path& source,
+                                 const ShiftSettings& settings);
+
+FileShiftResult ShiftSrtFile(const std::filesystem::path& path, const ShiftSettings& settings,
+                             const textio::ProgressFn& progress = {});
+FileShiftResult ShiftAssFile(const std::filesystem::path& path, const ShiftSettings& settings,
+                             const textio::ProgressFn& progress = {});
+
+enum class SubtitleKind { Srt, Ass, Other };
+
+// By the lower-cased extension: srt; ass or ssa; anything else.
+SubtitleKind KindOfFile(const std::filesystem::path& path);
+
+// Dispatches by kind; Other is not written and says so.
+FileShiftResult ShiftSubtitleFile(const std::filesystem::path& path, const ShiftSettings& settings,
+                                  const textio::ProgressFn& progress = {});
+
+}  // namespace orvane::engine

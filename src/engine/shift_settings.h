@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Everything a shift run needs to know, gathered once from the window's
+// controls or the command line.
+#pragma once
+
+#include <filesystem>
+
+namespace orvane::engine {
+
+enum class ShiftMode {
+    Cut,     // cut an opening away and move what follows to the front
+    Direct,  // move every cue earlier or later
+};
+
+// Which language of a bilingual cue to leave out.
+enum class LanguageRemoval {
+    Keep = 0,           // "保持原样"
+    RemoveEnglish = 1,  // "删除英文字幕"
+    RemoveChinese = 2,  // "删除中文字幕"
+};
+
+struct ShiftSettings {
+    ShiftMode mode = ShiftMode::Cut;
+    double shiftSeconds = 12.0;  // direct: the amount; cut: the extra advance
+    bool later = false;          // direct mode: later instead of earlier
+    double cutSeconds = 12.0;    // cut mode: the length of the opening
+    bool extraAdvance = false;   // cut mode: also move earlier by shiftSeconds
+    LanguageRemoval removal = LanguageRemoval::Keep;
+    bool simplify = false;   // Traditional to Simplified Chinese
+    bool ansi = false;       // write GB2312 (GBK) instead of UTF-8 with a mark
+    bool overwrite = false;  // write over the source instead of into outputDir
+    std::filesystem::path outputDir;
+
+    // The seconds moved earlier after the cut: shiftSeconds or nothing.
+    double ExtraSeconds() const { return extraAdvance ? shiftSeconds : 0.0; }
+};
+
+}  // namespace orvane::engine

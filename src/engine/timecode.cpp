@@ -1,0 +1,227 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/timecode.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace orvane::engine {
+namespace {
+
+constexpr std::size_t kSrtCodeLength = 12;  // 00:00:00,000
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool DigitsAt(std::string_view s, std::size_t pos, std::size_t count) {
+    if (pos + count > s.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!IsDigit(s[pos + i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CharAt(std::string_view s, std::size_t pos, char c) {
+    return pos < s.size() && s[pos] == c;
+}
+
+// \d{2}:\d{2}:\d{2},\d{3} at `pos`.
+bool SrtCodeAt(std::string_view s, std::size_t pos) {
+    return DigitsAt(s, pos, 2) && CharAt(s, pos + 2, ':') && DigitsAt(s, pos + 3, 2) &&
+           CharAt(s, pos + 5, ':') && DigitsAt(s, pos + 6, 2) && CharAt(s, pos + 8, ',') &&
+           DigitsAt(s, pos + 9, 3);
+}
+
+// ECMAScript's "." stops at line terminators: LF, CR, U+2028 and U+2029.
+bool LineTerminatorAt(std::string_view s, std::size_t pos) {
+    if (s[pos] == '\n' || s[pos] == '\r') {
+        return true;
+    }
+    return s[pos] == '\xE2' && CharAt(s, pos + 1, '\x80') &&
+           (CharAt(s, pos + 2, '\xA8') || CharAt(s, pos + 2, '\xA9'));
+}
+
+std::size_t Utf8SequenceLength(unsigned char lead) {
+    if (lead < 0xC0) {
+        return 1;
+    }
+    return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+std::optional<TimeMatch> MatchSrt(std::string_view line) {
+    // A code has ':' two bytes in; look only where a ':' stands.
+    for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
+         colon = line.find(':', colon + 1)) {
+        if (colon < 2 || !SrtCodeAt(line, colon - 2)) {
+            continue;
+        }
+        const std::size_t start = colon - 2;
+        // ".+?": at least one character, then the nearest second code.
+        std::size_t q = start + kSrtCodeLength;
+        if (q >= line.size() || LineTerminatorAt(line, q)) {
+            continue;
+        }
+        q += Utf8SequenceLength(static_cast<unsigned char>(line[q]));
+        for (; q < line.size(); ++q) {
+            if (LineTerminatorAt(line, q)) {
+                break;
+            }
+            if (SrtCodeAt(line, q)) {
+                return TimeMatch{{start, kSrtCodeLength}, {q, kSrtCodeLength}};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// \d{1,2}:\d{2}:\d{2}\.\d{2,3} at `pos`, greedy as a regex engine takes it;
+// returns its length, or 0. With `needComma`, the code must be followed by
+// "," (the fraction then backtracks from 3 digits to 2 if it must).
+std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
+    for (std::size_t hourDigits : {2u, 1u}) {
+        const std::size_t p = pos + hourDigits;
+        if (!DigitsAt(s, pos, hourDigits) || !CharAt(s, p, ':') || !DigitsAt(s, p + 1, 2) ||
+            !CharAt(s, p + 3, ':') || !DigitsAt(s, p + 4, 2) || !CharAt(s, p + 6, '.')) {
+            continue;
+        }
+        for (std::size_t fractionDigits : {3u, 2u}) {
+            const std::size_t length = hourDigits + 7 + fractionDigits;
+            if (DigitsAt(s, p + 7, fractionDigits) &&
+                (!needComma || CharAt(s, pos + length, ','))) {
+                return length;
+            }
+        }
+    }
+    return 0;
+}
+
+std::optional<TimeMatch> MatchAss(std::string_view line) {
+    // A code starts one or two digits before its first ':'. Trying two before
+    // one, colon by colon, visits the start positions from left to right.
+    for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
+         colon = line.find(':', colon + 1)) {
+        for (std::size_t back : {2u, 1u}) {
+            if (colon < back) {
+                continue;
+            }
+            const std::size_t start = colon - back;
+            const std::size_t first = AssCodeAt(line, start, true);
+            if (first == 0) {
+                continue;
+            }
+            const std::size_t secondStart = start + first + 1;  // past the ","
+            if (const std::size_t second = AssCodeAt(line, secondStart, false)) {
+                return TimeMatch{{start, first}, {secondStart, second}};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// The digits of a field as a number; the patterns admit digits only.
+std::int64_t ReadNumber(std::string_view digits) {
+    std::int64_t value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// ((hours × 3600 + minutes × 60) + seconds) + milliseconds ÷ 1000, in that
+// order, in doubles: the whole-second sum is exact.
+double ClockToSeconds(std::string_view clock, std::int64_t milliseconds) {
+    const std::size_t c1 = clock.find(':');
+    const std::size_t c2 = clock.find(':', c1 + 1);
+    const double hours = static_cast<double>(ReadNumber(clock.substr(0, c1)));
+    const double minutes = static_cast<double>(ReadNumber(clock.substr(c1 + 1, c2 - c1 - 1)));
+    const double seconds = static_cast<double>(ReadNumber(clock.substr(c2 + 1)));
+    return ((hours * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
+}
+
+}  // namespace
+
+std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern) {
+    return pattern == TimePattern::Srt ? MatchSrt(line) : MatchAss(line);
+}
+
+double ParseSrtTime(std::string_view code) {
+    const std::size_t comma = code.find(',');
+    return ClockToSeconds(code.substr(0, comma), ReadNumber(code.substr(comma + 1, 3)));
+}
+
+double ParseAssTime(std::string_view code) {
+    const std::size_t point = code.find('.');
+    // The first three characters of the fraction followed by "00": 50 is 500
+    // milliseconds, 05 is 50, 123 is 123.
+    std::string fraction(code.substr(point + 1));
+    fraction += "00";
+    return ClockToSeconds(code.substr(0, point),
+                          ReadNumber(std::string_view(fraction).substr(0, 3)));
+}
+
+double ShiftDirect(double t, double shift, bool later) {
+    const double r = later ? t + shift : t - shift;
+    return r < 0 ? 0 : r;
+}
+
+double ShiftAfterCut(double t, double cut, double extra) {
+    return (t - cut) - extra;
+}
+
+SplitTime SplitMillis(double t) {
+    const double x = t * 1000;
+    // nearbyint in the default rounding mode rounds ties to even.
+    constexpr double kLargest = static_cast<double>(std::numeric_limits<std::int64_t>::max() / 2);
+    const double rounded = std::nearbyint(x);
+    std::int64_t total = 0;
+    if (rounded > 0) {
+        total = rounded < kLargest ? static_cast<std::int64_t>(rounded)
+                                   : static_cast<std::int64_t>(kLargest);
+    }
+    SplitTime split;
+    split.milliseconds = static_cast<int>(total % 1000);
+    const std::int64_t wholeSeconds = total / 1000;
+    split.hours = wholeSeconds / 3600;
+    split.seconds = static_cast<int>(wholeSeconds % 60);
+    split.minutes = static_cast<int>((wholeSeconds - split.hours * 3600) / 60);
+    return split;
+}
+
+std::string FormatSrtTime(double t) {
+    const SplitTime s = SplitMillis(t);
+    char text[48];
+    const int n =
+        std::snprintf(text, sizeof text, "%02lld:%02d:%02d,%03d", static_cast<long long>(s.hours),
+                      s.minutes, s.seconds, s.milliseconds);
+    return std::string(text, static_cast<std::size_t>(n));
+}
+
+std::string FormatAssTime(double t) {
+    const SplitTime s = SplitMillis(t);
+    char text[48];
+    const int n =
+        std::snprintf(text, sizeof text, "%lld:%02d:%02d.%02d", static_cast<long long>(s.hours),
+                      s.minutes, s.seconds, s.milliseconds / 10);
+    return std::string(text, static_cast<std::size_t>(n));
+}
+
+std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,
+                            std::string_view newStart, std::string_view newEnd) {
+    std::string out;
+    out.reserve(line.size() + newStart.size() + newEnd.size());
+    out += line.substr(0, match.start.pos);
+    out += newStart;
+    const std::size_t afterStart = match.start.pos + match.start.length;
+    out += line.substr(afterStart, match.end.pos - afterStart);
+    out += newEnd;
+    out += line.substr(match.end.pos + match.end.length);
+    return out;
+}
+
+}  // namespace orvane::engine

@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Subtitle time codes and the shift arithmetic. A time is seconds in a double;
+// it becomes whole milliseconds only when it is written back as text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "textio/line_tests.h"
+
+namespace orvane::engine {
+
+// The line tests live with the text readers, which need them too.
+using textio::IsCueNumberLine;
+using textio::IsSingleByteText;
+
+enum class TimePattern {
+    // "(\d{2}:\d{2}:\d{2},\d{3}).+?(\d{2}:\d{2}:\d{2},\d{3})": two SubRip codes
+    // with at least one character between them.
+    Srt,
+    // "(\d{1,2}:\d{2}:\d{2}\.\d{2,3}),(\d{1,2}:\d{2}:\d{2}\.\d{2,3})": the start
+    // and end fields of an ASS/SSA event line.
+    Ass,
+};
+
+// Where a time code stands in a line (byte offsets).
+struct CodeSpan {
+    std::size_t pos = 0;
+    std::size_t length = 0;
+    std::string_view In(std::string_view line) const { return line.substr(pos, length); }
+};
+
+struct TimeMatch {
+    CodeSpan start;
+    CodeSpan end;
+};
+
+// The leftmost match of the pattern in the line, as an ECMAScript engine with
+// lazy ".+?" would find it; std::nullopt when the line holds none.
+std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern);
+
+double ParseSrtTime(std::string_view code);  // "01:02:03,456"
+double ParseAssTime(std::string_view code);  // "1:02:03.45" or "1:02:03.456"
+
+// Later adds, earlier subtracts; the result never falls below zero.
+double ShiftDirect(double t, double shift, bool later);
+// (t - cut) - extra, with no lower limit.
+double ShiftAfterCut(double t, double cut, double extra);
+
+struct SplitTime {
+    std::int64_t hours = 0;
+    int minutes = 0;
+    int seconds = 0;
+    int milliseconds = 0;
+};
+
+// Rounds to whole milliseconds once (ties to even) and splits the total. A
+// negative time splits as zero: no subtitle time lies before the video.
+SplitTime SplitMillis(double t);
+
+std::string FormatSrtTime(double t);  // "00:00:12,000"; 3 hour digits from 100 h
+std::string FormatAssTime(double t);  // "0:00:12.00"; hundredths truncated
+
+// Puts the new codes in place of the matched ones, each at its own position.
+std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,
+                            std::string_view newStart, std::string_view newEnd);
+
+}  // namespace orvane::engine

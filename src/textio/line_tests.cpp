@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "textio/line_tests.h"
+
+#include <cctype>
+
+#include "textio/gbk.h"
+#include "textio/utf8.h"
+
+namespace orvane::textio {
+namespace {
+
+constexpr std::size_t kMaxCueNumberChars = 6;
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+char32_t FoldCodePoint(char32_t cp) {
+    if (cp >= 0xFF01 && cp <= 0xFF5E) {
+        return cp - 0xFF01 + 0x21;
+    }
+    if (cp == 0x3000) {
+        return U' ';
+    }
+    return cp;
+}
+
+// Reads [sign] digits [. digits] and returns how many digits it saw.
+std::size_t SkipSignedDecimal(std::string_view s, std::size_t& i, bool allowPoint) {
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    bool sawPoint = false;
+    for (; i < s.size(); ++i) {
+        if (IsDigit(s[i])) {
+            ++digits;
+        } else if (allowPoint && s[i] == '.' && !sawPoint) {
+            sawPoint = true;
+        } else {
+            break;
+        }
+    }
+    return digits;
+}
+
+}  // namespace
+
+bool IsCueNumberLine(std::string_view line) {
+    // A number is pure ASCII, so its byte count is its character count.
+    if (line.empty() || line.size() > kMaxCueNumberChars) {
+        return false;
+    }
+    std::size_t i = 0;
+    if (SkipSignedDecimal(line, i, true) == 0) {
+        return false;
+    }
+    if (i < line.size() && (line[i] == 'e' || line[i] == 'E')) {
+        ++i;
+        if (SkipSignedDecimal(line, i, false) == 0) {
+            return false;
+        }
+    }
+    return i == line.size();
+}
+
+std::string FoldHalfWidth(std::string_view text) {
+    std::string folded;
+    folded.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            folded += text[pos++];
+            continue;
+        }
+        const std::size_t start = pos;
+        const char32_t cp = NextCodePoint(text, pos);
+        const char32_t f = FoldCodePoint(cp);
+        if (f == cp) {
+            folded.append(text, start, pos - start);
+        } else {
+            AppendUtf8(folded, f);
+        }
+    }
+    return folded;
+}
+
+bool IsSingleByteText(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        if (GbkEncodesAsTwoBytes(FoldCodePoint(NextCodePoint(text, pos)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace orvane::textio

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Tests on single subtitle lines, shared by the record loader and the shifters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orvane::textio {
+
+// True for a line of 1 to 6 characters that reads wholly as a number: an
+// optional sign, digits with at most one decimal point, an optional exponent.
+// "1", "245" and "000123" pass; "", "1234567", "1a" and "00:00" do not.
+bool IsCueNumberLine(std::string_view trimmedLine);
+
+// Folds the full-width ASCII forms U+FF01..U+FF5E to U+0021..U+007E and the
+// ideographic space U+3000 to U+0020.
+std::string FoldHalfWidth(std::string_view text);
+
+// True when no character of the half-width folded text takes two bytes in
+// GBK. Tells English cue text from Chinese: every Chinese character and
+// Chinese punctuation mark makes a line double-byte; ASCII and full-width
+// Latin never do.
+bool IsSingleByteText(std::string_view text);
+
+}  // namespace orvane::textio

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Loading a subtitle file into its record lines: the trimmed text lines from
+// the first non-blank one on.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textio/encoding.h"
+#include "textio/progress.h"
+
+namespace orvane::textio {
+
+// How the lines are laid out.
+enum class LoadLayout {
+    // SubRip: blank lines dropped, exactly one blank line before each cue
+    // number (a number line followed by a time line).
+    Srt,
+    // Everything else: every line kept in order, blank ones included.
+    Plain,
+};
+
+// The record lines of one file. The lines are views into one buffer, so a
+// large file costs little more than its own size.
+class RecordLines {
+public:
+    RecordLines() = default;
+    explicit RecordLines(std::string buffer) : buffer_(std::move(buffer)) {}
+
+    std::size_t size() const { return spans_.size(); }
+    bool empty() const { return spans_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        return std::string_view(buffer_).substr(spans_[i].offset, spans_[i].length);
+    }
+
+    // Adds a line that is a part of the buffer, or an empty line.
+    void AddLine(std::string_view lineInBuffer);
+    void AddEmptyLine() { spans_.push_back({0, 0}); }
+
+    std::vector<std::string> ToVector() const;
+    std::string_view Buffer() const { return buffer_; }
+
+private:
+    struct Span {
+        std::size_t offset;
+        std::size_t length;
+    };
+    std::string buffer_;
+    std::vector<Span> spans_;
+};
+
+// Builds the record lines of a decoded text. Every line ends at CR LF, LF or
+// CR. The result always ends with one empty line, as a text that ends with a
+// line break does; a text with no non-blank line gives no lines at all.
+RecordLines SplitRecordLines(std::string text, LoadLayout layout);
+
+struct LoadResult {
+    bool ok = false;
+    std::string error;  // for the user, when !ok
+    SourceEncoding encoding = SourceEncoding::Utf8;
+    RecordLines lines;
+};
+
+// Reads, decodes and splits a file for a shifter; reports each line with the
+// reading stage, `suffix` after "；".
+LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
+                          const ProgressFn& progress = {}, std::string_view suffix = {});
+
+// Reads a file for the record list: each line goes to `addRow` in order, and
+// progress is reported without a suffix. The result holds no lines.
+using RowSink = std::function<void(std::string_view row)>;
+LoadResult LoadSubRecordsIntoList(const std::filesystem::path& path, LoadLayout layout,
+                                  const RowSink& addRow, const ProgressFn& progress = {});
+
+}  // namespace orvane::textio

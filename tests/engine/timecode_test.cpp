@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/timecode.h"
+
+#include <gtest/gtest.h>
+
+namespace orvane::engine {
+namespace {
+
+// Shifts every code of an SRT time line directly, as the file shifter does.
+std::string ShiftSrtLine(const std::string& line, double shift, bool later) {
+    const auto match = MatchTimeLine(line, TimePattern::Srt);
+    if (!match) {
+        return line;
+    }
+    const double start = ShiftDirect(ParseSrtTime(match->start.In(line)), shift, later);
+    const double end = ShiftDirect(ParseSrtTime(match->end.In(line)), shift, later);
+    return RewriteTimeLine(line, *match, FormatSrtTime(start), FormatSrtTime(end));
+}
+
+std::string ShiftAssLine(const std::string& line, double shift, bool later) {
+    const auto match = MatchTimeLine(line, TimePattern::Ass);
+    if (!match) {
+        return line;
+    }
+    const double start = ShiftDirect(ParseAssTime(match->start.In(line)), shift, later);
+    const double end = ShiftDirect(ParseAssTime(match->end.In(line)), shift, later);
+    return RewriteTimeLine(line, *match, FormatAssTime(start), FormatAssTime(end));
+}
+
+struct SrtShiftCase {
+    const char* name;
+    const char* code;
+    double shift;
+    bool later;
+    const char* expected;
+};
+
+class SrtDirectShift : public ::testing::TestWithParam<SrtShiftCase> {};
+
+TEST_P(SrtDirectShift, MovesToTheMillisecond) {
+    const SrtShiftCase& c = GetParam();
+    EXPECT_EQ(FormatSrtTime(ShiftDirect(ParseSrtTime(c.code), c.shift, c.later)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SrtDirectShift,
+    ::testing::Values(
+        SrtShiftCase{"later_12", "00:00:01,000", 12.0, true, "00:00:13,000"},
+        SrtShiftCase{"earlier_clamps_to_zero", "00:00:05,500", 12.0, false, "00:00:00,000"},
+        SrtShiftCase{"earlier_12_rounds_8_123", "00:00:20,123", 12, false, "00:00:08,123"},
+        SrtShiftCase{"later_200ms", "01:02:03,456", 0.2, true, "01:02:03,656"},
+        SrtShiftCase{"three_hour_digits", "99:59:59,000", 120, true, "100:01:59,000"},
+        SrtShiftCase{"tie_rounds_down_to_even", "00:00:00,000", 12.0005, true, "00:00:12,000"},
+        SrtShiftCase{"tie_rounds_up_to_even", "00:00:00,000", 12.0015, true, "00:00:12,002"},
+        SrtShiftCase{"no_sixty_seconds", "00:00:59,000", 0.9996, true, "00:01:00,000"},
+        SrtShiftCase{"largest_code", "99:59:59,999", 120, true, "100:01:59,999"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct AssCase {
+    const char* name;
+    const char* line;
+    double shift;
+    bool later;
+    const char* expected;
+};
+
+class AssDirectShift : public ::testing::TestWithParam<AssCase> {};
+
+TEST_P(AssDirectShift, RewritesInHundredths) {
+    const AssCase& c = GetParam();
+    EXPECT_EQ(ShiftAssLine(c.line, c.shift, c.later), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AssDirectShift,
+    ::testing::Values(
+        AssCase{"later_12", "0:00:01.50,0:00:02.00", 12, true, "0:00:13.50,0:00:14.00"},
+        AssCase{"hour_rollover", "9:59:59.99,9:59:59.99", 0.2, true, "10:00:00.19,10:00:00.19"},
+        AssCase{"dialogue_later_1_5", "Dialogue: 0,0:00:05.00,0:00:07.50,Default,,0,0,0,,Hi", 1.5,
+                true, "Dialogue: 0,0:00:06.50,0:00:09.00,Default,,0,0,0,,Hi"},
+        AssCase{"dialogue_earlier_clamps", "Dialogue: 0,0:00:05.00,0:00:07.50,Default,,0,0,0,,Hi",
+                10, false, "Dialogue: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,,Hi"},
+        AssCase{"ssa_marked",
+                "Dialogue: Marked=0,0:00:01.00,0:00:02.00,Default,NTP,0000,0000,0000,,Text", 1,
+                true, "Dialogue: Marked=0,0:00:02.00,0:00:03.00,Default,NTP,0000,0000,0000,,Text"},
+        AssCase{"three_fraction_digits", "0:00:01.234,0:00:02.345", 0, true,
+                "0:00:01.23,0:00:02.34"},
+        AssCase{"one_fraction_digit_is_no_match", "0:00:01.2,0:00:02.3", 5, true,
+                "0:00:01.2,0:00:02.3"},
+        AssCase{"four_fraction_digits_is_no_match", "0:00:01.2345,0:00:02.3456", 5, true,
+                "0:00:01.2345,0:00:02.3456"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AssTime, ParsesFractionAsHundredthsOrMilliseconds) {
+    EXPECT_DOUBLE_EQ(ParseAssTime("0:00:10.05"), 10.05);
+    EXPECT_DOUBLE_EQ(ParseAssTime("0:00:10.50"), 10.5);
+    EXPECT_DOUBLE_EQ(ParseAssTime("0:00:10.123"), 10.123);
+    EXPECT_EQ(FormatAssTime(1.999), "0:00:01.99");
+}
+
+TEST(CutShift, SubtractsCutThenExtraWithoutClamp) {
+    EXPECT_EQ(FormatSrtTime(ShiftAfterCut(ParseSrtTime("00:00:13,000"), 12, 0)), "00:00:01,000");
+    EXPECT_DOUBLE_EQ(ShiftAfterCut(13, 12, 2), -1);
+    // Negative times are written as zero, never as "00:00:-01,000".
+    EXPECT_EQ(FormatSrtTime(-11), "00:00:00,000");
+    EXPECT_EQ(FormatAssTime(-11), "0:00:00.00");
+}
+
+struct MatchCase {
+    const char* name;
+    const char* line;
+    TimePattern pattern;
+    const char* start;  // nullptr: no match
+    const char* end;
+};
+
+class TimeLineMatch : public ::testing::TestWithParam<MatchCase> {};
+
+TEST_P(TimeLineMatch, FindsTheLeftmostPair) {
+    const MatchCase& c = GetParam();
+    const auto match = MatchTimeLine(c.line, c.pattern);
+    if (c.start == nullptr) {
+        EXPECT_FALSE(match.has_value());
+        return;
+    }
+    ASSERT_TRUE(match.has_value());
+    EXPECT_EQ(match->start.In(c.line), c.start);
+    EXPECT_EQ(match->end.In(c.line), c.end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TimeLineMatch,
+    ::testing::Values(
+        MatchCase{"arrow", "00:00:01,000 --> 00:00:03,000", TimePattern::Srt, "00:00:01,000",
+                  "00:00:03,000"},
+        MatchCase{"no_gap_is_no_match", "00:00:01,00000:00:03,000", TimePattern::Srt, nullptr,
+                  nullptr},
+        MatchCase{"one_char_gap", "00:00:01,000x00:00:03,000", TimePattern::Srt, "00:00:01,000",
+                  "00:00:03,000"},
+        MatchCase{"lazy_takes_nearest_end", "00:00:01,000 --> 00:00:02,000 00:00:03,000",
+                  TimePattern::Srt, "00:00:01,000", "00:00:02,000"},
+        MatchCase{"three_hour_digits", "100:01:59,000 --> 100:02:00,000", TimePattern::Srt,
+                  "00:01:59,000", "00:02:00,000"},
+        MatchCase{"chinese_between", "00:00:01,000 到 00:00:03,000", TimePattern::Srt,
+                  "00:00:01,000", "00:00:03,000"},
+        MatchCase{"single_code", "00:00:01,000 -->", TimePattern::Srt, nullptr, nullptr},
+        MatchCase{"period_instead_of_comma", "00:00:01.000 --> 00:00:03.000", TimePattern::Srt,
+                  nullptr, nullptr},
+        MatchCase{"line_separator_between", "00:00:01,000\u202800:00:03,000", TimePattern::Srt,
+                  nullptr, nullptr},
+        MatchCase{"ass_fields", "Dialogue: 0,0:00:05.00,0:00:07.50,Default", TimePattern::Ass,
+                  "0:00:05.00", "0:00:07.50"},
+        MatchCase{"ass_two_hour_digits", "Dialogue: 0,10:00:05.00,10:00:07.50,", TimePattern::Ass,
+                  "10:00:05.00", "10:00:07.50"},
+        MatchCase{"ass_three_hour_digits_starts_later", "Dialogue: 0,100:00:05.00,1:00:07.50,",
+                  TimePattern::Ass, "00:00:05.00", "1:00:07.50"},
+        MatchCase{"ass_needs_comma", "0:00:05.00 0:00:07.50", TimePattern::Ass, nullptr, nullptr},
+        MatchCase{"ass_mixed_fractions", "0:00:05.123,0:00:07.5", TimePattern::Ass, nullptr,
+                  nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RewriteTimeLine, DoesNotMoveANewStartEqualToTheOldEnd) {
+    EXPECT_EQ(ShiftSrtLine("00:00:01,000 --> 00:00:03,000", 2, true),
+              "00:00:03,000 --> 00:00:05,000");
+}
+
+TEST(RewriteTimeLine, KeepsTheLeadingHourDigit) {
+    EXPECT_EQ(ShiftSrtLine("100:01:59,000 --> 100:02:00,000", 1, true),
+              "100:02:00,000 --> 100:02:01,000");
+}
+
+TEST(RewriteTimeLine, KeepsTextAroundTheCodes) {
+    EXPECT_EQ(ShiftSrtLine("  00:00:01,000 --> 00:00:03,000 X1:40 X2:600", 1, true),
+              "  00:00:02,000 --> 00:00:04,000 X1:40 X2:600");
+}
+
+}  // namespace
+}  // namespace orvane::engine
