@@ -3,7 +3,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
+#include "engine/ass_shifter.h"
+#include "engine/srt_shifter.h"
+#include "textio/record_loader.h"
 #include "textio/text_file.h"
 
 namespace orvane::engine {
@@ -26,16 +30,59 @@ SubtitleKind KindOfFile(const fs::path& path) {
     return SubtitleKind::Other;
 }
 
-FileShiftResult ShiftSrtFile(const fs::path&, const ShiftSettings&, const textio::ProgressFn&) {
+namespace {
+
+using LinesShifter = ShiftOutput (*)(const textio::RecordLines&, const ShiftSettings&,
+                                     const textio::ProgressFn&);
+
+bool IsAmount(double seconds) {
+    return std::isfinite(seconds) && seconds >= 0;
+}
+
+// Load, shift, write: the shared road of both file types.
+FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
+                          const textio::ProgressFn& progress, textio::LoadLayout layout,
+                          LinesShifter shift) {
     FileShiftResult result;
-    result.error = "尚未实现";
+    result.target = TargetPath(path, settings);
+    if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds)) {
+        result.error = "平移秒数或片头时长不是有效的数字";
+        return result;
+    }
+    textio::LoadResult loaded = textio::LoadSubRecords(path, layout, progress);
+    if (!loaded.ok) {
+        result.error = std::move(loaded.error);
+        return result;
+    }
+    if (loaded.lines.empty()) {
+        result.error = "文件是空的，没有字幕内容：" + textio::PathToUtf8(path);
+        return result;
+    }
+    ShiftOutput shifted = shift(loaded.lines, settings, progress);
+    loaded.lines = {};  // free the input before the output is encoded
+    result.stats = shifted.stats;
+    if (!shifted.ok) {
+        result.error = shifted.error + "：" + textio::PathToUtf8(path);
+        return result;
+    }
+    const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
+    textio::WriteResult written = textio::WriteTextFile(result.target, shifted.text, charset);
+    result.gbk = std::move(written.gbk);
+    result.written = written.ok;
+    result.error = std::move(written.error);
     return result;
 }
 
-FileShiftResult ShiftAssFile(const fs::path&, const ShiftSettings&, const textio::ProgressFn&) {
-    FileShiftResult result;
-    result.error = "尚未实现";
-    return result;
+}  // namespace
+
+FileShiftResult ShiftSrtFile(const fs::path& path, const ShiftSettings& settings,
+                             const textio::ProgressFn& progress) {
+    return ShiftFile(path, settings, progress, textio::LoadLayout::Srt, &ShiftSrtLines);
+}
+
+FileShiftResult ShiftAssFile(const fs::path& path, const ShiftSettings& settings,
+                             const textio::ProgressFn& progress) {
+    return ShiftFile(path, settings, progress, textio::LoadLayout::Plain, &ShiftAssLines);
 }
 
 FileShiftResult ShiftSubtitleFile(const fs::path& path, const ShiftSettings& settings,

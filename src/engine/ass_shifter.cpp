@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/ass_shifter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+#include "engine/cue_text.h"
+#include "engine/timecode.h"
+
+namespace orvane::engine {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+constexpr std::size_t kFieldsBeforeText = 9;  // Layer/Marked .. Effect
+
+bool ContainsIgnoringCase(std::string_view line, std::string_view lowerNeedle) {
+    const auto it = std::search(
+        line.begin(), line.end(), lowerNeedle.begin(), lowerNeedle.end(),
+        [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+    return it != line.end();
+}
+
+bool IsDialogueLine(std::string_view line) {
+    return ContainsIgnoringCase(line, "dialogue:");
+}
+
+// Where the text field begins: after the ninth comma, or npos.
+std::size_t TextFieldStart(std::string_view line) {
+    std::size_t pos = 0;
+    for (std::size_t commas = 0; commas < kFieldsBeforeText; ++commas) {
+        pos = line.find(',', pos);
+        if (pos == std::string_view::npos) {
+            return pos;
+        }
+        ++pos;
+    }
+    return pos;
+}
+
+// Which language stands before the "\N" of bilingual cue text, judged once
+// per file from the last dialogue line and the three lines above it.
+struct LanguageSample {
+    bool hasChinese = false;
+    bool englishFirst = false;
+};
+
+LanguageSample SampleLanguages(const textio::RecordLines& lines, std::size_t scriptStart,
+                               std::size_t last) {
+    LanguageSample sample;
+    std::size_t m = kNone;
+    for (std::size_t k = last + 1; k-- > scriptStart;) {
+        if (IsDialogueLine(lines[k])) {
+            m = k;
+            break;
+        }
+    }
+    if (m == kNone) {
+        return sample;
+    }
+    // Short files sample whichever of the four lines exist.
+    for (std::size_t k = m >= 3 ? m - 3 : 0; k <= m; ++k) {
+        const std::string folded = textio::FoldHalfWidth(lines[k]);
+        if (textio::IsSingleByteText(folded)) {
+            continue;
+        }
+        sample.hasChinese = true;
+        std::string_view part = folded;
+        const std::size_t fields = part.find(",,");
+        part = fields == std::string_view::npos ? part.substr(std::min<std::size_t>(1, part.size()))
+                                                : part.substr(fields + 2);
+        part = part.substr(0, part.find("\\N"));
+        sample.englishFirst = textio::IsSingleByteText(part);
+        break;
+    }
+    return sample;
+}
+
+class AssShifter {
+public:
+    AssShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
+               const textio::ProgressFn& progress)
+        : lines_(lines), settings_(settings), progress_(progress) {}
+
+    ShiftOutput Run() {
+        const std::size_t scriptStart = FindScriptStart();
+        if (scriptStart == kNone) {
+            ShiftOutput failed;
+            failed.error = "找不到[Script Info]，不是有效的ASS/SSA字幕文件";
+            return failed;
+        }
+        std::size_t last = lines_.size() - 1;
+        while (last > scriptStart && lines_[last].empty()) {
+            --last;
+        }
+        sample_ = SampleLanguages(lines_, scriptStart, last);
+        std::size_t firstCue = scriptStart;
+        while (firstCue <= last && !IsDialogueLine(lines_[firstCue])) {
+            ++firstCue;
+        }
+
+        out_.text.reserve(lines_.Buffer().size() + lines_.Buffer().size() / 16);
+        for (std::size_t j = scriptStart; j <= last; ++j) {
+            if (j >= firstCue) {
+                ProcessCueLine(j);
+            } else {
+                Append(lines_[j]);
+            }
+            if (progress_) {
+                progress_({textio::ProgressStage::Shifting, j, lines_.size() - 1, false, {}});
+            }
+        }
+        out_.ok = true;
+        return std::move(out_);
+    }
+
+private:
+    std::size_t FindScriptStart() const {
+        for (std::size_t k = 0; k < lines_.size(); ++k) {
+            if (ContainsIgnoringCase(lines_[k], "[script info]")) {
+                return k;
+            }
+        }
+        return kNone;
+    }
+
+    void Append(std::string_view line) {
+        out_.text += line;
+        out_.text += kLineEnd;
+    }
+
+    // Dialogue lines before the first kept cue are left out in cut mode;
+    // every other line is written.
+    void AppendUnlessCutAway(std::string_view line) {
+        if (settings_.mode == ShiftMode::Cut && !headRemoved_ && IsDialogueLine(line)) {
+            ++out_.stats.dropped;
+            return;
+        }
+        Append(line);
+    }
+
+    void ProcessCueLine(std::size_t j) {
+        if (!MatchTimeLine(lines_[j], TimePattern::Ass)) {
+            AppendUnlessCutAway(lines_[j]);
+            return;
+        }
+        std::string line = EditText(lines_[j]);
+        const auto match = MatchTimeLine(line, TimePattern::Ass);
+        if (!match) {  // the edit can only touch the text, but stay safe
+            AppendUnlessCutAway(line);
+            return;
+        }
+        const double start = ParseAssTime(match->start.In(line));
+        const double end = ParseAssTime(match->end.In(line));
+        if (settings_.mode == ShiftMode::Direct) {
+            const double s = ShiftDirect(start, settings_.shiftSeconds, settings_.later);
+            const double e = ShiftDirect(end, settings_.shiftSeconds, settings_.later);
+            Shifted(RewriteTimeLine(line, *match, FormatAssTime(s), FormatAssTime(e)));
+            return;
+        }
+        const double cut = settings_.cutSeconds;
+        const double extra = settings_.ExtraSeconds();
+        const std::string newEnd = FormatAssTime(ShiftAfterCut(end, cut, extra));
+        if (headRemoved_ || start >= cut) {
+            headRemoved_ = true;
+            Shifted(RewriteTimeLine(line, *match, FormatAssTime(ShiftAfterCut(start, cut, extra)),
+                                    newEnd));
+        } else if (cut <= end) {
+            headRemoved_ = true;
+            ++out_.stats.trimmed;
+            Shifted(RewriteTimeLine(line, *match, FormatAssTime(0), newEnd));
+        } else {
+            AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
+        }
+    }
+
+    void Shifted(const std::string& line) {
+        ++out_.stats.shifted;
+        Append(line);
+    }
+
+    std::string EditText(std::string_view line) const {
+        std::string edited = RemoveLanguage(line);
+        if (settings_.simplify) {
+            const std::size_t text = TextFieldStart(edited);
+            if (text != std::string_view::npos) {
+                edited = edited.substr(0, text) +
+                         SimplifyOutsideMarkup(std::string_view(edited).substr(text));
+            }
+        }
+        return edited;
+    }
+
+    // Bilingual text reads ",,first\N{\override}second". Removing the first
+    // language leaves ",,{\override}second"; removing the second leaves
+    // ",,first\N". Text without "\N{\" after its last ",," stays as it is.
+    std::string RemoveLanguage(std::string_view line) const {
+        if (!sample_.hasChinese || settings_.removal == LanguageRemoval::Keep) {
+            return std::string(line);
+        }
+        const std::size_t tailStart = line.rfind(",,");
+        if (tailStart == std::string_view::npos) {
+            return std::string(line);
+        }
+        const std::string_view tail = line.substr(tailStart);
+        const std::size_t breakAt = tail.find("\\N{\\");
+        if (breakAt == std::string_view::npos) {
+            return std::string(line);
+        }
+        const bool removeFirst =
+            (settings_.removal == LanguageRemoval::RemoveEnglish) == sample_.englishFirst;
+        std::string edited(line.substr(0, tailStart));
+        if (removeFirst) {
+            edited += ",,";
+            edited += tail.substr(breakAt + 2);
+        } else {
+            edited += tail.substr(0, breakAt + 2);
+        }
+        return edited;
+    }
+
+    const textio::RecordLines& lines_;
+    const ShiftSettings& settings_;
+    const textio::ProgressFn& progress_;
+    LanguageSample sample_;
+    ShiftOutput out_;
+    bool headRemoved_ = false;
+};
+
+}  // namespace
+
+ShiftOutput ShiftAssLines(const textio::RecordLines& lines, const ShiftSettings& settings,
+                          const textio::ProgressFn& progress) {
+    return AssShifter(lines, settings, progress).Run();
+}
+
+}  // namespace orvane::engine

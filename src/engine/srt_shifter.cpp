@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/srt_shifter.h"
+
+#include <optional>
+
+#include "engine/cue_text.h"
+#include "engine/timecode.h"
+
+namespace orvane::engine {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kZeroTime = "00:00:00,000";
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// A cue's time line: where it is and, when it can be read, its two codes.
+struct TimeLine {
+    std::size_t index = kNone;
+    std::optional<TimeMatch> match;
+};
+
+// The next time line at or after `from`. A line that holds an arrow but no
+// readable codes still starts a cue when a cue number stands above it; that
+// cue keeps its times.
+TimeLine FindTimeLine(const textio::RecordLines& lines, std::size_t from) {
+    for (std::size_t k = from; k < lines.size(); ++k) {
+        if (auto match = MatchTimeLine(lines[k], TimePattern::Srt)) {
+            return {k, match};
+        }
+        if (k > from && lines[k].find("-->") != std::string_view::npos &&
+            IsCueNumberLine(lines[k - 1])) {
+            return {k, std::nullopt};
+        }
+    }
+    return {};
+}
+
+struct Cue {
+    std::size_t number = kNone;  // index of its number line, if it has one
+    TimeLine time;
+    std::size_t textBegin = 0;  // text lines: [textBegin, textEnd), blanks skipped
+    std::size_t textEnd = 0;
+};
+
+// Decides which text lines a cue keeps. Only a cue that holds both English
+// (single-byte) and Chinese (double-byte) lines loses one language, so a cue
+// in one language is never emptied.
+class LanguageFilter {
+public:
+    LanguageFilter(const textio::RecordLines& lines, const Cue& cue, LanguageRemoval removal) {
+        if (removal == LanguageRemoval::Keep) {
+            return;
+        }
+        bool hasEnglish = false;
+        bool hasChinese = false;
+        for (std::size_t k = cue.textBegin; k < cue.textEnd; ++k) {
+            if (!lines[k].empty()) {
+                (IsSingleByteText(lines[k]) ? hasEnglish : hasChinese) = true;
+            }
+        }
+        if (hasEnglish && hasChinese) {
+            dropEnglish_ = removal == LanguageRemoval::RemoveEnglish;
+            dropChinese_ = removal == LanguageRemoval::RemoveChinese;
+        }
+    }
+
+    bool Keeps(std::string_view line) const {
+        if (!dropEnglish_ && !dropChinese_) {
+            return true;
+        }
+        return IsSingleByteText(line) ? !dropEnglish_ : !dropChinese_;
+    }
+
+private:
+    bool dropEnglish_ = false;
+    bool dropChinese_ = false;
+};
+
+class SrtShifter {
+public:
+    SrtShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
+               const textio::ProgressFn& progress)
+        : lines_(lines), settings_(settings), progress_(progress) {}
+
+    ShiftOutput Run() {
+        out_.text.reserve(lines_.Buffer().size() + lines_.Buffer().size() / 16);
+        bool anyNumber = false;
+        bool anyTimed = false;
+        TimeLine next = FindTimeLine(lines_, 0);
+        std::size_t previousTime = kNone;
+        while (next.index != kNone) {
+            Cue cue;
+            cue.time = next;
+            const std::size_t t = next.index;
+            if (t > 0 && (previousTime == kNone || t - 1 > previousTime) &&
+                IsCueNumberLine(lines_[t - 1])) {
+                cue.number = t - 1;
+            }
+            next = FindTimeLine(lines_, t + 1);
+            cue.textBegin = t + 1;
+            cue.textEnd = next.index == kNone ? lines_.size() : next.index;
+            if (next.index != kNone && next.index - 1 > t &&
+                IsCueNumberLine(lines_[next.index - 1])) {
+                cue.textEnd = next.index - 1;  // that number belongs to the next cue
+            }
+            anyNumber = anyNumber || cue.number != kNone;
+            anyTimed = anyTimed || cue.time.match.has_value();
+            Process(cue);
+            previousTime = t;
+            Report(t);
+        }
+        if (!anyNumber) {
+            return Fail("找不到字幕序号，不是有效的SRT字幕文件");
+        }
+        if (!anyTimed) {
+            return Fail("找不到可识别的时间轴行（应如 00:00:01,000 --> 00:00:02,000）");
+        }
+        out_.ok = true;
+        return std::move(out_);
+    }
+
+private:
+    ShiftOutput Fail(std::string reason) {
+        ShiftOutput failed;
+        failed.error = std::move(reason);
+        return failed;
+    }
+
+    void Report(std::size_t t) {
+        if (progress_) {
+            progress_({textio::ProgressStage::Shifting, t, lines_.size() - 1, false, {}});
+        }
+    }
+
+    void Process(const Cue& cue) {
+        if (!cue.time.match) {
+            ++out_.stats.untimed;
+            // A cue whose times cannot be read stays as it is, unless it lies
+            // in the opening that cut mode removes.
+            if (settings_.mode == ShiftMode::Direct || passedCut_) {
+                Write(cue, std::string(lines_[cue.time.index]));
+            }
+            return;
+        }
+        const std::string_view line = lines_[cue.time.index];
+        const TimeMatch& match = *cue.time.match;
+        const double start = ParseSrtTime(match.start.In(line));
+        const double end = ParseSrtTime(match.end.In(line));
+        if (settings_.mode == ShiftMode::Direct) {
+            const double s = ShiftDirect(start, settings_.shiftSeconds, settings_.later);
+            const double e = ShiftDirect(end, settings_.shiftSeconds, settings_.later);
+            Shifted(cue, RewriteTimeLine(line, match, FormatSrtTime(s), FormatSrtTime(e)));
+            return;
+        }
+        const double cut = settings_.cutSeconds;
+        const double extra = settings_.ExtraSeconds();
+        const std::string newEnd = FormatSrtTime(ShiftAfterCut(end, cut, extra));
+        if (passedCut_ || start >= cut) {
+            passedCut_ = true;
+            Shifted(cue, RewriteTimeLine(line, match,
+                                         FormatSrtTime(ShiftAfterCut(start, cut, extra)), newEnd));
+        } else if (cut <= end) {
+            passedCut_ = true;
+            ++out_.stats.trimmed;
+            Shifted(cue, RewriteTimeLine(line, match, kZeroTime, newEnd));
+        } else {
+            ++out_.stats.dropped;  // wholly inside the opening
+        }
+    }
+
+    void Shifted(const Cue& cue, const std::string& timeLine) {
+        ++out_.stats.shifted;
+        Write(cue, timeLine);
+    }
+
+    void Write(const Cue& cue, const std::string& timeLine) {
+        std::string& text = out_.text;
+        if (!text.empty()) {
+            text += kLineEnd;  // one blank line between cues
+        }
+        if (settings_.mode == ShiftMode::Cut) {
+            text += std::to_string(++written_);
+            text += kLineEnd;
+        } else if (cue.number != kNone) {
+            text += lines_[cue.number];
+            text += kLineEnd;
+        }
+        text += timeLine;
+        text += kLineEnd;
+        const LanguageFilter filter(lines_, cue, settings_.removal);
+        for (std::size_t k = cue.textBegin; k < cue.textEnd; ++k) {
+            const std::string_view line = lines_[k];
+            if (line.empty() || !filter.Keeps(line)) {
+                continue;
+            }
+            if (settings_.simplify) {
+                text += SimplifyOutsideMarkup(line);
+            } else {
+                text += line;
+            }
+            text += kLineEnd;
+        }
+    }
+
+    const textio::RecordLines& lines_;
+    const ShiftSettings& settings_;
+    const textio::ProgressFn& progress_;
+    ShiftOutput out_;
+    bool passedCut_ = false;
+    std::size_t written_ = 0;  // cut mode: the running cue number
+};
+
+}  // namespace
+
+ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
+                          const textio::ProgressFn& progress) {
+    return SrtShifter(lines, settings, progress).Run();
+}
+
+}  // namespace orvane::engine

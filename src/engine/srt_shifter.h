@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Shifting the cues of a SubRip file.
+#pragma once
+
+#include "engine/shift_output.h"
+#include "engine/shift_settings.h"
+#include "textio/progress.h"
+#include "textio/record_loader.h"
+
+namespace orvane::engine {
+
+// Shifts the record lines of an SRT file (loaded with the SubRip layout) cue
+// by cue: a cue is its number line, its time line and the text lines up to
+// the next cue. Cues with one, two or more text lines mix freely.
+//
+// Direct mode moves every cue and keeps its number. Cut mode drops the cues
+// that end before the cut, starts the cue across it at zero, moves the rest
+// and numbers the kept cues from 1. Language removal acts only on cues that
+// hold both languages; conversion to Simplified leaves markup alone.
+ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
+                          const textio::ProgressFn& progress = {});
+
+}  // namespace orvane::engine

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Builds subtitle texts from lines and runs the pure shifters over them.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "engine/ass_shifter.h"
+#include "engine/srt_shifter.h"
+
+namespace orvane::engine {
+
+// Joins lines with CR LF, each line ended.
+inline std::string Crlf(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (std::string_view line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+inline ShiftOutput ShiftSrtText(std::string text, const ShiftSettings& settings) {
+    return ShiftSrtLines(textio::SplitRecordLines(std::move(text), textio::LoadLayout::Srt),
+                         settings);
+}
+
+inline ShiftOutput ShiftAssText(std::string text, const ShiftSettings& settings) {
+    return ShiftAssLines(textio::SplitRecordLines(std::move(text), textio::LoadLayout::Plain),
+                         settings);
+}
+
+inline ShiftSettings Direct(double seconds, bool later) {
+    ShiftSettings s;
+    s.mode = ShiftMode::Direct;
+    s.shiftSeconds = seconds;
+    s.later = later;
+    return s;
+}
+
+inline ShiftSettings Cut(double cut, double extra = 0) {
+    ShiftSettings s;
+    s.mode = ShiftMode::Cut;
+    s.cutSeconds = cut;
+    s.extraAdvance = extra > 0;
+    s.shiftSeconds = extra;
+    return s;
+}
+
+inline ShiftSettings WithRemoval(ShiftSettings s, LanguageRemoval removal) {
+    s.removal = removal;
+    return s;
+}
+
+inline ShiftSettings Simplified(ShiftSettings s) {
+    s.simplify = true;
+    return s;
+}
+
+}  // namespace orvane::engine
