@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orvane-shift: shifts subtitle files from the command line.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/runner.h"
+
+#if ORVANE_HAVE_MEDIA
+#include "media/opening_clip.h"
+#endif
+
+int main(int argc, char** argv) {
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    orvane::cli::RunEnvironment environment;
+    environment.progressLine = orvane::cli::StderrIsTerminal();
+#if ORVANE_HAVE_MEDIA
+    // The runner judges the length itself; only an unreadable clip stops here.
+    environment.measureOpening = [](const std::filesystem::path& video,
+                                    std::string& error) -> std::optional<double> {
+        const orvane::media::OpeningMeasure measured = orvane::media::MeasureOpening(video);
+        if (measured.verdict == orvane::media::OpeningVerdict::kUnreadable) {
+            error = measured.error;
+            return std::nullopt;
+        }
+        return measured.seconds;
+    };
+#endif
+    return orvane::cli::Run(args, std::cout, std::cerr, environment);
+}

@@ -1,0 +1,352 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <set>
+
+#include "textio/text_file.h"
+
+namespace orvane::cli {
+namespace {
+
+using engine::LanguageRemoval;
+using engine::ShiftMode;
+
+std::string Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+enum class Opt {
+    Cut,
+    Advance,
+    Direct,
+    Later,
+    Drop,
+    Simplified,
+    Ansi,
+    Overwrite,
+    OutputDir,
+    Opening,
+    Quiet,
+    Help,
+};
+
+struct OptSpec {
+    std::string_view longName;   // with the leading "--"
+    std::string_view shortName;  // "-o", or empty
+    Opt id;
+    bool takesValue;
+};
+
+constexpr OptSpec kOptions[] = {
+    {"--cut", "", Opt::Cut, true},
+    {"--advance", "", Opt::Advance, true},
+    {"--direct", "", Opt::Direct, true},
+    {"--later", "", Opt::Later, false},
+    {"--drop", "", Opt::Drop, true},
+    {"--simplified", "", Opt::Simplified, false},
+    {"--ansi", "", Opt::Ansi, false},
+    {"--overwrite", "", Opt::Overwrite, false},
+    {"--output-dir", "-o", Opt::OutputDir, true},
+    {"--opening", "", Opt::Opening, true},
+    {"--quiet", "-q", Opt::Quiet, false},
+    {"--help", "", Opt::Help, false},
+};
+
+const OptSpec* FindOption(std::string_view name) {
+    for (const OptSpec& spec : kOptions) {
+        if (name == spec.longName || (!spec.shortName.empty() && name == spec.shortName)) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+ParseResult UsageError(std::string message) {
+    ParseResult result;
+    result.action = ParseResult::Action::UsageError;
+    result.message = std::move(message);
+    return result;
+}
+
+// How an option was written, for messages: "-o/--output-dir" or "--cut".
+std::string DisplayName(const OptSpec& spec) {
+    std::string name;
+    if (!spec.shortName.empty()) {
+        name += spec.shortName;
+        name += '/';
+    }
+    name += spec.longName;
+    return name;
+}
+
+}  // namespace
+
+std::optional<double> ParseAmount(std::string_view text) {
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.') {
+            ++points;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0 || points > 1) {
+        return std::nullopt;
+    }
+    // "5." and ".5" are plain decimals too; give from_chars a digit on each side.
+    std::string normalized;
+    if (text.front() == '.') {
+        normalized += '0';
+    }
+    normalized += text;
+    if (text.back() == '.') {
+        normalized += '0';
+    }
+    double value = 0.0;
+    const char* end = normalized.data() + normalized.size();
+    const auto [stop, error] =
+        std::from_chars(normalized.data(), end, value, std::chars_format::fixed);
+    if (error != std::errc{} || stop != end || !std::isfinite(value) || value < 0.0 ||
+        value > kMaxAmountSeconds) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    // --help wins wherever it stands among the options.
+    for (const std::string& arg : args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help") {
+            ParseResult result;
+            result.action = ParseResult::Action::Help;
+            return result;
+        }
+    }
+
+    CliOptions options;
+    std::set<Opt> seen;
+    std::optional<double> cut;
+    std::optional<double> advance;
+    std::optional<double> direct;
+    bool later = false;
+    bool overwrite = false;
+    std::optional<std::string> outputDir;
+
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.inputs.push_back(textio::PathFromUtf8(arg));
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+
+        std::string_view name = arg;
+        std::optional<std::string> inlineValue;
+        if (const std::size_t eq = arg.find('=');
+            arg.starts_with("--") && eq != std::string::npos) {
+            name = std::string_view(arg).substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+        const OptSpec* spec = FindOption(name);
+        if (spec == nullptr) {
+            return UsageError("unknown option " + std::string(name));
+        }
+        if (!spec->takesValue && inlineValue) {
+            return UsageError(std::string(spec->longName) + " takes no value");
+        }
+
+        std::string value;
+        if (spec->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size() && !args[i + 1].starts_with("--")) {
+                value = args[++i];
+            } else {
+                return UsageError(DisplayName(*spec) + " needs a value");
+            }
+            if (!seen.insert(spec->id).second) {
+                return UsageError(DisplayName(*spec) + " is given more than once");
+            }
+        }
+
+        const auto amount = [&]() -> std::optional<double> { return ParseAmount(value); };
+        const auto badAmount = [&] {
+            return UsageError(std::string(spec->longName) + ": \"" + value +
+                              "\" is not a plain number of seconds such as 12 or 1.5");
+        };
+
+        switch (spec->id) {
+            case Opt::Cut:
+                if (!(cut = amount())) {
+                    return badAmount();
+                }
+                break;
+            case Opt::Advance:
+                if (!(advance = amount())) {
+                    return badAmount();
+                }
+                break;
+            case Opt::Direct:
+                if (!(direct = amount())) {
+                    return badAmount();
+                }
+                break;
+            case Opt::Later:
+                later = true;
+                break;
+            case Opt::Drop: {
+                const std::string language = Lower(value);
+                if (language == "english") {
+                    options.settings.removal = engine::LanguageRemoval::RemoveEnglish;
+                } else if (language == "chinese") {
+                    options.settings.removal = engine::LanguageRemoval::RemoveChinese;
+                } else {
+                    return UsageError("--drop: \"" + value + "\" is neither english nor chinese");
+                }
+                break;
+            }
+            case Opt::Simplified:
+                options.settings.simplify = true;
+                break;
+            case Opt::Ansi:
+                options.settings.ansi = true;
+                break;
+            case Opt::Overwrite:
+                overwrite = true;
+                break;
+            case Opt::OutputDir:
+                if (value.empty()) {
+                    return UsageError("-o/--output-dir: the folder name is empty");
+                }
+                outputDir = value;
+                break;
+            case Opt::Opening:
+                if (value.empty()) {
+                    return UsageError("--opening: the video name is empty");
+                }
+                options.openingVideo = textio::PathFromUtf8(value);
+                break;
+            case Opt::Quiet:
+                options.quiet = true;
+                break;
+            case Opt::Help:
+                break;  // handled above
+        }
+    }
+
+    if (direct) {
+        if (cut) {
+            return UsageError("--direct cannot be combined with --cut");
+        }
+        if (advance) {
+            return UsageError("--direct cannot be combined with --advance");
+        }
+        if (options.openingVideo) {
+            return UsageError("--direct cannot be combined with --opening");
+        }
+    }
+    if (later && !direct) {
+        return UsageError("--later only applies to --direct");
+    }
+    if (cut && options.openingVideo) {
+        return UsageError("--cut and --opening both give the opening's length; use one of them");
+    }
+    if (outputDir && overwrite) {
+        return UsageError("-o/--output-dir and --overwrite exclude each other");
+    }
+    if (!outputDir && !overwrite) {
+        return UsageError("say where to write: -o DIR or --overwrite");
+    }
+    if (options.inputs.empty()) {
+        return UsageError("no files given");
+    }
+
+    engine::ShiftSettings& settings = options.settings;
+    if (direct) {
+        settings.mode = ShiftMode::Direct;
+        settings.shiftSeconds = *direct;
+        settings.later = later;
+    } else {
+        settings.mode = ShiftMode::Cut;
+        settings.cutSeconds = cut.value_or(12.0);
+        settings.extraAdvance = advance.has_value();
+        if (advance) {
+            settings.shiftSeconds = *advance;
+        }
+    }
+    settings.overwrite = overwrite;
+    if (outputDir) {
+        settings.outputDir = textio::PathFromUtf8(*outputDir);
+    }
+
+    ParseResult result;
+    result.action = ParseResult::Action::Run;
+    result.options = std::move(options);
+    return result;
+}
+
+std::string HelpText() {
+    return R"(Usage: orvane-shift [OPTIONS] FILE...
+用法：orvane-shift [选项] 文件...
+
+Moves the time axis of SubRip (.srt) and SubStation (.ass, .ssa) subtitle files.
+A FILE may be a folder: its files (not its subfolders) are taken. Other file
+types are skipped with a note.
+平移字幕文件（srt、ass、ssa）的时间轴。可以给出文件夹（处理其中的文件，不含子文件夹）；
+其他类型的文件跳过。
+
+Mode 模式 (default 默认: --cut 12):
+  --cut SECONDS       cut an opening of SECONDS away: cues inside it are dropped,
+                      the cue across it starts at zero, later cues move earlier
+                      先裁剪后平移：裁掉指定秒数的片头
+  --advance SECONDS   cut mode: move a further SECONDS earlier after the cut
+                      裁剪后再提前指定秒数
+  --opening VIDEO     cut mode: the opening's length is the playing time of VIDEO
+                      (at most 120 seconds)   以片头视频时长为裁剪长度（不超过120秒）
+  --direct SECONDS    direct mode: move every cue SECONDS earlier
+                      直接平移：所有字幕提前指定秒数
+  --later             direct mode: move later instead   延后而不是提前
+
+Text 文字:
+  --drop english|chinese  remove the English or the Chinese text of bilingual cues
+                          删除英文字幕 / 删除中文字幕
+  --simplified        convert Traditional to Simplified Chinese   繁转简
+  --ansi              write GB2312 instead of UTF-8   以 GB2312（ANSI）编码保存
+
+Output 输出 (one of the two is required 二者必选其一):
+  -o, --output-dir DIR  write into DIR under the same file name (DIR is created)
+                        输出到指定文件夹（不存在则创建）
+  --overwrite           write over the source files   覆盖源文件
+
+  -q, --quiet         print only warnings and errors   只显示警告和错误
+  --help              show this help   显示本帮助
+
+SECONDS is a plain decimal such as 12 or 1.5.   秒数为普通小数，如 12 或 1.5。
+
+Exit status 退出码: 0 every file written 全部成功, 1 some file failed 有文件失败,
+2 usage error 用法错误.
+
+Examples 示例:
+  orvane-shift --cut 12 -o out ep01.srt ep02.ass
+  orvane-shift --direct 1.5 --later --overwrite subs/
+)";
+}
+
+}  // namespace orvane::cli

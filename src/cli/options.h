@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command line of orvane-shift, read into shift settings and a file list.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/shift_settings.h"
+
+namespace orvane::cli {
+
+inline constexpr std::string_view kProgramName = "orvane-shift";
+
+// The longest opening a video may give (seconds); longer ones are refused.
+inline constexpr double kMaxOpeningSeconds = 120.0;
+
+// The largest amount accepted: beyond it every time would leave the range a
+// subtitle file can hold (99:59:59,999).
+inline constexpr double kMaxAmountSeconds = 360000.0;
+
+struct CliOptions {
+    engine::ShiftSettings settings;
+    std::vector<std::filesystem::path> inputs;  // files or folders, in the order given
+    std::optional<std::filesystem::path> openingVideo;
+    bool quiet = false;
+};
+
+struct ParseResult {
+    enum class Action { Run, Help, UsageError };
+    Action action = Action::UsageError;
+    CliOptions options;   // when Run
+    std::string message;  // when UsageError: what is wrong, one line
+};
+
+// Reads a plain decimal amount of seconds: digits with at most one "." and at
+// least one digit, no sign, exponent, "inf" or "nan", at most kMaxAmountSeconds.
+std::optional<double> ParseAmount(std::string_view text);
+
+// Reads the arguments after the program name.
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// The --help text (English and Chinese).
+std::string HelpText();
+
+}  // namespace orvane::cli

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orvane-shift's run: parse the command line, shift every file, report.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Measures the playing time of an opening video in seconds; on failure
+// returns nothing and sets `error` to a reason for the user.
+using OpeningMeasurer =
+    std::function<std::optional<double>(const std::filesystem::path& video, std::string& error)>;
+
+struct RunEnvironment {
+    // Draw a progress line on `err` (only when it is a terminal).
+    bool progressLine = false;
+    // The line appears once a run has lasted this long, and is redrawn at most
+    // once per interval.
+    std::chrono::milliseconds progressDelay{400};
+    std::chrono::milliseconds progressInterval{100};
+    // Empty when this build cannot read videos: --opening is then refused.
+    OpeningMeasurer measureOpening;
+};
+
+// Runs orvane-shift with the arguments after the program name. Returns the
+// exit status: 0 every file written, 1 some file failed, 2 usage error.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+        const RunEnvironment& environment = {});
+
+// Whether standard error is a terminal.
+bool StderrIsTerminal();
+
+// Width of UTF-8 text on a terminal: East Asian wide characters take two
+// columns. Used to erase a progress line exactly.
+std::size_t DisplayWidth(std::string_view utf8);
+
+}  // namespace orvane::cli
