@@ -28,7 +28,7 @@ TimeLine FindTimeLine(const textio::RecordLines& lines, std::size_t from) {
             return {k, match};
         }
         if (k > from && lines[k].find("-->") != std::string_view::npos &&
-            IsCueNumberLine(lines[k - 1])) {
+            textio::IsCueNumberIgnoringMarks(lines[k - 1])) {
             return {k, std::nullopt};
         }
     }
@@ -93,14 +93,14 @@ public:
             cue.time = next;
             const std::size_t t = next.index;
             if (t > 0 && (previousTime == kNone || t - 1 > previousTime) &&
-                IsCueNumberLine(lines_[t - 1])) {
+                textio::IsCueNumberIgnoringMarks(lines_[t - 1])) {
                 cue.number = t - 1;
             }
             next = FindTimeLine(lines_, t + 1);
             cue.textBegin = t + 1;
             cue.textEnd = next.index == kNone ? lines_.size() : next.index;
             if (next.index != kNone && next.index - 1 > t &&
-                IsCueNumberLine(lines_[next.index - 1])) {
+                textio::IsCueNumberIgnoringMarks(lines_[next.index - 1])) {
                 cue.textEnd = next.index - 1;  // that number belongs to the next cue
             }
             anyNumber = anyNumber || cue.number != kNone;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/line_tests.h"
 
+#include <unicode/uchar.h>
+
 #include <cctype>
 
 #include "textio/gbk.h"
@@ -62,6 +64,31 @@ bool IsCueNumberLine(std::string_view line) {
         }
     }
     return i == line.size();
+}
+
+bool IsCueNumberIgnoringMarks(std::string_view line) {
+    auto isMark = [](char32_t cp) { return u_charType(static_cast<UChar32>(cp)) == U_FORMAT_CHAR; };
+    std::size_t begin = 0;
+    while (begin < line.size() && static_cast<unsigned char>(line[begin]) >= 0x80) {
+        std::size_t next = begin;
+        if (!isMark(NextCodePoint(line, next))) {
+            break;
+        }
+        begin = next;
+    }
+    std::size_t end = line.size();
+    while (end > begin && static_cast<unsigned char>(line[end - 1]) >= 0x80) {
+        std::size_t start = end - 1;
+        while (start > begin && (static_cast<unsigned char>(line[start]) & 0xC0) == 0x80) {
+            --start;
+        }
+        std::size_t next = start;
+        if (!isMark(NextCodePoint(line, next))) {
+            break;
+        }
+        end = start;
+    }
+    return IsCueNumberLine(line.substr(begin, end - begin));
 }
 
 std::string FoldHalfWidth(std::string_view text) {

@@ -12,6 +12,11 @@ namespace orvane::textio {
 // "1", "245" and "000123" pass; "", "1234567", "1a" and "00:00" do not.
 bool IsCueNumberLine(std::string_view trimmedLine);
 
+// IsCueNumberLine once invisible format marks at either end are set aside:
+// byte-order marks, direction marks and zero-width spaces that some editors
+// leave around the first cue number.
+bool IsCueNumberIgnoringMarks(std::string_view trimmedLine);
+
 // Folds the full-width ASCII forms U+FF01..U+FF5E to U+0021..U+007E and the
 // ideographic space U+3000 to U+0020.
 std::string FoldHalfWidth(std::string_view text);

@@ -42,7 +42,8 @@ void SplitSrt(std::string_view text, RecordLines& lines) {
             return;
         }
         if (!pending.empty()) {
-            add(pending, IsCueNumberLine(pending) && line.find("-->") != std::string_view::npos);
+            add(pending,
+                IsCueNumberIgnoringMarks(pending) && line.find("-->") != std::string_view::npos);
         }
         pending = line;
     });

@@ -129,6 +129,9 @@ INSTANTIATE_TEST_SUITE_P(
                 Crlf({"1", "00:00:02,000 --> 00:00:03,000", "A", "",  //
                       "2", "00:00:03.000 --> 00:00:04.000", "B", "",  //
                       "3", "00:00:06,000 --> 00:00:07,000", "C"})},
+        SrtCase{"direction_and_zero_width_marks_around_the_first_number",
+                "\u200E\u202A\u200B1\u200F\n00:00:01,000 --> 00:00:02,000\nA\n", Direct(1, true),
+                Crlf({"\u200E\u202A\u200B1\u200F", "00:00:02,000 --> 00:00:03,000", "A"})},
         SrtCase{"lf_only_input_gives_crlf_output", "1\n00:00:01,000 --> 00:00:02,000\nA\n",
                 Direct(1, true), Crlf({"1", "00:00:02,000 --> 00:00:03,000", "A"})}),
     [](const auto& info) { return std::string(info.param.name); });

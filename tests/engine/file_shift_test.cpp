@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/file_shift.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iostream>
+
+#include "engine/timecode.h"
+#include "shift_test_support.h"
+#include "support/temp_dir.h"
+#include "textio/text_file.h"
+#include "textio/utf8.h"
+
+namespace orvane::engine {
+namespace {
+namespace fs = std::filesystem;
+using orvane::testing::ReadBytes;
+using orvane::testing::TempDir;
+
+const std::string kSrt = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "你好 ♪", "Hello"});
+
+ShiftSettings IntoFolder(ShiftSettings settings, const fs::path& folder) {
+    settings.outputDir = folder;
+    return settings;
+}
+
+TEST(ShiftFile, WritesUtf8WithMarkUnderTheSameNameInTheOutputFolder) {
+    TempDir dir;
+    const fs::path source = dir.Write("a.srt", kSrt);
+    fs::create_directory(dir / "out");
+    const FileShiftResult result = ShiftSrtFile(source, IntoFolder(Direct(1, true), dir / "out"));
+    ASSERT_TRUE(result.written) << result.error;
+    EXPECT_EQ(result.target, dir / "out" / "a.srt");
+    EXPECT_EQ(ReadBytes(result.target),
+              "\xEF\xBB\xBF" + Crlf({"1", "00:00:02,000 --> 00:00:03,000", "你好 ♪", "Hello"}));
+    EXPECT_EQ(ReadBytes(source), kSrt);  // the source is only read
+}
+
+TEST(ShiftFile, AnsiOutputReportsWhatGbkCannotHold) {
+    TempDir dir;
+    ShiftSettings settings = Direct(1, true);
+    settings.ansi = true;
+    settings.overwrite = true;
+    const fs::path source = dir.Write("a.srt", kSrt);
+    const FileShiftResult result = ShiftSrtFile(source, settings);
+    ASSERT_TRUE(result.written) << result.error;
+    EXPECT_EQ(result.gbk.unencodableCount, 1u);
+    ASSERT_EQ(result.gbk.firstUnencodable.size(), 1u);
+    EXPECT_EQ(result.gbk.firstUnencodable[0].codePoint, U'♪');
+    EXPECT_EQ(result.gbk.firstUnencodable[0].line, 3u);
+    EXPECT_EQ(ReadBytes(source),
+              Crlf({"1", "00:00:02,000 --> 00:00:03,000", "\xC4\xE3\xBA\xC3 ?", "Hello"}));
+}
+
+TEST(ShiftFile, RefusedAssFileLeavesTheSourceAlone) {
+    TempDir dir;
+    ShiftSettings settings = Direct(1, true);
+    settings.overwrite = true;
+    const std::string content = "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,A\r\n";
+    const fs::path source = dir.Write("a.ass", content);
+    const FileShiftResult result = ShiftAssFile(source, settings);
+    EXPECT_FALSE(result.written);
+    EXPECT_NE(result.error.find("a.ass"), std::string::npos) << result.error;
+    EXPECT_EQ(ReadBytes(source), content);
+}
+
+struct FailureCase {
+    const char* name;
+    const char* file;
+    const char* content;  // nullptr: no such file
+};
+
+class ShiftFileFailure : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(ShiftFileFailure, SaysWhyAndWritesNothing) {
+    TempDir dir;
+    fs::path source = dir / GetParam().file;
+    if (GetParam().content != nullptr) {
+        dir.Write(GetParam().file, GetParam().content);
+    }
+    fs::create_directory(dir / "out");
+    const FileShiftResult result =
+        ShiftSubtitleFile(source, IntoFolder(Direct(1, true), dir / "out"));
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ShiftFileFailure,
+    ::testing::Values(FailureCase{"missing_file", "gone.srt", nullptr},
+                      FailureCase{"empty_file", "empty.srt", ""},
+                      FailureCase{"blank_file", "blank.ass", "\r\n  \r\n"},
+                      FailureCase{"no_cue_numbers", "a.srt", "00:00:01,000 --> 00:00:02,000\nA\n"},
+                      FailureCase{"not_a_subtitle_extension", "a.txt", "1\n"},
+                      FailureCase{"utf32", "a.srt", "\xFF\xFE\x00\x00\x31\x00\x00\x00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShiftFile, MissingOutputFolderIsAFailureNotACrash) {
+    TempDir dir;
+    const fs::path source = dir.Write("a.srt", kSrt);
+    const FileShiftResult result = ShiftSrtFile(source, IntoFolder(Direct(1, true), dir / "nope"));
+    EXPECT_FALSE(result.written);
+    EXPECT_FALSE(result.error.empty());
+}
+
+TEST(ShiftFile, RefusesAnAmountThatIsNotANumber) {
+    TempDir dir;
+    const fs::path source = dir.Write("a.srt", kSrt);
+    ShiftSettings settings = Direct(std::nan(""), true);
+    settings.overwrite = true;
+    EXPECT_FALSE(ShiftSrtFile(source, settings).written);
+    EXPECT_EQ(ReadBytes(source), kSrt);
+}
+
+TEST(KindOfFile, GoesByTheLowerCasedExtension) {
+    EXPECT_EQ(KindOfFile("a.SRT"), SubtitleKind::Srt);
+    EXPECT_EQ(KindOfFile("dir.x/b.Ass"), SubtitleKind::Ass);
+    EXPECT_EQ(KindOfFile("c.ssa"), SubtitleKind::Ass);
+    EXPECT_EQ(KindOfFile("d.lrc"), SubtitleKind::Other);
+    EXPECT_EQ(KindOfFile("srt"), SubtitleKind::Other);
+}
+
+// ---- Real-world files: a shift later and back earlier gives the same lines.
+
+std::vector<std::string> NonBlankLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const std::string_view line = textio::TrimSpaces(text.substr(start, end - start));
+        if (!line.empty()) {
+            lines.emplace_back(line);
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+// ASS times come back in the form the shifter writes: no leading hour zero,
+// hundredths.
+std::string NormaliseAssTimes(const std::string& line) {
+    const auto match = MatchTimeLine(line, TimePattern::Ass);
+    if (!match) {
+        return line;
+    }
+    return RewriteTimeLine(line, *match, FormatAssTime(ParseAssTime(match->start.In(line))),
+                           FormatAssTime(ParseAssTime(match->end.In(line))));
+}
+
+// The lines a shift must keep: from the first cue (SRT) or from
+// "[Script Info]" (ASS) on.
+std::vector<std::string> ExpectedLines(const fs::path& file, SubtitleKind kind) {
+    textio::ReadResult read = textio::ReadTextFile(file);
+    std::vector<std::string> lines = NonBlankLines(read.text.utf8);
+    std::size_t first = 0;
+    for (; first < lines.size(); ++first) {
+        if (kind == SubtitleKind::Srt ? first + 1 < lines.size() && IsCueNumberLine(lines[first]) &&
+                                            lines[first + 1].find("-->") != std::string::npos
+                                      : lines[first].find("[Script Info]") != std::string::npos) {
+            break;
+        }
+    }
+    lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
+    if (kind == SubtitleKind::Ass) {
+        for (std::string& line : lines) {
+            line = NormaliseAssTimes(line);
+        }
+    }
+    return lines;
+}
+
+TEST(Corpus, ShiftLaterThenEarlierGivesTheSameLines) {
+    const auto corpus = orvane::testing::CorpusDir();
+    if (!corpus) {
+        GTEST_SKIP() << "no corpus folder beside the checkout";
+    }
+    TempDir dir;
+    int roundTrips = 0;
+    int refused = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(*corpus)) {
+        const SubtitleKind kind = KindOfFile(entry.path());
+        if (!entry.is_regular_file() || kind == SubtitleKind::Other) {
+            continue;
+        }
+        SCOPED_TRACE(entry.path().string());
+        const fs::path copy = dir / ("copy" + entry.path().extension().string());
+        fs::copy_file(entry.path(), copy, fs::copy_options::overwrite_existing);
+        ShiftSettings settings = Direct(1.5, true);
+        settings.overwrite = true;
+        const FileShiftResult later = ShiftSubtitleFile(copy, settings);
+        if (!later.written) {
+            EXPECT_FALSE(later.error.empty());
+            std::cout << "refused " << entry.path().filename().string() << ": " << later.error
+                      << "\n";
+            ++refused;
+            continue;
+        }
+        settings.later = false;
+        const FileShiftResult earlier = ShiftSubtitleFile(copy, settings);
+        ASSERT_TRUE(earlier.written) << earlier.error;
+        const textio::ReadResult back = textio::ReadTextFile(copy);
+        EXPECT_EQ(NonBlankLines(back.text.utf8), ExpectedLines(entry.path(), kind));
+        ++roundTrips;
+    }
+    EXPECT_GT(roundTrips, 30);
+    std::cout << roundTrips << " files came back unchanged, " << refused << " refused\n";
+}
+
+}  // namespace
+}  // namespace orvane::engine
