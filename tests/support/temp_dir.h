@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane::testing {
 
@@ -29,6 +30,10 @@ private:
 };
 
 std::string ReadBytes(const std::filesystem::path& path);
+
+// The names of the entries directly in `dir`, sorted; a leftover temporary
+// file shows up here.
+std::vector<std::string> EntryNames(const std::filesystem::path& dir);
 
 // The corpus folder of real-world subtitle files, when it exists.
 std::optional<std::filesystem::path> CorpusDir();

@@ -1,0 +1,281 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Reading files in every encoding a subtitle arrives in, and writing them
+// back without ever damaging the target.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "support/temp_dir.h"
+#include "textio/encoding.h"
+#include "textio/gbk.h"
+#include "textio/text_file.h"
+#include "textio/utf8.h"
+
+namespace orvane::textio {
+namespace {
+
+using namespace std::string_view_literals;
+using orvane::testing::EntryNames;
+using orvane::testing::ReadBytes;
+using orvane::testing::TempDir;
+
+std::string Repeat(std::string_view piece, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
+struct ReadCase {
+    const char* name;
+    std::string bytes;     // the file as it lies on disk
+    const char* tag;       // DetectEncoding, as its text name
+    const char* encoding;  // how ReadTextFile decoded it
+    std::string text;      // the decoded text (UTF-8, no mark)
+    bool readable = true;  // false: ReadTextFile refuses it with a reason
+};
+
+class EncodingMatrix : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(EncodingMatrix, TagsAndDecodes) {
+    const ReadCase& c = GetParam();
+    TempDir dir;
+    const auto path = dir.Write(std::string(c.name) + ".srt", c.bytes);
+
+    EXPECT_EQ(TagName(DetectEncoding(path)), c.tag);
+    const ReadResult read = ReadTextFile(path);
+    EXPECT_EQ(SourceEncodingName(read.text.encoding), c.encoding);
+    if (!c.readable) {
+        EXPECT_FALSE(read.ok);
+        EXPECT_NE(read.error.find("UTF-32"), std::string::npos) << read.error;
+        return;
+    }
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(read.text.utf8, c.text);
+    EXPECT_TRUE(IsValidUtf8(read.text.utf8));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EncodingMatrix,
+    ::testing::Values(
+        ReadCase{"utf8_mark", std::string("\xEF\xBB\xBF中文\r\n"), "utf", "UTF-8 (BOM)",
+                 "中文\r\n"},
+        ReadCase{"utf8_mark_only", std::string("\xEF\xBB\xBF"), "utf", "UTF-8 (BOM)", ""},
+        ReadCase{"utf8_mark_twice_keeps_second",
+                 std::string("\xEF\xBB\xBF\xEF\xBB\xBF"
+                             "1"),
+                 "utf", "UTF-8 (BOM)", "\uFEFF1"},
+        ReadCase{"utf16le_mark", std::string("\xFF\xFE\x2D\x4E\x41\x00\x0D\x00\x0A\x00"sv), "uni",
+                 "UTF-16LE", "中A\r\n"},
+        ReadCase{"utf16be_mark", std::string("\xFE\xFF\x4E\x2D\x00\x41"sv), "ube", "UTF-16BE",
+                 "中A"},
+        ReadCase{"utf16le_emoji_surrogate_pair", std::string("\xFF\xFE\x3D\xD8\x00\xDE"sv), "uni",
+                 "UTF-16LE", "\U0001F600"},
+        ReadCase{"utf16le_odd_trailing_byte", std::string("\xFF\xFE\x41\x00\x42"sv), "uni",
+                 "UTF-16LE", "A\uFFFD"},
+        ReadCase{"utf16le_lone_surrogate", std::string("\xFF\xFE\x41\x00\x00\xD8\x42\x00"sv), "uni",
+                 "UTF-16LE", "A\uFFFDB"},
+        ReadCase{"utf16le_mark_only", std::string("\xFF\xFE"), "uni", "UTF-16LE", ""},
+        ReadCase{"utf8_without_mark", std::string("1\n中文 ♪\n"), "ansi", "UTF-8", "1\n中文 ♪\n"},
+        ReadCase{"gbk", std::string("\xD6\xD0\xCE\xC4\r\n"), "ansi", "GBK", "中文\r\n"},
+        ReadCase{"gbk_traditional", std::string("\xEB\x8A\xD2\x95"), "ansi", "GBK", "電視"},
+        // 0x80 is the euro sign in code page 936: three UTF-8 bytes per input
+        // byte, more than the decoder's first guess at the output size.
+        ReadCase{"gbk_euro_triples_in_size", Repeat("\x80", 300), "ansi", "GBK", Repeat("€", 300)},
+        ReadCase{"gbk_truncated_lead_byte", std::string("ab\x81"), "ansi", "GBK", "ab\uFFFD"},
+        ReadCase{"ef_bb_without_bf_is_gbk",
+                 std::string("\xEF\xBB"
+                             "A"),
+                 "utf", "GBK", "锘A"},
+        ReadCase{"one_byte", std::string("1"), "ansi", "UTF-8", "1"},
+        ReadCase{"one_high_byte", std::string("\xFE"), "ansi", "GBK", "\uFFFD"},
+        ReadCase{"empty", std::string(), "ansi", "UTF-8", ""},
+        ReadCase{"utf32le_refused", std::string("\xFF\xFE\x00\x00\x31\x00\x00\x00"sv), "uni",
+                 "UTF-32", "", false},
+        ReadCase{"utf32be_refused", std::string("\x00\x00\xFE\xFF\x00\x00\x00\x31"sv), "ansi",
+                 "UTF-32", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadTextFile, MissingFileIsUnreadableWithAReason) {
+    TempDir dir;
+    const auto path = dir / "missing.srt";
+    EXPECT_EQ(DetectEncoding(path), EncodingTag::Unreadable);
+    EXPECT_EQ(TagName(EncodingTag::Unreadable), "");
+    const ReadResult read = ReadTextFile(path);
+    EXPECT_FALSE(read.ok);
+    EXPECT_NE(read.error.find("missing.srt"), std::string::npos) << read.error;
+}
+
+TEST(ReadTextFile, FolderIsRefusedWithAReason) {
+    TempDir dir;
+    const ReadResult read = ReadTextFile(dir.path());
+    EXPECT_FALSE(read.ok);
+    EXPECT_FALSE(read.error.empty());
+}
+
+TEST(ReadTextFile, Utf8WithMarkWritesBackToTheSameBytes) {
+    TempDir dir;
+    const std::string original =
+        "\xEF\xBB\xBF"
+        "1\r\n00:00:01,000 --> 00:00:02,000\r\n你好 ♪\r\n";
+    const auto path = dir.Write("in.srt", original);
+    const ReadResult read = ReadTextFile(path);
+    ASSERT_TRUE(read.ok) << read.error;
+    const auto out = dir / "out.srt";
+    ASSERT_TRUE(WriteTextFile(out, read.text.utf8, Charset::Utf8).ok);
+    EXPECT_EQ(ReadBytes(out), original);
+}
+
+struct WriteCase {
+    const char* name;
+    std::string text;
+    Charset charset;
+    std::string bytes;
+    std::size_t unencodable;
+};
+
+class WriteCharset : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(WriteCharset, WritesTheExactBytes) {
+    const WriteCase& c = GetParam();
+    TempDir dir;
+    const auto path = dir / "out.srt";
+    const WriteResult result = WriteTextFile(path, c.text, c.charset);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(ReadBytes(path), c.bytes);
+    EXPECT_EQ(result.gbk.unencodableCount, c.unencodable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WriteCharset,
+    ::testing::Values(
+        WriteCase{"utf8_gets_mark", "中文\r\n", Charset::Utf8, "\xEF\xBB\xBF中文\r\n", 0},
+        WriteCase{"utf8_empty_is_mark_only", "", Charset::Utf8, "\xEF\xBB\xBF", 0},
+        WriteCase{"utf8_keeps_emoji", "😀♪", Charset::Utf8, "\xEF\xBB\xBF😀♪", 0},
+        WriteCase{"gb2312_no_mark", "中文\r\n", Charset::Gb2312, "\xD6\xD0\xCE\xC4\r\n", 0},
+        WriteCase{"gb2312_holds_traditional_as_gbk", "電視", Charset::Gb2312, "\xEB\x8A\xD2\x95",
+                  0},
+        WriteCase{"gb2312_euro_one_byte", "€", Charset::Gb2312, "\x80", 0},
+        WriteCase{"gb2312_question_mark_for_missing", "a♪b😀c한", Charset::Gb2312, "a?b?c?", 3},
+        WriteCase{"gb2312_empty", "", Charset::Gb2312, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteTextFile, Gb2312ReportsMissingCharactersWithTheirLines) {
+    TempDir dir;
+    const WriteResult result =
+        WriteTextFile(dir / "out.srt", "1\n♪ 你好\n\nok\n😀 한\n", Charset::Gb2312);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.gbk.unencodableCount, 3u);
+    ASSERT_EQ(result.gbk.firstUnencodable.size(), 3u);
+    EXPECT_EQ(result.gbk.firstUnencodable[0].codePoint, U'♪');
+    EXPECT_EQ(result.gbk.firstUnencodable[0].line, 2u);
+    EXPECT_EQ(result.gbk.firstUnencodable[1].codePoint, U'\U0001F600');
+    EXPECT_EQ(result.gbk.firstUnencodable[1].line, 5u);
+    EXPECT_EQ(result.gbk.firstUnencodable[2].codePoint, U'한');
+    EXPECT_EQ(result.gbk.firstUnencodable[2].line, 5u);
+}
+
+TEST(WriteTextFile, Gb2312ReportCountsAllButListsAFew) {
+    GbkEncodeReport report;
+    EXPECT_EQ(EncodeGbk(Repeat("♪\n", 9), &report), Repeat("?\n", 9));
+    EXPECT_EQ(report.unencodableCount, 9u);
+    ASSERT_EQ(report.firstUnencodable.size(), GbkEncodeReport::kMaxListed);
+    EXPECT_EQ(report.firstUnencodable.back().line, GbkEncodeReport::kMaxListed);
+}
+
+TEST(WriteTextFile, ShorterTextLeavesNoTail) {
+    TempDir dir;
+    const auto path = dir.Write("sub.srt", Repeat("long old content\r\n", 50));
+    ASSERT_TRUE(WriteTextFile(path, "短", Charset::Utf8).ok);
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF短");
+    ASSERT_TRUE(WriteTextFile(path, "a", Charset::Gb2312).ok);
+    EXPECT_EQ(ReadBytes(path), "a");
+}
+
+// Turns the write failure hook off again whatever the test does.
+struct FailWritesGuard {
+    explicit FailWritesGuard(std::size_t bytes) { testing::FailWritesAfter(bytes); }
+    ~FailWritesGuard() { testing::FailWritesAfter(std::nullopt); }
+};
+
+struct InterruptCase {
+    const char* name;
+    const char* oldContent;  // nullptr: no target yet
+    std::size_t failAfter;
+    Charset charset;
+};
+
+class InterruptedWrite : public ::testing::TestWithParam<InterruptCase> {};
+
+TEST_P(InterruptedWrite, LeavesTheOldFileAndNoTemporary) {
+    const InterruptCase& c = GetParam();
+    TempDir dir;
+    const auto path = dir / "sub.srt";
+    if (c.oldContent != nullptr) {
+        dir.Write("sub.srt", c.oldContent);
+    }
+    WriteResult result;
+    {
+        FailWritesGuard guard(c.failAfter);
+        result = WriteTextFile(path, Repeat("新的内容 new content\r\n", 20), c.charset);
+    }
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    if (c.oldContent != nullptr) {
+        EXPECT_EQ(ReadBytes(path), c.oldContent);
+        EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{"sub.srt"});
+    } else {
+        EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, InterruptedWrite,
+    ::testing::Values(InterruptCase{"utf8_at_once", "old\r\n", 0, Charset::Utf8},
+                      InterruptCase{"utf8_inside_mark", "old\r\n", 2, Charset::Utf8},
+                      InterruptCase{"utf8_inside_text", "old\r\n", 40, Charset::Utf8},
+                      InterruptCase{"gb2312_inside_text", "old\r\n", 40, Charset::Gb2312},
+                      InterruptCase{"no_old_file", nullptr, 10, Charset::Utf8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteTextFile, WorksAgainAfterAnInterruptedWrite) {
+    TempDir dir;
+    const auto path = dir.Write("sub.srt", "old");
+    {
+        FailWritesGuard guard(1);
+        ASSERT_FALSE(WriteTextFile(path, "new", Charset::Gb2312).ok);
+    }
+    ASSERT_TRUE(WriteTextFile(path, "new", Charset::Gb2312).ok);
+    EXPECT_EQ(ReadBytes(path), "new");
+}
+
+TEST(WriteTextFile, MissingFolderFailsAndCreatesNothing) {
+    TempDir dir;
+    const WriteResult result = WriteTextFile(dir / "missing/sub.srt", "text", Charset::Utf8);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error.find("sub.srt"), std::string::npos) << result.error;
+    EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{});
+}
+
+TEST(WriteTextFile, FolderAsTargetIsRefused) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "sub.srt");
+    const WriteResult result = WriteTextFile(dir / "sub.srt", "text", Charset::Utf8);
+    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.error.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "sub.srt"));
+}
+
+TEST(WriteTextFile, KeepsTheTargetsPermissions) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const auto path = dir.Write("sub.srt", "old");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WriteTextFile(path, "new", Charset::Utf8).ok);
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+}  // namespace
+}  // namespace orvane::textio
