@@ -12,15 +12,19 @@ namespace orvane::textio {
 namespace {
 
 constexpr const char* kGbkConverter = "GBK";  // ICU maps this to windows-936-2000
-constexpr char32_t kEuroSign = 0x20AC;        // a single byte (0x80) in code page 936
 
-// Which code points GBK holds in two bytes, built once from ICU's round-trip
-// set. GBK holds nothing outside the Basic Multilingual Plane.
+// Which code points GBK holds, and in how many bytes, built once from ICU's
+// round-trip set. GBK holds nothing outside the Basic Multilingual Plane.
 using BmpSet = std::bitset<0x10000>;
 
-const BmpSet& TwoByteSet() {
-    static const BmpSet set = [] {
-        BmpSet result;
+struct GbkTable {
+    BmpSet oneByte;  // beyond ASCII: the euro sign (0x80) and U+F8F5 (0xFF)
+    BmpSet twoBytes;
+};
+
+const GbkTable& Table() {
+    static const GbkTable table = [] {
+        GbkTable result;
         ConverterPtr converter = OpenConverter(kGbkConverter);
         if (!converter) {
             throw std::runtime_error("ICU has no GBK converter");
@@ -37,23 +41,32 @@ const BmpSet& TwoByteSet() {
                 continue;  // a string item, not a range
             }
             for (UChar32 cp = std::max<UChar32>(start, 0x80); cp <= end && cp < 0x10000; ++cp) {
-                result.set(static_cast<std::size_t>(cp));
+                // Ask the converter: a few characters take one byte only.
+                const UChar unit = static_cast<UChar>(cp);
+                char bytes[8];
+                error = U_ZERO_ERROR;
+                const int32_t length =
+                    ucnv_fromUChars(converter.get(), bytes, sizeof bytes, &unit, 1, &error);
+                if (U_SUCCESS(error) && length == 1) {
+                    result.oneByte.set(static_cast<std::size_t>(cp));
+                } else if (U_SUCCESS(error) && length == 2) {
+                    result.twoBytes.set(static_cast<std::size_t>(cp));
+                }
             }
         }
-        result.reset(kEuroSign);
         return result;
     }();
-    return set;
+    return table;
 }
 
 }  // namespace
 
 bool GbkEncodesAsTwoBytes(char32_t cp) {
-    return cp < 0x10000 && TwoByteSet().test(cp);
+    return cp < 0x10000 && Table().twoBytes.test(cp);
 }
 
 bool GbkCanEncode(char32_t cp) {
-    return cp < 0x80 || cp == kEuroSign || GbkEncodesAsTwoBytes(cp);
+    return cp < 0x80 || (cp < 0x10000 && (Table().oneByte.test(cp) || Table().twoBytes.test(cp)));
 }
 
 std::string EncodeGbk(std::string_view utf8, GbkEncodeReport* report) {

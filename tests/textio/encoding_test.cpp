@@ -185,6 +185,29 @@ TEST(WriteTextFile, Gb2312ReportCountsAllButListsAFew) {
     EXPECT_EQ(report.firstUnencodable.back().line, GbkEncodeReport::kMaxListed);
 }
 
+// Every character GBK holds must come back from GBK unchanged, in as many
+// bytes as the line test counts for it.
+TEST(Gbk, EveryEncodableCharacterRoundTrips) {
+    std::size_t checked = 0;
+    for (char32_t cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) {
+            continue;
+        }
+        std::string utf8;
+        AppendUtf8(utf8, cp);
+        const std::string gbk = EncodeGbk(utf8);
+        if (!GbkCanEncode(cp)) {
+            ASSERT_EQ(gbk, "?") << std::hex << "U+" << static_cast<unsigned>(cp);
+            continue;
+        }
+        ASSERT_EQ(gbk.size(), GbkEncodesAsTwoBytes(cp) ? 2u : 1u)
+            << std::hex << "U+" << static_cast<unsigned>(cp);
+        ASSERT_EQ(DecodeGbk(gbk), utf8) << std::hex << "U+" << static_cast<unsigned>(cp);
+        ++checked;
+    }
+    EXPECT_GT(checked, 21000u);  // GBK holds about 21,900 characters
+}
+
 TEST(WriteTextFile, ShorterTextLeavesNoTail) {
     TempDir dir;
     const auto path = dir.Write("sub.srt", Repeat("long old content\r\n", 50));
