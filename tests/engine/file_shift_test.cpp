@@ -157,13 +157,16 @@ std::string NormaliseAssTimes(const std::string& line) {
 std::vector<std::string> ExpectedLines(const fs::path& file, SubtitleKind kind) {
     textio::ReadResult read = textio::ReadTextFile(file);
     std::vector<std::string> lines = NonBlankLines(read.text.utf8);
-    std::size_t first = 0;
-    for (; first < lines.size(); ++first) {
-        if (kind == SubtitleKind::Srt ? first + 1 < lines.size() && IsCueNumberLine(lines[first]) &&
-                                            lines[first + 1].find("-->") != std::string::npos
-                                      : lines[first].find("[Script Info]") != std::string::npos) {
-            break;
+    auto startsTheKeptPart = [&](std::size_t k) {
+        if (kind == SubtitleKind::Ass) {
+            return lines[k].find("[Script Info]") != std::string::npos;
         }
+        return k + 1 < lines.size() && textio::IsCueNumberIgnoringMarks(lines[k]) &&
+               lines[k + 1].find("-->") != std::string::npos;
+    };
+    std::size_t first = 0;
+    while (first < lines.size() && !startsTheKeptPart(first)) {
+        ++first;
     }
     lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(first));
     if (kind == SubtitleKind::Ass) {
