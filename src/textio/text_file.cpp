@@ -59,12 +59,27 @@ std::string RandomSuffix() {
     return suffix;
 }
 
+// ".<start of the target's name>.orvane-<random>.tmp": the target's name is
+// cut (at a character boundary) so the result stays far below the 255 bytes
+// a file name may have, however long the target's name is.
+std::string TemporaryName(const fs::path& target) {
+    constexpr std::size_t kMaxNameBytes = 40;
+    std::string name = PathToUtf8(target.filename());
+    if (name.size() > kMaxNameBytes) {
+        std::size_t cut = kMaxNameBytes;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+            --cut;
+        }
+        name.resize(cut);
+    }
+    return "." + name + ".orvane-" + RandomSuffix() + ".tmp";
+}
+
 // Creates a new, empty temporary file beside `target`.
 FilePtr CreateTemporaryBeside(const fs::path& target, fs::path& tempPath) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = folder / fs::path("." + PathToUtf8(target.filename()) + ".orvane-" +
-                                     RandomSuffix() + ".tmp");
+        tempPath = folder / PathFromUtf8(TemporaryName(target));
         if (FilePtr f = OpenFile(tempPath, true)) {
             return f;
         }

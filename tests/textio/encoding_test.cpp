@@ -108,8 +108,9 @@ TEST(ReadTextFile, MissingFileIsUnreadableWithAReason) {
     EXPECT_NE(read.error.find("missing.srt"), std::string::npos) << read.error;
 }
 
-TEST(ReadTextFile, FolderIsRefusedWithAReason) {
+TEST(ReadTextFile, FolderIsUnreadableWithAReason) {
     TempDir dir;
+    EXPECT_EQ(DetectEncoding(dir.path()), EncodingTag::Unreadable);
     const ReadResult read = ReadTextFile(dir.path());
     EXPECT_FALSE(read.ok);
     EXPECT_FALSE(read.error.empty());
@@ -280,6 +281,16 @@ TEST(WriteTextFile, MissingFolderFailsAndCreatesNothing) {
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find("sub.srt"), std::string::npos) << result.error;
     EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{});
+}
+
+TEST(WriteTextFile, LongChineseFileName) {
+    // 80 Chinese characters take 240 of the 255 bytes a file name may have;
+    // the temporary name beside it must still fit.
+    TempDir dir;
+    std::string name = Repeat("字", 80) + ".srt";
+    const WriteResult result = WriteTextFile(dir / name, "text", Charset::Utf8);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{name});
 }
 
 TEST(WriteTextFile, FolderAsTargetIsRefused) {
