@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace orvane::engine {
 namespace {
 
@@ -104,6 +107,50 @@ TEST(CutShift, SubtractsCutThenExtraWithoutClamp) {
     // Negative times are written as zero, never as "00:00:-01,000".
     EXPECT_EQ(FormatSrtTime(-11), "00:00:00,000");
     EXPECT_EQ(FormatAssTime(-11), "0:00:00.00");
+}
+
+// The seconds are summed first and the milliseconds added last, in doubles:
+// (h*3600 + m*60 + s) + ms/1000. Summing whole milliseconds and dividing
+// once gives a different double for some codes.
+struct ExactParseCase {
+    const char* name;
+    double parsed;
+    double expected;
+};
+
+class ExactParse : public ::testing::TestWithParam<ExactParseCase> {};
+
+TEST_P(ExactParse, FollowsTheEvaluationOrder) {
+    EXPECT_EQ(GetParam().parsed, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ExactParse,
+    ::testing::Values(
+        ExactParseCase{"srt_seconds_then_millis", ParseSrtTime("00:00:11,851"), 11 + 851 / 1000.0},
+        ExactParseCase{"srt_hours", ParseSrtTime("01:02:03,456"), 3723 + 456 / 1000.0},
+        ExactParseCase{"srt_largest", ParseSrtTime("99:59:59,999"), 359999 + 999 / 1000.0},
+        ExactParseCase{"ass_hundredths", ParseAssTime("0:00:10.05"), 10 + 50 / 1000.0},
+        ExactParseCase{"ass_milliseconds", ParseAssTime("0:00:11.851"), 11 + 851 / 1000.0},
+        ExactParseCase{"ass_two_hour_digits", ParseAssTime("12:34:56.78"), 45296 + 780 / 1000.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CutShift, SubtractsTheCutBeforeTheExtra) {
+    // (12 - 10.0005) - 0.2 is 1.79949999..., while 12 - (10.0005 + 0.2) is
+    // 1.7995 and would round to 1,800 milliseconds.
+    EXPECT_EQ(FormatSrtTime(ShiftAfterCut(12, 10.0005, 0.2)), "00:00:01,799");
+}
+
+TEST(FormatTime, AssHoursGrowPastTwoDigits) {
+    EXPECT_EQ(FormatAssTime(ParseAssTime("99:59:59.99") + 120), "100:01:59.99");
+}
+
+TEST(FormatTime, NonFiniteTimesDoNotBreakTheFormatter) {
+    EXPECT_EQ(FormatSrtTime(std::nan("")), "00:00:00,000");
+    EXPECT_EQ(FormatAssTime(-std::numeric_limits<double>::infinity()), "0:00:00.00");
+    const std::string huge = FormatSrtTime(std::numeric_limits<double>::infinity());
+    ASSERT_GT(huge.size(), 12u);
+    EXPECT_EQ(huge[huge.size() - 4], ',') << huge;
 }
 
 struct MatchCase {
