@@ -1,0 +1,684 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "textio/text_file.h"
+#include "ui/dialogs.h"
+#include "ui/elided_label.h"
+#include "ui/file_types.h"
+#include "ui/folders.h"
+#include "ui/shift_amount.h"
+#include "ui/system_services.h"
+#include "update/update_checker.h"
+
+namespace orvane::ui {
+namespace {
+
+const QString kInitialShift = QStringLiteral("12.000");
+const QString kStepShift = QStringLiteral("1.000");
+const QString kInitialHeadCaption =
+    QStringLiteral("片头视频文件未指定(片头时长不超过120秒，支持文件拖放)  /时长：12秒");
+const QString kDropTip =
+    QStringLiteral("支持文件拖放(Win7/Win10如拖放失效，请尝试以非管理员权限运行，或可生效)");
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QAction* AddItem(QMenu* menu, const QString& caption, const char* name) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+std::filesystem::path ToFsPath(const QString& path) {
+    return textio::PathFromUtf8(path.toStdString());
+}
+
+}  // namespace
+
+Form1::Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateChecker& updates,
+             QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), system_(system), updates_(updates) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kWindowTitle);
+    BuildControls();
+    BuildMenus();
+    ConnectHandlers();
+    Form_Load();
+    // The reference client area is 968 x 536 below the menu bar.
+    resize(968, 536 + menuBar()->sizeHint().height());
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    auto* page = new QVBoxLayout(central);
+    page->setContentsMargins(8, 6, 8, 2);
+    page->setSpacing(6);
+
+    // Output folder and the Stop button.
+    Label1 = Named(new QLabel(QStringLiteral("输出目录：")), "Label1");
+    LDir = Named(new ElidedLabel(DefaultOutputDir(system_.HomeDir())), "LDir");
+    LDir->setToolTip(QStringLiteral("双击打开输出文件夹"));
+    LDir->setCursor(Qt::PointingHandCursor);
+    CmdStop = Named(new QPushButton(QStringLiteral("终止")), "CmdStop");
+    CmdStop->setVisible(false);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(Label1);
+    folderRow->addWidget(LDir, 1);
+    folderRow->addWidget(CmdStop);
+    page->addLayout(folderRow);
+
+    // The options.
+    Frame1 = Named(new QGroupBox(QStringLiteral("参数设置：")), "Frame1");
+    auto* options = new QGridLayout(Frame1);
+    options->setHorizontalSpacing(14);
+    options->setVerticalSpacing(8);
+
+    OptCutMove = Named(new QRadioButton(QStringLiteral("先裁剪后平移")), "OptCutMove");
+    OptCutMove->setToolTip(QStringLiteral(
+        "比如将字幕文件时间轴前面的12秒广告片头裁掉扔掉，将后续的字幕时间轴整体往前平移12秒"));
+    OptCutMove->setChecked(true);
+    ChMove = Named(new QCheckBox(QStringLiteral("裁剪后再提前")), "ChMove");
+    ChFanToJ = Named(new QCheckBox(QStringLiteral("繁转简")), "ChFanToJ");
+    CmbDel = Named(new QComboBox, "CmbDel");
+    CmbDel->addItems({QStringLiteral("保持原样"), QStringLiteral("删除英文字幕"),
+                      QStringLiteral("删除中文字幕")});
+    CmbDel->setToolTip(QStringLiteral("删除中/英文字幕功能不开通"));
+    CmbDel->setCurrentIndex(-1);  // the start-up sequence selects the first item
+    ChHead = Named(new QCheckBox(QStringLiteral("以片头时长为基准")), "ChHead");
+    ChHead->setChecked(true);
+    LHead = Named(new ElidedLabel(kInitialHeadCaption), "LHead");
+    LHead->setToolTip(kDropTip);
+    LHead->setTag(kInitialShift);
+
+    OptMove = Named(new QRadioButton(QStringLiteral("直接平移")), "OptMove");
+    OptMove->setToolTip(
+        QStringLiteral("将字幕时间轴整体往前或者往后平移多少秒，平移短语片头或长于片尾的被截断掉"));
+    ChDirection = Named(new QCheckBox(QStringLiteral("延后")), "ChDirection");
+    ChDirection->setToolTip(QStringLiteral("默认是整体时间轴往后平移"));
+    ChDirection->setEnabled(false);
+    Label4 = Named(new QLabel(QStringLiteral("平移秒数：")), "Label4");
+    Label4->setToolTip(QStringLiteral("(200毫秒到120秒)"));
+    TShift = Named(new QLineEdit(kInitialShift), "TShift");
+    TShift->setMaxLength(6);
+    TShift->setToolTip(QStringLiteral("200毫秒-120秒"));
+    TShift->setEnabled(false);
+    // Keys arrive one by one for the filter, also with an input method on.
+    TShift->setAttribute(Qt::WA_InputMethodEnabled, false);
+    TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("0000.000")) + 12);
+    Label4->setBuddy(TShift);
+    Label5 = Named(new QLabel(QStringLiteral("秒")), "Label5");
+    ChSelect = Named(new QCheckBox(QStringLiteral("仅平移选中的时间轴行")), "ChSelect");
+    ChSelect->setEnabled(false);
+    Label6 = Named(new QLabel(QStringLiteral("字幕类型：")), "Label6");
+    CmbType = Named(new QComboBox, "CmbType");
+    CmbType->addItems({QStringLiteral("*.srt"), QStringLiteral("*.ass;*.ssa"),
+                       QStringLiteral("*.lrc"), QStringLiteral("*.srt;*.ass;*.ssa;*.lrc")});
+    CmbType->setToolTip(QStringLiteral("仅开通SRT,ASS/SSA类型；Mp3的Lrc歌词字幕需要定制开通！"));
+    CmbType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    CmbType->setCurrentIndex(-1);  // the start-up sequence selects the first item
+    Label6->setBuddy(CmbType);
+    ChASCII = Named(new QCheckBox(QStringLiteral("ANSI编码")), "ChASCII");
+    ChASCII->setToolTip(QStringLiteral(
+        "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)"));
+    ChBat = Named(new QCheckBox(QStringLiteral("批量处理")), "ChBat");
+    ChOverWr = Named(new QCheckBox(QStringLiteral("覆盖源文件")), "ChOverWr");
+    TV = Named(new QLineEdit(kProgramVersion), "TV");
+    TV->setVisible(false);
+
+    // Column 0 and 1 line up across the two rows, as the mode switches and
+    // their first options belong together.
+    options->addWidget(OptCutMove, 0, 0);
+    options->addWidget(ChMove, 0, 1);
+    auto* cutRow = new QHBoxLayout;
+    cutRow->setSpacing(14);
+    cutRow->addWidget(ChFanToJ);
+    cutRow->addWidget(CmbDel);
+    cutRow->addWidget(ChHead);
+    cutRow->addWidget(LHead, 1);
+    options->addLayout(cutRow, 0, 2);
+
+    options->addWidget(OptMove, 1, 0);
+    options->addWidget(ChDirection, 1, 1);
+    auto* directRow = new QHBoxLayout;
+    directRow->setSpacing(14);
+    auto* amount = new QHBoxLayout;
+    amount->setSpacing(4);
+    amount->addWidget(Label4);
+    amount->addWidget(TShift);
+    amount->addWidget(Label5);
+    directRow->addLayout(amount);
+    directRow->addWidget(ChSelect);
+    auto* type = new QHBoxLayout;
+    type->setSpacing(4);
+    type->addWidget(Label6);
+    type->addWidget(CmbType);
+    directRow->addLayout(type);
+    directRow->addWidget(ChASCII);
+    directRow->addWidget(ChBat);
+    directRow->addWidget(ChOverWr);
+    directRow->addWidget(TV);
+    directRow->addStretch(1);
+    options->addLayout(directRow, 1, 2);
+    options->setColumnStretch(2, 1);
+    page->addWidget(Frame1);
+
+    // The two lists with their headings; widths after the reference 6135:8175.
+    Label2 = Named(new QLabel(QStringLiteral("字幕文件列表：")), "Label2");
+    LSubs = Named(new QLabel(QStringLiteral("0个字幕文件")), "LSubs");
+    Label3 = Named(new QLabel(QStringLiteral("当前字幕列表：")), "Label3");
+    LSubRecs = Named(new QLabel(QStringLiteral("0条字幕")), "LSubRecs");
+    List1 = Named(new QListWidget, "List1");
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setToolTip(
+        QStringLiteral("右键清空列表；启用仅平移选中的字幕行，则双击读取字幕记录行；") + kDropTip);
+    // Files come from the desktop only; the list's own drag and drop of
+    // items stays off.
+    List1->setAcceptDrops(true);
+    List1->viewport()->setAcceptDrops(true);
+    List1->setContextMenuPolicy(Qt::NoContextMenu);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    List2 = Named(new QListWidget, "List2");
+    List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    List2->setToolTip(QStringLiteral("可多选多条字幕记录，执行自定义修改"));
+
+    auto* lists = new QGridLayout;
+    lists->setHorizontalSpacing(8);
+    lists->setVerticalSpacing(2);
+    auto* filesHeading = new QHBoxLayout;
+    filesHeading->addWidget(Label2);
+    filesHeading->addWidget(LSubs);
+    filesHeading->addStretch(1);
+    auto* recordsHeading = new QHBoxLayout;
+    recordsHeading->addWidget(Label3);
+    recordsHeading->addWidget(LSubRecs);
+    recordsHeading->addStretch(1);
+    lists->addLayout(filesHeading, 0, 0);
+    lists->addLayout(recordsHeading, 0, 1);
+    lists->addWidget(List1, 1, 0);
+    lists->addWidget(List2, 1, 1);
+    lists->setColumnStretch(0, 6135);
+    lists->setColumnStretch(1, 8175);
+    lists->setRowStretch(1, 1);
+    page->addLayout(lists, 1);
+
+    LSt = Named(new QLabel(QStringLiteral("状态：未就绪")), "LSt");
+    statusBar()->addWidget(LSt, 1);
+    statusBar()->setSizeGripEnabled(false);
+
+    TShift->installEventFilter(this);
+    LDir->installEventFilter(this);
+    List1->viewport()->installEventFilter(this);
+}
+
+void Form1::BuildMenus() {
+    MenuFiles = Named(menuBar()->addMenu(QStringLiteral("文件(&F)")), "MenuFiles");
+    MenuAddFiles =
+        AddItem(MenuFiles, QStringLiteral("添加字幕文件(srt,ass,ssa,lrc；支持文件拖放)(&A)..."),
+                "MenuAddFiles");
+    MenuHead = AddItem(MenuFiles, QStringLiteral("指定片头(&A)..."), "MenuHead");
+    MenuOutpath = AddItem(MenuFiles, QStringLiteral("输出目录(&O)..."), "MenuOutpath");
+    MenuFiles->addSeparator();
+    MenuExit = AddItem(MenuFiles, QStringLiteral("退出(&X)"), "MenuExit");
+
+    MenuOps = Named(menuBar()->addMenu(QStringLiteral("操作(&O)")), "MenuOps");
+    MenuMove = AddItem(MenuOps, QStringLiteral("平移时间轴(&M)"), "MenuMove");
+    MenuSave = AddItem(MenuOps, QStringLiteral("保存当前平移(&S)..."), "MenuSave");
+    MenuSave->setEnabled(false);
+
+    MenuHelp = Named(menuBar()->addMenu(QStringLiteral("帮助(&H)")), "MenuHelp");
+    MenuUpdate = AddItem(MenuHelp, QStringLiteral("检查更新(&U)"), "MenuUpdate");
+    MenuUpdate->setEnabled(false);
+    MenuHelpSub = AddItem(MenuHelp, QStringLiteral("帮助(&H)..."), "MenuHelpSub");
+    MenuHome = AddItem(MenuHelp, QStringLiteral("主页(&M)"), "MenuHome");
+}
+
+void Form1::ConnectHandlers() {
+    // Buttons and lists report a change made from code as well as a click,
+    // and only when the value really changes.
+    connect(OptCutMove, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            OptCutMove_Click();
+        }
+    });
+    connect(OptMove, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            OptMove_Click();
+        }
+    });
+    connect(ChHead, &QCheckBox::toggled, this, &Form1::ChHead_Click);
+    connect(ChMove, &QCheckBox::toggled, this, &Form1::ChMove_Click);
+    connect(ChSelect, &QCheckBox::toggled, this, &Form1::ChSelect_Click);
+    connect(ChASCII, &QCheckBox::toggled, this, &Form1::ChASCII_Click);
+    connect(ChOverWr, &QCheckBox::toggled, this, &Form1::ChOverWr_Click);
+    connect(CmbType, &QComboBox::currentIndexChanged, this, &Form1::CmbType_Click);
+    connect(CmbDel, &QComboBox::currentIndexChanged, this, &Form1::CmbDel_Click);
+
+    connect(MenuAddFiles, &QAction::triggered, this, &Form1::MenuAddFiles_Click);
+    connect(MenuOutpath, &QAction::triggered, this, &Form1::MenuOutpath_Click);
+    connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
+}
+
+void Form1::Form_Load() {
+    sProgramDataDir = system_.EnvironmentVariable(QStringLiteral("programdata"));
+    sProgramFilesDir = system_.EnvironmentVariable(QStringLiteral("programfiles"));
+    sWinDir = system_.EnvironmentVariable(QStringLiteral("windir"));
+    bHasProgramData = !sProgramDataDir.isEmpty();
+
+    CmbType->setCurrentIndex(0);
+    SetUpWorkDir();
+
+    const update::UpdateCheckResult check =
+        updates_.Check(TV->text().toStdString(), ToFsPath(sWorkDir));
+    if (check.newerVersionFound) {
+        MenuUpdate->setEnabled(true);
+        setWindowTitle(windowTitle() + kUpdateNotice);
+    }
+
+    CmbDel->setCurrentIndex(0);
+}
+
+// ---- option interlocks ------------------------------------------------------
+
+void Form1::UpdateTShiftEnabled() {
+    TShift->setEnabled(ChSelect->isChecked() || OptMove->isChecked() || ChMove->isChecked() ||
+                       !ChHead->isChecked());
+}
+
+void Form1::ChHead_Click() {
+    UpdateTShiftEnabled();
+    MenuHead->setEnabled(ChHead->isChecked());
+    ChMove->setChecked(false);
+    ChMove->setEnabled(ChHead->isChecked());
+}
+
+void Form1::ChMove_Click() {
+    UpdateTShiftEnabled();
+    TShift->setText(ChMove->isChecked() ? kStepShift : LHead->tag());
+}
+
+void Form1::ChSelect_Click() {
+    const bool rowMode = ChSelect->isChecked();
+    UpdateTShiftEnabled();
+    MenuSave->setEnabled(rowMode);
+    TShift->setText(rowMode ? kStepShift : kInitialShift);
+    if (rowMode) {
+        ChFanToJ->setChecked(false);
+        ChFanToJ->setEnabled(false);
+        CmbDel->setCurrentIndex(0);
+        CmbDel->setEnabled(false);
+    } else {
+        CmbDel->setEnabled(true);
+        ChFanToJ->setEnabled(true);
+    }
+}
+
+void Form1::OptCutMove_Click() {
+    ChMove->setChecked(false);
+    ChMove->setEnabled(false);
+    ChHead->setChecked(true);
+    ChHead->setEnabled(true);
+    ChSelect->setChecked(false);
+    ChSelect->setEnabled(false);
+    ChDirection->setChecked(false);
+    ChDirection->setEnabled(false);
+    TShift->setText(kInitialShift);
+    UpdateTShiftEnabled();
+}
+
+void Form1::OptMove_Click() {
+    ChMove->setChecked(false);
+    ChMove->setEnabled(false);
+    ChHead->setChecked(false);
+    ChHead->setEnabled(false);
+    ChSelect->setChecked(false);
+    ChSelect->setEnabled(true);
+    ChDirection->setChecked(false);
+    ChDirection->setEnabled(true);
+    UpdateTShiftEnabled();
+    TShift->setText(kStepShift);
+}
+
+void Form1::ChASCII_Click() {
+    if (!ChASCII->isChecked()) {
+        return;
+    }
+    const MessageAnswer answer = dialogs_.Ask(
+        this, {QStringLiteral("大多数字幕合并软件采用Utf-8编码，如无特需，建议勿启用ANSI编码！\r\n"
+                              "确定启用？"),
+               MessageIcon::Warning, MessageButtons::OkCancel, MessageAnswer::Cancel});
+    if (answer != MessageAnswer::Ok) {
+        ChASCII->setChecked(false);
+    }
+}
+
+void Form1::ChOverWr_Click() {
+    if (ChOverWr->isChecked()) {
+        const MessageAnswer answer =
+            dialogs_.Ask(this, {QStringLiteral("确定覆盖原文件？"), MessageIcon::Warning,
+                                MessageButtons::OkCancel, MessageAnswer::Cancel});
+        if (answer != MessageAnswer::Ok) {
+            ChOverWr->setChecked(false);
+        }
+    }
+    MenuOutpath->setEnabled(!ChOverWr->isChecked());
+}
+
+void Form1::CmbType_Click() {
+    // Only SRT and ASS/SSA can be shifted; the lrc items are shown but refused.
+    if (CmbType->currentIndex() > 1) {
+        CmbType->setCurrentIndex(0);
+        dialogs_.Beep();
+    }
+    List2->clear();
+    sRecordsPath.clear();
+    List1->clear();
+    // The counts follow the emptied lists.
+    UpdateFileCount();
+    LSubRecs->setText(QStringLiteral("0条字幕"));
+}
+
+void Form1::CmbDel_Click() {
+    // Read by the shifters when a run starts.
+}
+
+// ---- the shift-seconds field --------------------------------------------------
+
+bool Form1::TShift_KeyPress(const QString& typed, Qt::KeyboardModifiers modifiers) {
+    // Shortcuts (copy, paste, undo) and editing keys (backspace, arrows) are
+    // not typed characters.
+    if (typed.isEmpty() ||
+        (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        return true;
+    }
+    if (typed.size() == 1 && (typed[0].unicode() < 0x20 || typed[0].unicode() == 0x7f)) {
+        return true;
+    }
+    for (QChar c : typed) {
+        if (!IsShiftCharacter(c)) {
+            dialogs_.Beep();
+            return false;
+        }
+    }
+    return true;
+}
+
+void Form1::TShift_LostFocus() {
+    TShift->setText(ValidatedShiftText(TShift->text()));
+}
+
+// ---- file list --------------------------------------------------------------
+
+void Form1::SetStatus(const QString& text) {
+    LSt->setText(text);
+    emit statusChanged(text);
+}
+
+void Form1::SetTopMenusEnabled(bool enabled) {
+    for (QMenu* menu : {MenuFiles, MenuOps, MenuHelp}) {
+        menu->setEnabled(enabled);
+        menu->menuAction()->setEnabled(enabled);
+    }
+}
+
+void Form1::UpdateFileCount() {
+    LSubs->setText(QString::number(List1->count()) + QStringLiteral("个字幕文件"));
+}
+
+void Form1::MenuAddFiles_Click() {
+    const QStringList files =
+        dialogs_.GetOpenFileNames(this, {QStringLiteral("添加字幕文件列表"),
+                                         QStringLiteral("字幕文件"), CmbType->currentText(), true});
+    if (files.isEmpty()) {
+        dialogs_.Beep();
+        return;
+    }
+    if (files.size() == 1) {
+        List1->addItem(QDir::toNativeSeparators(files.front()));
+        UpdateFileCount();
+        return;
+    }
+    SetTopMenusEnabled(false);
+    const qsizetype total = files.size();
+    for (qsizetype i = 0; i < total; ++i) {
+        if (!files[i].trimmed().isEmpty()) {
+            List1->addItem(QDir::toNativeSeparators(files[i]));
+        }
+        UpdateFileCount();
+        SetStatus(QStringLiteral("状态：字幕文件加载中...%1/%2").arg(i + 1).arg(total));
+        QCoreApplication::processEvents();
+    }
+    dialogs_.Ask(this, {QStringLiteral("字幕文件加载完毕！")});
+    SetTopMenusEnabled(true);
+}
+
+void Form1::List1_OLEDragDrop(const QStringList& paths) {
+    SetTopMenusEnabled(false);
+    const QString patterns = CmbType->currentText();
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.isFile() || info.isHidden() || !MatchesFilePatterns(info.fileName(), patterns)) {
+            continue;
+        }
+        List1->addItem(QDir::toNativeSeparators(path));
+        UpdateFileCount();
+        SetStatus(QStringLiteral("状态：字幕文件加载中...已加载") +
+                  QString::number(List1->count()));
+        QCoreApplication::processEvents();
+    }
+    dialogs_.Ask(this, {QStringLiteral("字幕文件加载完毕！")});
+    SetTopMenusEnabled(true);
+}
+
+void Form1::List1_MouseUp(Qt::MouseButton button) {
+    if (button != Qt::RightButton || bBusy) {
+        return;
+    }
+    if (List1->count() == 0) {
+        dialogs_.Beep();
+        return;
+    }
+    const MessageAnswer answer =
+        dialogs_.Ask(this, {QStringLiteral("清空字幕文件列表？"), MessageIcon::Warning,
+                            MessageButtons::OkCancel, MessageAnswer::Ok});
+    if (answer == MessageAnswer::Ok) {
+        List1->clear();
+        UpdateFileCount();
+    }
+}
+
+// ---- output and working folders ---------------------------------------------
+
+void Form1::SetUpWorkDir() {
+    const QString programDir = system_.ProgramDir();
+#ifdef Q_OS_WIN
+    const WorkDirChoice choice =
+        ChooseWorkDirWindows(programDir, {sWinDir, sProgramFilesDir, sProgramDataDir});
+#else
+    const WorkDirChoice choice = ChooseWorkDirElsewhere(
+        programDir, system_.IsWritableDir(programDir), system_.UserCacheDir());
+#endif
+    if (choice.create) {
+        // A folder that cannot be made is met by the first download there.
+        system_.MakePath(choice.dir);
+    }
+    sWorkDir = choice.dir;
+}
+
+bool Form1::IsReadOnlySystemFolder(const QString& path) const {
+#ifdef Q_OS_WIN
+    return IsReadOnlySystemFolderWindows(path, {sWinDir, sProgramFilesDir, sProgramDataDir});
+#else
+    return IsReadOnlySystemFolderElsewhere(path, SystemFoldersElsewhere());
+#endif
+}
+
+void Form1::MenuOutpath_Click() {
+    const QString picked =
+        dialogs_.BrowseForFolder(this, QStringLiteral("指定输出目录"), QString(), true);
+    QString path = WithOneTrailingSeparator(QDir::toNativeSeparators(picked), QDir::separator());
+    if (!path.isEmpty() && !QFileInfo(path).isDir()) {
+        path = sWorkDir;
+    }
+    if (IsReadOnlySystemFolder(path)) {
+        dialogs_.Ask(this, {QStringLiteral("禁止指定只读目录作为输出目录！"), MessageIcon::Error});
+        return;
+    }
+    if (!path.isEmpty()) {
+        LDir->setText(path);
+    }
+}
+
+void Form1::LDir_DblClick() {
+    dialogs_.OpenFolder(LDir->text());
+}
+
+// ---- closing ----------------------------------------------------------------
+
+bool Form1::ConfirmClose() {
+    const MessageSpec question =
+        bBusy ? MessageSpec{QStringLiteral("程序正在处理中，强制关闭程序？"), MessageIcon::Warning,
+                            MessageButtons::YesNo, MessageAnswer::No}
+              : MessageSpec{QStringLiteral("关闭程序？"), MessageIcon::Information,
+                            MessageButtons::YesNo, MessageAnswer::No};
+    return dialogs_.Ask(this, question) == MessageAnswer::Yes;
+}
+
+void Form1::MenuExit_Click() {
+    if (!ConfirmClose()) {
+        return;
+    }
+    closeConfirmed_ = true;
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!closeConfirmed_ && !ConfirmClose()) {
+        event->ignore();
+        return;
+    }
+    // A run under way stops where it stands.
+    closeConfirmed_ = true;
+    bStop = true;
+    event->accept();
+}
+
+// ---- settings of a run --------------------------------------------------------
+
+std::optional<engine::ShiftSettings> Form1::GatherShiftSettings() const {
+    engine::ShiftSettings settings;
+    const bool direct = OptMove->isChecked();
+    settings.mode = direct ? engine::ShiftMode::Direct : engine::ShiftMode::Cut;
+    settings.later = direct && ChDirection->isChecked();
+    settings.extraAdvance = !direct && ChMove->isChecked();
+    settings.removal = static_cast<engine::LanguageRemoval>(qBound(0, CmbDel->currentIndex(), 2));
+    settings.simplify = ChFanToJ->isChecked();
+    settings.ansi = ChASCII->isChecked();
+    settings.overwrite = ChOverWr->isChecked();
+    settings.outputDir = ToFsPath(LDir->text());
+    settings.cutSeconds = LeadingNumber(LHead->tag()).value_or(0.0);
+
+    // Without the opening clip as the measure, the field holds the amount to
+    // cut; it is enabled then for exactly that.
+    const bool typedCut = !direct && !ChHead->isChecked();
+    if (direct || settings.extraAdvance || typedCut) {
+        const std::optional<double> seconds = UsableShiftSeconds(TShift->text());
+        if (!seconds) {
+            return std::nullopt;
+        }
+        (typedCut ? settings.cutSeconds : settings.shiftSeconds) = *seconds;
+    }
+    return settings;
+}
+
+// ---- events -----------------------------------------------------------------
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TShift) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            return !TShift_KeyPress(key->text(), key->modifiers());
+        }
+        if (event->type() == QEvent::FocusOut) {
+            // Opening a menu or leaving the window keeps the focus where it is.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason &&
+                reason != Qt::ActiveWindowFocusReason) {
+                TShift_LostFocus();
+            }
+        }
+        return false;
+    }
+    if (watched == LDir && event->type() == QEvent::MouseButtonDblClick) {
+        LDir_DblClick();
+        return true;
+    }
+    if (watched == List1->viewport()) {
+        switch (event->type()) {
+            case QEvent::DragEnter:
+            case QEvent::DragMove: {
+                auto* drag = static_cast<QDragMoveEvent*>(event);
+                if (drag->mimeData()->hasUrls()) {
+                    drag->acceptProposedAction();
+                    return true;
+                }
+                return false;
+            }
+            case QEvent::Drop: {
+                auto* drop = static_cast<QDropEvent*>(event);
+                QStringList paths;
+                for (const QUrl& url : drop->mimeData()->urls()) {
+                    if (url.isLocalFile()) {
+                        paths << url.toLocalFile();
+                    }
+                }
+                drop->acceptProposedAction();
+                // Finish the drop first: the file manager waits for it, and
+                // adding ends with a message box.
+                QTimer::singleShot(0, this, [this, paths] { List1_OLEDragDrop(paths); });
+                return true;
+            }
+            case QEvent::MouseButtonRelease:
+                List1_MouseUp(static_cast<QMouseEvent*>(event)->button());
+                return false;
+            default:
+                break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace orvane::ui

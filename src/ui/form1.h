@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's one window. It owns every option of a shift run, the file
+// list, the record list, the output folder and the status line; handlers are
+// named after their control and event. Work itself happens in engine/ and
+// textio/: the window only gathers settings and reports.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "engine/shift_settings.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+namespace orvane::update {
+class UpdateChecker;
+}
+
+namespace orvane::ui {
+
+class Dialogs;
+class ElidedLabel;
+class SystemServices;
+
+inline const QString kWindowTitle = QStringLiteral("Orvane字幕时间轴专用平移编辑助手");
+inline const QString kUpdateNotice = QStringLiteral("【发现有更新版本，建议及时更新】");
+inline const QString kProgramVersion = QStringLiteral("001");
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The three services must outlive the window. The start-up sequence
+    // (environment, file type, working folder, update check) runs here.
+    Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateChecker& updates,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The settings of a run as the controls give them now; nothing when the
+    // run needs the shift amount and the field does not hold a usable one.
+    std::optional<engine::ShiftSettings> GatherShiftSettings() const;
+
+    // Every write to the status line goes through here.
+    void SetStatus(const QString& text);
+
+    // Controls, under the names the rest of the program knows them by.
+    QLabel* Label1 = nullptr;
+    ElidedLabel* LDir = nullptr;
+    QPushButton* CmdStop = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* OptCutMove = nullptr;
+    QCheckBox* ChMove = nullptr;
+    QCheckBox* ChFanToJ = nullptr;
+    QComboBox* CmbDel = nullptr;
+    QCheckBox* ChHead = nullptr;
+    ElidedLabel* LHead = nullptr;
+    QRadioButton* OptMove = nullptr;
+    QCheckBox* ChDirection = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* TShift = nullptr;
+    QLabel* Label5 = nullptr;
+    QCheckBox* ChSelect = nullptr;
+    QLabel* Label6 = nullptr;
+    QComboBox* CmbType = nullptr;
+    QCheckBox* ChASCII = nullptr;
+    QCheckBox* ChBat = nullptr;
+    QCheckBox* ChOverWr = nullptr;
+    QLineEdit* TV = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LSubs = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* LSubRecs = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QLabel* LSt = nullptr;
+
+    QMenu* MenuFiles = nullptr;
+    QAction* MenuAddFiles = nullptr;
+    QAction* MenuHead = nullptr;
+    QAction* MenuOutpath = nullptr;
+    QAction* MenuExit = nullptr;
+    QMenu* MenuOps = nullptr;
+    QAction* MenuMove = nullptr;
+    QAction* MenuSave = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuUpdate = nullptr;
+    QAction* MenuHelpSub = nullptr;
+    QAction* MenuHome = nullptr;
+
+    // Run state: a run over the file list is under way; the user asked it to
+    // stop.
+    bool bBusy = false;
+    bool bStop = false;
+
+    // Fixed at start-up.
+    QString sWinDir;
+    QString sProgramFilesDir;
+    QString sProgramDataDir;
+    bool bHasProgramData = false;
+    QString sWorkDir;
+
+    // The file the rows of List2 came from.
+    QString sRecordsPath;
+
+public slots:
+    void OptCutMove_Click();
+    void OptMove_Click();
+    void ChHead_Click();
+    void ChMove_Click();
+    void ChSelect_Click();
+    void ChASCII_Click();
+    void ChOverWr_Click();
+    void CmbType_Click();
+    void CmbDel_Click();
+    void TShift_LostFocus();
+
+    void MenuAddFiles_Click();
+    void MenuOutpath_Click();
+    void MenuExit_Click();
+    void LDir_DblClick();
+    void List1_MouseUp(Qt::MouseButton button);
+
+public:
+    // Dropped items, in the order the desktop delivers them.
+    void List1_OLEDragDrop(const QStringList& paths);
+    // False when the typed character is refused (with a beep).
+    bool TShift_KeyPress(const QString& typed, Qt::KeyboardModifiers modifiers);
+
+signals:
+    void statusChanged(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void ConnectHandlers();
+    void Form_Load();
+    void SetUpWorkDir();
+    void UpdateTShiftEnabled();
+    void SetTopMenusEnabled(bool enabled);
+    void UpdateFileCount();
+    bool IsReadOnlySystemFolder(const QString& path) const;
+    bool ConfirmClose();
+
+    Dialogs& dialogs_;
+    const SystemServices& system_;
+    update::UpdateChecker& updates_;
+    bool closeConfirmed_ = false;
+};
+
+}  // namespace orvane::ui

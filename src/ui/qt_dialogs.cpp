@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/dialogs.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace orvane::ui {
+namespace {
+
+QMessageBox::StandardButton ToQt(MessageAnswer answer) {
+    switch (answer) {
+        case MessageAnswer::Ok:
+            return QMessageBox::Ok;
+        case MessageAnswer::Cancel:
+            return QMessageBox::Cancel;
+        case MessageAnswer::Yes:
+            return QMessageBox::Yes;
+        case MessageAnswer::No:
+            return QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+            return QMessageBox::Ok;
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon ToQt(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The answer a box gives when it is closed without a button: the negative
+// one, so that closing a question never confirms it.
+MessageAnswer EscapeAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::OkCancel:
+            return MessageAnswer::Cancel;
+        case MessageButtons::YesNo:
+            return MessageAnswer::No;
+    }
+    return MessageAnswer::Cancel;
+}
+
+class QtDialogs final : public Dialogs {
+public:
+    MessageAnswer Ask(QWidget* owner, const MessageSpec& box) override {
+        QMessageBox message(ToQt(box.icon), box.title, box.text, ToQt(box.buttons), owner);
+        message.setDefaultButton(ToQt(box.defaultButton));
+        switch (message.exec()) {
+            case QMessageBox::Ok:
+                return MessageAnswer::Ok;
+            case QMessageBox::Cancel:
+                return MessageAnswer::Cancel;
+            case QMessageBox::Yes:
+                return MessageAnswer::Yes;
+            case QMessageBox::No:
+                return MessageAnswer::No;
+            default:
+                return EscapeAnswer(box.buttons);
+        }
+    }
+
+    void Beep() override { QApplication::beep(); }
+
+    QStringList GetOpenFileNames(QWidget* owner, const OpenFileRequest& request) override {
+        // Qt writes the patterns of one filter separated by spaces.
+        QString patterns = request.patterns;
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        const QString filter =
+            request.filterLabel + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        if (request.multiple) {
+            return QFileDialog::getOpenFileNames(owner, request.title, QString(), filter);
+        }
+        const QString file = QFileDialog::getOpenFileName(owner, request.title, QString(), filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+
+    QString BrowseForFolder(QWidget* owner, const QString& title, const QString& startDir,
+                            bool /*offerNewFolder: Qt's picker always offers one*/) override {
+        return QFileDialog::getExistingDirectory(owner, title, startDir, QFileDialog::ShowDirsOnly);
+    }
+
+    void OpenFolder(const QString& path) override {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+
+    void OpenUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }
+};
+
+}  // namespace
+
+std::unique_ptr<Dialogs> MakeQtDialogs() {
+    return std::make_unique<QtDialogs>();
+}
+
+}  // namespace orvane::ui

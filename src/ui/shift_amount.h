@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The shift-seconds field: which typed characters it takes, how its text
+// reads as a number, and what it becomes when the user leaves it.
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace orvane::ui {
+
+inline constexpr double kMinShiftSeconds = 0.2;
+inline constexpr double kMaxShiftSeconds = 120.0;
+inline constexpr double kFallbackShiftSeconds = 12.0;
+
+// Digits and the decimal point; everything else typed is refused.
+bool IsShiftCharacter(QChar c);
+
+// The decimal number at the start of `text` (after leading blanks): "1.2.3"
+// reads 1.2, "12秒" reads 12. Nothing when the text does not start with one.
+std::optional<double> LeadingNumber(QStringView text);
+
+// Shortest decimal form with at most 15 significant digits: 12, 0.5, 12.345.
+QString FormatSeconds(double seconds);
+
+// What the field shows after losing the focus: its number when within
+// 0.2 to 120 seconds, otherwise 12.
+QString ValidatedShiftText(QStringView text);
+
+// The amount a run may use, or nothing when the text is not a number within
+// the limits (the field may still hold unchecked text when a menu command
+// reads it, since choosing a menu does not move the focus).
+std::optional<double> UsableShiftSeconds(QStringView text);
+
+}  // namespace orvane::ui
