@@ -1,0 +1,1030 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window, offscreen: defaults, option interlocks, the shift-seconds
+// field, the file list, the output folder, closing. Dialogs are answered by a
+// script; controls are found by their object names.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <memory>
+
+#include "fakes.h"
+#include "ui/elided_label.h"
+#include "ui/form1.h"
+
+using namespace orvane::ui;
+using orvane::engine::LanguageRemoval;
+using orvane::engine::ShiftMode;
+
+namespace {
+
+// One window with its stand-ins, in a folder of its own.
+struct Harness {
+    QTemporaryDir root;
+    ScriptedDialogs dialogs;
+    FakeSystem system;
+    FakeUpdates updates;
+    std::unique_ptr<Form1> window;
+
+    explicit Harness(const std::function<void(Harness&)>& prepare = {}) {
+        system.programDir = root.filePath(QStringLiteral("program"));
+        system.homeDir = root.filePath(QStringLiteral("home"));
+        system.cacheDir = root.filePath(QStringLiteral("cache/orvane"));
+        QDir().mkpath(system.programDir);
+        QDir().mkpath(system.homeDir);
+        if (prepare) {
+            prepare(*this);
+        }
+        window = std::make_unique<Form1>(dialogs, system, updates);
+    }
+
+    Form1& w() { return *window; }
+
+    template <typename T>
+    T* find(const char* name) {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // An empty file of that name in the root folder.
+    QString touch(const QString& name) {
+        const QString path = root.filePath(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path;
+    }
+};
+
+// The rules that must hold after every handler.
+void CheckInvariants(Form1& w) {
+    const bool shiftUsed = w.ChSelect->isChecked() || w.OptMove->isChecked() ||
+                           w.ChMove->isChecked() || !w.ChHead->isChecked();
+    QCOMPARE(w.TShift->isEnabled(), shiftUsed);
+    QCOMPARE(w.MenuHead->isEnabled(), w.ChHead->isChecked());
+    QCOMPARE(w.ChMove->isEnabled(), w.ChHead->isChecked());
+    QCOMPARE(w.MenuSave->isEnabled(), w.ChSelect->isChecked());
+    QCOMPARE(w.ChFanToJ->isEnabled(), !w.ChSelect->isChecked());
+    QCOMPARE(w.CmbDel->isEnabled(), !w.ChSelect->isChecked());
+    QCOMPARE(w.MenuOutpath->isEnabled(), !w.ChOverWr->isChecked());
+    QCOMPARE(w.OptCutMove->isChecked(), !w.OptMove->isChecked());
+}
+
+// The state that a switch into each mode leaves behind.
+void CheckModeState(Form1& w, bool direct) {
+    QCOMPARE(w.OptMove->isChecked(), direct);
+    QCOMPARE(w.ChHead->isChecked(), !direct);
+    QCOMPARE(w.ChHead->isEnabled(), !direct);
+    QCOMPARE(w.ChMove->isChecked(), false);
+    QCOMPARE(w.ChMove->isEnabled(), !direct);
+    QCOMPARE(w.ChSelect->isChecked(), false);
+    QCOMPARE(w.ChSelect->isEnabled(), direct);
+    QCOMPARE(w.ChDirection->isChecked(), false);
+    QCOMPARE(w.ChDirection->isEnabled(), direct);
+    QCOMPARE(w.TShift->isEnabled(), direct);
+    QCOMPARE(w.TShift->text(), direct ? QStringLiteral("1.000") : QStringLiteral("12.000"));
+    QCOMPARE(w.MenuHead->isEnabled(), !direct);
+    QCOMPARE(w.MenuSave->isEnabled(), false);
+}
+
+// Clicks a control as the user would: nothing happens when it is disabled.
+void Click(Harness& h, const QString& name) {
+    auto* button = h.w().findChild<QAbstractButton*>(name);
+    QVERIFY2(button, qPrintable(name));
+    button->click();
+}
+
+bool TopMenusEnabled(Form1& w) {
+    return w.MenuFiles->menuAction()->isEnabled() && w.MenuOps->menuAction()->isEnabled() &&
+           w.MenuHelp->menuAction()->isEnabled();
+}
+
+QStringList Entries(QListWidget* list) {
+    QStringList entries;
+    for (int i = 0; i < list->count(); ++i) {
+        entries << list->item(i)->text();
+    }
+    return entries;
+}
+
+void SendFocusOut(QWidget* widget, Qt::FocusReason reason) {
+    QFocusEvent event(QEvent::FocusOut, reason);
+    QApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private slots:
+    void controls_data();
+    void controls();
+    void startState();
+    void menus_data();
+    void menus();
+    void startUpFolders_data();
+    void startUpFolders();
+    void startUpUpdate_data();
+    void startUpUpdate();
+
+    void modeSwitches_data();
+    void modeSwitches();
+    void cutModeOptions_data();
+    void cutModeOptions();
+    void rowMode();
+
+    void shiftKeyFilter_data();
+    void shiftKeyFilter();
+    void shiftValidation_data();
+    void shiftValidation();
+    void shiftKeptWhenMenuTakesFocus();
+
+    void fileType_data();
+    void fileType();
+    void ansiConfirmation_data();
+    void ansiConfirmation();
+    void overwriteConfirmation_data();
+    void overwriteConfirmation();
+
+    void dropFiles_data();
+    void dropFiles();
+    void dropEventFromDesktop();
+    void addOneFileByDialog();
+    void addThreeFilesByDialog();
+    void addCancelled();
+    void rightClickClear_data();
+    void rightClickClear();
+
+    void outputFolder_data();
+    void outputFolder();
+    void outputFolderDoubleClick();
+
+    void closeQuestion_data();
+    void closeQuestion();
+    void exitMenu_data();
+    void exitMenu();
+
+    void gatherSettings_data();
+    void gatherSettings();
+};
+
+// ---- controls and start-up ----------------------------------------------------
+
+void Form1Test::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("tooltip");
+    const QString dropTip =
+        QStringLiteral("支持文件拖放(Win7/Win10如拖放失效，请尝试以非管理员权限运行，或可生效)");
+    QTest::newRow("Label1") << "Label1"
+                            << "输出目录："
+                            << "";
+    QTest::newRow("LDir") << "LDir"
+                          << ""
+                          << "双击打开输出文件夹";
+    QTest::newRow("CmdStop") << "CmdStop"
+                             << "终止"
+                             << "";
+    QTest::newRow("OptCutMove")
+        << "OptCutMove"
+        << "先裁剪后平移"
+        << "比如将字幕文件时间轴前面的12秒广告片头裁掉扔掉，将后续的字幕时间轴整体往前平移12秒";
+    QTest::newRow("ChMove") << "ChMove"
+                            << "裁剪后再提前"
+                            << "";
+    QTest::newRow("ChFanToJ") << "ChFanToJ"
+                              << "繁转简"
+                              << "";
+    QTest::newRow("CmbDel") << "CmbDel"
+                            << "保持原样"
+                            << "删除中/英文字幕功能不开通";
+    QTest::newRow("ChHead") << "ChHead"
+                            << "以片头时长为基准"
+                            << "";
+    QTest::newRow("LHead") << "LHead"
+                           << "片头视频文件未指定(片头时长不超过120秒，支持文件拖放)  /时长：12秒"
+                           << dropTip;
+    QTest::newRow("OptMove")
+        << "OptMove"
+        << "直接平移"
+        << "将字幕时间轴整体往前或者往后平移多少秒，平移短语片头或长于片尾的被截断掉";
+    QTest::newRow("ChDirection") << "ChDirection"
+                                 << "延后"
+                                 << "默认是整体时间轴往后平移";
+    QTest::newRow("Label4") << "Label4"
+                            << "平移秒数："
+                            << "(200毫秒到120秒)";
+    QTest::newRow("TShift") << "TShift"
+                            << "12.000"
+                            << "200毫秒-120秒";
+    QTest::newRow("Label5") << "Label5"
+                            << "秒"
+                            << "";
+    QTest::newRow("ChSelect") << "ChSelect"
+                              << "仅平移选中的时间轴行"
+                              << "";
+    QTest::newRow("Label6") << "Label6"
+                            << "字幕类型："
+                            << "";
+    QTest::newRow("CmbType") << "CmbType"
+                             << "*.srt"
+                             << "仅开通SRT,ASS/SSA类型；Mp3的Lrc歌词字幕需要定制开通！";
+    QTest::newRow("ChASCII")
+        << "ChASCII"
+        << "ANSI编码"
+        << "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)";
+    QTest::newRow("ChBat") << "ChBat"
+                           << "批量处理"
+                           << "";
+    QTest::newRow("ChOverWr") << "ChOverWr"
+                              << "覆盖源文件"
+                              << "";
+    QTest::newRow("TV") << "TV"
+                        << "001"
+                        << "";
+    QTest::newRow("Label2") << "Label2"
+                            << "字幕文件列表："
+                            << "";
+    QTest::newRow("LSubs") << "LSubs"
+                           << "0个字幕文件"
+                           << "";
+    QTest::newRow("Label3") << "Label3"
+                            << "当前字幕列表："
+                            << "";
+    QTest::newRow("LSubRecs") << "LSubRecs"
+                              << "0条字幕"
+                              << "";
+    QTest::newRow("List1") << "List1"
+                           << ""
+                           << QStringLiteral(
+                                  "右键清空列表；启用仅平移选中的字幕行，则双击读取字幕记录行；") +
+                                  dropTip;
+    QTest::newRow("List2") << "List2"
+                           << ""
+                           << "可多选多条字幕记录，执行自定义修改";
+    QTest::newRow("LSt") << "LSt"
+                         << "状态：未就绪"
+                         << "";
+    QTest::newRow("Frame1") << "Frame1"
+                            << "参数设置："
+                            << "";
+}
+
+void Form1Test::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QString, tooltip);
+    Harness h;
+    QWidget* widget = h.w().findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(widget->toolTip(), tooltip);
+    if (caption.isEmpty()) {
+        return;
+    }
+    QString shown;
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        shown = button->text();
+    } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+        shown = label->text();
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        shown = edit->text();
+    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+        shown = combo->currentText();
+    } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+        shown = frame->title();
+    }
+    QCOMPARE(shown, caption);
+}
+
+void Form1Test::startState() {
+    Harness h;
+    Form1& w = h.w();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Orvane字幕时间轴专用平移编辑助手"));
+    CheckModeState(w, false);
+    CheckInvariants(w);
+    QCOMPARE(w.CmdStop->isHidden(), true);
+    QCOMPARE(w.TV->isHidden(), true);
+    QCOMPARE(w.ChFanToJ->isChecked(), false);
+    QCOMPARE(w.ChASCII->isChecked(), false);
+    QCOMPARE(w.ChBat->isChecked(), false);
+    QCOMPARE(w.ChOverWr->isChecked(), false);
+    QCOMPARE(w.CmbDel->currentIndex(), 0);
+    QCOMPARE(w.CmbType->currentIndex(), 0);
+    QCOMPARE(w.CmbType->count(), 4);
+    QCOMPARE(w.TShift->maxLength(), 6);
+    QCOMPARE(w.LHead->tag(), QStringLiteral("12.000"));
+    QCOMPARE(w.List1->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(w.List2->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(w.bBusy, false);
+    QCOMPARE(w.bStop, false);
+    QCOMPARE(w.LDir->text(), QDir::toNativeSeparators(h.system.homeDir + QStringLiteral("/Temp")));
+    QCOMPARE(h.dialogs.asked.size(), 0);
+    QCOMPARE(h.dialogs.beeps, 0);
+}
+
+void Form1Test::menus_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("MenuFiles") << "MenuFiles"
+                               << "文件(&F)" << true;
+    QTest::newRow("MenuAddFiles") << "MenuAddFiles"
+                                  << "添加字幕文件(srt,ass,ssa,lrc；支持文件拖放)(&A)..." << true;
+    QTest::newRow("MenuHead") << "MenuHead"
+                              << "指定片头(&A)..." << true;
+    QTest::newRow("MenuOutpath") << "MenuOutpath"
+                                 << "输出目录(&O)..." << true;
+    QTest::newRow("MenuExit") << "MenuExit"
+                              << "退出(&X)" << true;
+    QTest::newRow("MenuOps") << "MenuOps"
+                             << "操作(&O)" << true;
+    QTest::newRow("MenuMove") << "MenuMove"
+                              << "平移时间轴(&M)" << true;
+    QTest::newRow("MenuSave") << "MenuSave"
+                              << "保存当前平移(&S)..." << false;
+    QTest::newRow("MenuHelp") << "MenuHelp"
+                              << "帮助(&H)" << true;
+    QTest::newRow("MenuUpdate") << "MenuUpdate"
+                                << "检查更新(&U)" << false;
+    QTest::newRow("MenuHelpSub") << "MenuHelpSub"
+                                 << "帮助(&H)..." << true;
+    QTest::newRow("MenuHome") << "MenuHome"
+                              << "主页(&M)" << true;
+}
+
+void Form1Test::menus() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(bool, enabled);
+    Harness h;
+    QAction* action = h.w().findChild<QAction*>(name);
+    if (auto* menu = h.w().findChild<QMenu*>(name)) {
+        action = menu->menuAction();
+    }
+    QVERIFY2(action, qPrintable(name));
+    QCOMPARE(action->text(), caption);
+    QCOMPARE(action->isEnabled(), enabled);
+}
+
+void Form1Test::startUpFolders_data() {
+    QTest::addColumn<bool>("programWritable");
+    QTest::addColumn<bool>("inCache");
+    QTest::newRow("writable program folder") << true << false;
+    QTest::newRow("read-only program folder") << false << true;
+}
+
+void Form1Test::startUpFolders() {
+    QFETCH(bool, programWritable);
+    QFETCH(bool, inCache);
+    Harness h([&](Harness& x) { x.system.programDirWritable = programWritable; });
+    const QString expected = inCache ? h.system.cacheDir : h.system.programDir;
+    QCOMPARE(h.w().sWorkDir, expected);
+    QCOMPARE(QFileInfo(expected).isDir(), true);
+}
+
+void Form1Test::startUpUpdate_data() {
+    QTest::addColumn<bool>("newer");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("nothing found") << false << "Orvane字幕时间轴专用平移编辑助手";
+    QTest::newRow("newer version")
+        << true << "Orvane字幕时间轴专用平移编辑助手【发现有更新版本，建议及时更新】";
+}
+
+void Form1Test::startUpUpdate() {
+    QFETCH(bool, newer);
+    QFETCH(QString, title);
+    Harness h([&](Harness& x) { x.updates.newer = newer; });
+    QCOMPARE(h.updates.checks, 1);
+    QCOMPARE(h.w().windowTitle(), title);
+    QCOMPARE(h.w().MenuUpdate->isEnabled(), newer);
+}
+
+// ---- option interlocks --------------------------------------------------------
+
+void Form1Test::modeSwitches_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<bool>("direct");
+    QTest::newRow("to direct") << QStringList{"OptMove"} << true;
+    QTest::newRow("to direct and back") << QStringList{"OptMove", "OptCutMove"} << false;
+    QTest::newRow("back from row mode")
+        << QStringList{"OptMove", "ChSelect", "OptCutMove"} << false;
+    QTest::newRow("back from later")
+        << QStringList{"OptMove", "ChDirection", "OptCutMove"} << false;
+    QTest::newRow("extra advance then direct") << QStringList{"ChMove", "OptMove"} << true;
+    QTest::newRow("no opening then direct and back")
+        << QStringList{"ChHead", "OptMove", "OptCutMove"} << false;
+    QTest::newRow("row mode twice")
+        << QStringList{"OptMove", "ChSelect", "ChSelect", "OptCutMove", "OptMove"} << true;
+    QTest::newRow("disabled controls ignore clicks")
+        << QStringList{"ChSelect", "ChDirection", "OptMove", "ChHead", "ChMove"} << true;
+}
+
+void Form1Test::modeSwitches() {
+    QFETCH(QStringList, clicks);
+    QFETCH(bool, direct);
+    Harness h;
+    for (const QString& name : clicks) {
+        Click(h, name);
+        CheckInvariants(h.w());
+    }
+    CheckModeState(h.w(), direct);
+}
+
+void Form1Test::cutModeOptions_data() {
+    QTest::addColumn<QString>("headTag");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("shiftText");
+    QTest::addColumn<bool>("shiftEnabled");
+    QTest::addColumn<bool>("moveEnabled");
+    QTest::newRow("extra advance") << "12.000" << QStringList{"ChMove"} << "1.000" << true << true;
+    QTest::newRow("extra advance off again")
+        << "12.000" << QStringList{"ChMove", "ChMove"} << "12.000" << false << true;
+    QTest::newRow("off again gives the measured opening")
+        << "7.5" << QStringList{"ChMove", "ChMove"} << "7.5" << false << true;
+    QTest::newRow("no opening clip")
+        << "12.000" << QStringList{"ChHead"} << "12.000" << true << false;
+    QTest::newRow("no opening clip while advancing")
+        << "7.5" << QStringList{"ChMove", "ChHead"} << "7.5" << true << false;
+    QTest::newRow("opening clip again")
+        << "12.000" << QStringList{"ChHead", "ChHead"} << "12.000" << false << true;
+}
+
+void Form1Test::cutModeOptions() {
+    QFETCH(QString, headTag);
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, shiftText);
+    QFETCH(bool, shiftEnabled);
+    QFETCH(bool, moveEnabled);
+    Harness h;
+    h.w().LHead->setTag(headTag);
+    for (const QString& name : clicks) {
+        Click(h, name);
+        CheckInvariants(h.w());
+    }
+    QCOMPARE(h.w().TShift->text(), shiftText);
+    QCOMPARE(h.w().TShift->isEnabled(), shiftEnabled);
+    QCOMPARE(h.w().ChMove->isEnabled(), moveEnabled);
+}
+
+void Form1Test::rowMode() {
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.ChFanToJ->click();
+    w.CmbDel->setCurrentIndex(2);
+    w.ChSelect->click();
+    CheckInvariants(w);
+    QCOMPARE(w.TShift->text(), QStringLiteral("1.000"));
+    QCOMPARE(w.ChFanToJ->isChecked(), false);
+    QCOMPARE(w.CmbDel->currentIndex(), 0);
+    QCOMPARE(w.MenuSave->isEnabled(), true);
+
+    w.ChSelect->click();
+    CheckInvariants(w);
+    QCOMPARE(w.TShift->text(), QStringLiteral("12.000"));
+    QCOMPARE(w.ChFanToJ->isEnabled(), true);
+    QCOMPARE(w.CmbDel->isEnabled(), true);
+}
+
+// ---- the shift-seconds field --------------------------------------------------
+
+void Form1Test::shiftKeyFilter_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("digit") << int(Qt::Key_5) << "5" << 0 << "1.0005" << 0;
+    QTest::newRow("point") << int(Qt::Key_Period) << "." << 0 << "1.000." << 0;
+    QTest::newRow("letter") << int(Qt::Key_A) << "a" << 0 << "1.000" << 1;
+    QTest::newRow("minus") << int(Qt::Key_Minus) << "-" << 0 << "1.000" << 1;
+    QTest::newRow("space") << int(Qt::Key_Space) << " " << 0 << "1.000" << 1;
+    QTest::newRow("full-width digit") << int(Qt::Key_unknown) << "５" << 0 << "1.000" << 1;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << "\b" << 0 << "1.00" << 0;
+    QTest::newRow("select all is no character")
+        << int(Qt::Key_A) << "\x01" << int(Qt::ControlModifier) << "1.000" << 0;
+}
+
+void Form1Test::shiftKeyFilter() {
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, modifiers);
+    QFETCH(QString, expected);
+    QFETCH(int, beeps);
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.TShift->setMaxLength(10);  // room to see an accepted character
+    w.TShift->setCursorPosition(w.TShift->text().size());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+    QApplication::sendEvent(w.TShift, &press);
+    QCOMPARE(w.TShift->text(), expected);
+    QCOMPARE(h.dialogs.beeps, beeps);
+}
+
+void Form1Test::shiftValidation_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("0.1") << "0.1"
+                         << "12";
+    QTest::newRow("120") << "120"
+                         << "120";
+    QTest::newRow("120.5") << "120.5"
+                           << "12";
+    QTest::newRow("0.2") << "0.2"
+                         << "0.2";
+    QTest::newRow("empty") << ""
+                           << "12";
+    QTest::newRow("12.000") << "12.000"
+                            << "12";
+    QTest::newRow("1.2.3") << "1.2.3"
+                           << "1.2";
+    QTest::newRow("pasted letters") << "abc"
+                                    << "12";
+}
+
+void Form1Test::shiftValidation() {
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.TShift->setText(typed);
+    SendFocusOut(w.TShift, Qt::TabFocusReason);
+    QCOMPARE(w.TShift->text(), expected);
+}
+
+void Form1Test::shiftKeptWhenMenuTakesFocus() {
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.TShift->setText(QStringLiteral("0.1"));
+    SendFocusOut(w.TShift, Qt::PopupFocusReason);
+    SendFocusOut(w.TShift, Qt::ActiveWindowFocusReason);
+    QCOMPARE(w.TShift->text(), QStringLiteral("0.1"));
+}
+
+// ---- file type and confirmations ------------------------------------------------
+
+void Form1Test::fileType_data() {
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("beeps");
+    QTest::newRow("srt") << 0 << 0 << 0;
+    QTest::newRow("ass and ssa") << 1 << 1 << 0;
+    QTest::newRow("lrc refused") << 2 << 0 << 1;
+    QTest::newRow("all with lrc refused") << 3 << 0 << 1;
+}
+
+void Form1Test::fileType() {
+    QFETCH(int, chosen);
+    QFETCH(int, shown);
+    QFETCH(int, beeps);
+    Harness h;
+    Form1& w = h.w();
+    if (chosen == 0) {
+        w.CmbType->setCurrentIndex(1);  // so that choosing 0 is a change
+    }
+    w.List1->addItems({QStringLiteral("a.srt"), QStringLiteral("b.srt")});
+    w.List2->addItems({QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000")});
+    w.LSubs->setText(QStringLiteral("2个字幕文件"));
+    w.LSubRecs->setText(QStringLiteral("2条字幕"));
+    w.CmbType->setCurrentIndex(chosen);
+    QCOMPARE(w.CmbType->currentIndex(), shown);
+    QCOMPARE(h.dialogs.beeps, beeps);
+    QCOMPARE(w.List1->count(), 0);
+    QCOMPARE(w.List2->count(), 0);
+    QCOMPARE(w.LSubs->text(), QStringLiteral("0个字幕文件"));
+    QCOMPARE(w.LSubRecs->text(), QStringLiteral("0条字幕"));
+}
+
+void Form1Test::ansiConfirmation_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("ok") << int(MessageAnswer::Ok) << true;
+    QTest::newRow("cancel") << int(MessageAnswer::Cancel) << false;
+}
+
+void Form1Test::ansiConfirmation() {
+    QFETCH(int, answer);
+    QFETCH(bool, checked);
+    Harness h;
+    Form1& w = h.w();
+    h.dialogs.answers << MessageAnswer(answer);
+    w.ChASCII->click();
+    QCOMPARE(w.ChASCII->isChecked(), checked);
+    QCOMPARE(h.dialogs.asked.size(), 1);
+    const MessageSpec& box = h.dialogs.asked.front();
+    QCOMPARE(box.title, QStringLiteral("消息"));
+    QCOMPARE(box.text,
+             QStringLiteral(
+                 "大多数字幕合并软件采用Utf-8编码，如无特需，建议勿启用ANSI编码！\r\n确定启用？"));
+    QCOMPARE(box.icon, MessageIcon::Warning);
+    QCOMPARE(box.buttons, MessageButtons::OkCancel);
+    QCOMPARE(box.defaultButton, MessageAnswer::Cancel);
+    if (checked) {
+        w.ChASCII->click();  // unchecking asks nothing
+        QCOMPARE(w.ChASCII->isChecked(), false);
+        QCOMPARE(h.dialogs.asked.size(), 1);
+    }
+}
+
+void Form1Test::overwriteConfirmation_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("ok") << int(MessageAnswer::Ok) << true;
+    QTest::newRow("cancel") << int(MessageAnswer::Cancel) << false;
+}
+
+void Form1Test::overwriteConfirmation() {
+    QFETCH(int, answer);
+    QFETCH(bool, checked);
+    Harness h;
+    Form1& w = h.w();
+    h.dialogs.answers << MessageAnswer(answer);
+    w.ChOverWr->click();
+    CheckInvariants(w);
+    QCOMPARE(w.ChOverWr->isChecked(), checked);
+    QCOMPARE(w.MenuOutpath->isEnabled(), !checked);
+    QCOMPARE(h.dialogs.asked.size(), 1);
+    const MessageSpec& box = h.dialogs.asked.front();
+    QCOMPARE(box.text, QStringLiteral("确定覆盖原文件？"));
+    QCOMPARE(box.icon, MessageIcon::Warning);
+    QCOMPARE(box.buttons, MessageButtons::OkCancel);
+    QCOMPARE(box.defaultButton, MessageAnswer::Cancel);
+    if (checked) {
+        w.ChOverWr->click();
+        CheckInvariants(w);
+        QCOMPARE(w.MenuOutpath->isEnabled(), true);
+        QCOMPARE(h.dialogs.asked.size(), 1);
+    }
+}
+
+// ---- file list ----------------------------------------------------------------
+
+void Form1Test::dropFiles_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QStringList>("dropped");
+    QTest::addColumn<QStringList>("added");
+    QTest::newRow("srt from a mixed drop")
+        << 0 << QStringList{"a.SRT", "b.ass", "folder.srt", "nodot"} << QStringList{"a.SRT"};
+    QTest::newRow("ass and ssa in any case")
+        << 1 << QStringList{"x.ssa", "y.ASS", "a.SRT"} << QStringList{"x.ssa", "y.ASS"};
+    QTest::newRow("same file twice")
+        << 0 << QStringList{"a.SRT", "a.SRT"} << QStringList{"a.SRT", "a.SRT"};
+    QTest::newRow("missing and hidden files")
+        << 0 << QStringList{"gone.srt", ".hidden.srt"} << QStringList{};
+    QTest::newRow("short extension") << 0 << QStringList{"short.s"} << QStringList{};
+}
+
+void Form1Test::dropFiles() {
+    QFETCH(int, type);
+    QFETCH(QStringList, dropped);
+    QFETCH(QStringList, added);
+    Harness h;
+    Form1& w = h.w();
+    for (const char* name :
+         {"a.SRT", "b.ass", "nodot", "x.ssa", "y.ASS", ".hidden.srt", "short.s"}) {
+        h.touch(QString::fromLatin1(name));
+    }
+    QDir(h.root.path()).mkdir(QStringLiteral("folder.srt"));
+    w.CmbType->setCurrentIndex(type);
+    QStringList paths;
+    QStringList expected;
+    for (const QString& name : dropped) {
+        paths << h.root.filePath(name);
+    }
+    for (const QString& name : added) {
+        expected << QDir::toNativeSeparators(h.root.filePath(name));
+    }
+    bool menusDuringMessage = true;
+    h.dialogs.onAsk = [&](const MessageSpec&) { menusDuringMessage = TopMenusEnabled(w); };
+    QSignalSpy status(&w, &Form1::statusChanged);
+
+    w.List1_OLEDragDrop(paths);
+
+    QCOMPARE(Entries(w.List1), expected);
+    QCOMPARE(w.LSubs->text(), QString::number(added.size()) + QStringLiteral("个字幕文件"));
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("字幕文件加载完毕！")});
+    QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Information);
+    QCOMPARE(menusDuringMessage, false);
+    QCOMPARE(TopMenusEnabled(w), true);
+    QCOMPARE(status.size(), added.size());
+    if (!added.isEmpty()) {
+        QCOMPARE(w.LSt->text(),
+                 QStringLiteral("状态：字幕文件加载中...已加载") + QString::number(added.size()));
+    }
+}
+
+void Form1Test::dropEventFromDesktop() {
+    Harness h;
+    Form1& w = h.w();
+    const QString srt = h.touch(QStringLiteral("a.srt"));
+    const QString ass = h.touch(QStringLiteral("b.ass"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(srt), QUrl::fromLocalFile(ass)});
+    QWidget* viewport = w.List1->viewport();
+
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QCOMPARE(enter.isAccepted(), true);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QCOMPARE(drop.isAccepted(), true);
+
+    QTRY_COMPARE(h.dialogs.asked.size(), 1);
+    QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(srt)});
+}
+
+void Form1Test::addOneFileByDialog() {
+    Harness h;
+    Form1& w = h.w();
+    const QString file = h.touch(QStringLiteral("one.srt"));
+    h.dialogs.fileAnswers << QStringList{file};
+    QSignalSpy status(&w, &Form1::statusChanged);
+    w.MenuAddFiles->trigger();
+
+    QCOMPARE(h.dialogs.fileRequests.size(), 1);
+    const OpenFileRequest& request = h.dialogs.fileRequests.front();
+    QCOMPARE(request.title, QStringLiteral("添加字幕文件列表"));
+    QCOMPARE(request.filterLabel, QStringLiteral("字幕文件"));
+    QCOMPARE(request.patterns, QStringLiteral("*.srt"));
+    QCOMPARE(request.multiple, true);
+    QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(file)});
+    QCOMPARE(w.LSubs->text(), QStringLiteral("1个字幕文件"));
+    QCOMPARE(status.size(), 0);
+    QCOMPARE(w.LSt->text(), QStringLiteral("状态：未就绪"));
+    QCOMPARE(h.dialogs.asked.size(), 0);
+}
+
+void Form1Test::addThreeFilesByDialog() {
+    Harness h;
+    Form1& w = h.w();
+    w.CmbType->setCurrentIndex(1);
+    const QStringList files = {h.touch(QStringLiteral("1.ass")), h.touch(QStringLiteral("2.ssa")),
+                               h.touch(QStringLiteral("3.ass"))};
+    h.dialogs.fileAnswers << files;
+    bool menusDuringMessage = true;
+    h.dialogs.onAsk = [&](const MessageSpec&) { menusDuringMessage = TopMenusEnabled(w); };
+    QSignalSpy status(&w, &Form1::statusChanged);
+    w.MenuAddFiles->trigger();
+
+    QCOMPARE(h.dialogs.fileRequests.front().patterns, QStringLiteral("*.ass;*.ssa"));
+    QStringList shown;
+    for (const QList<QVariant>& args : status) {
+        shown << args.front().toString();
+    }
+    QCOMPARE(shown, (QStringList{QStringLiteral("状态：字幕文件加载中...1/3"),
+                                 QStringLiteral("状态：字幕文件加载中...2/3"),
+                                 QStringLiteral("状态：字幕文件加载中...3/3")}));
+    QCOMPARE(w.List1->count(), 3);
+    QCOMPARE(w.LSubs->text(), QStringLiteral("3个字幕文件"));
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("字幕文件加载完毕！")});
+    QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Information);
+    QCOMPARE(menusDuringMessage, false);
+    QCOMPARE(TopMenusEnabled(w), true);
+}
+
+void Form1Test::addCancelled() {
+    Harness h;
+    h.w().MenuAddFiles->trigger();
+    QCOMPARE(h.dialogs.beeps, 1);
+    QCOMPARE(h.w().List1->count(), 0);
+    QCOMPARE(h.dialogs.asked.size(), 0);
+}
+
+void Form1Test::rightClickClear_data() {
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("beeps");
+    QTest::addColumn<int>("left");
+    QTest::newRow("empty list beeps") << 0 << false << int(MessageAnswer::Ok) << 0 << 1 << 0;
+    QTest::newRow("ok clears") << 2 << false << int(MessageAnswer::Ok) << 1 << 0 << 0;
+    QTest::newRow("cancel keeps") << 2 << false << int(MessageAnswer::Cancel) << 1 << 0 << 2;
+    QTest::newRow("busy does nothing") << 2 << true << int(MessageAnswer::Ok) << 0 << 0 << 2;
+}
+
+void Form1Test::rightClickClear() {
+    QFETCH(int, entries);
+    QFETCH(bool, busy);
+    QFETCH(int, answer);
+    QFETCH(int, questions);
+    QFETCH(int, beeps);
+    QFETCH(int, left);
+    Harness h;
+    Form1& w = h.w();
+    for (int i = 0; i < entries; ++i) {
+        w.List1->addItem(QStringLiteral("f%1.srt").arg(i));
+    }
+    w.LSubs->setText(QString::number(entries) + QStringLiteral("个字幕文件"));
+    w.bBusy = busy;
+    h.dialogs.answers << MessageAnswer(answer);
+    QTest::mouseClick(w.List1->viewport(), Qt::LeftButton);
+    QCOMPARE(h.dialogs.asked.size(), 0);  // only the right button clears
+    QTest::mouseClick(w.List1->viewport(), Qt::RightButton);
+    QCOMPARE(h.dialogs.asked.size(), questions);
+    QCOMPARE(h.dialogs.beeps, beeps);
+    QCOMPARE(w.List1->count(), left);
+    if (questions > 0) {
+        const MessageSpec& box = h.dialogs.asked.front();
+        QCOMPARE(box.text, QStringLiteral("清空字幕文件列表？"));
+        QCOMPARE(box.icon, MessageIcon::Warning);
+        QCOMPARE(box.buttons, MessageButtons::OkCancel);
+        QCOMPARE(box.defaultButton, MessageAnswer::Ok);
+        QCOMPARE(w.LSubs->text(), QString::number(left) + QStringLiteral("个字幕文件"));
+    }
+}
+
+// ---- output folder ----------------------------------------------------------------
+
+void Form1Test::outputFolder_data() {
+    QTest::addColumn<QString>("picked");  // "<root>" stands for the test's folder
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("ordinary folder") << "<root>/out"
+                                     << "<root>/out/" << false;
+    QTest::newRow("cancelled") << ""
+                               << "<default>" << false;
+    QTest::newRow("system folder") << "/usr/share"
+                                   << "<default>" << true;
+    QTest::newRow("root") << "/"
+                          << "<default>" << true;
+    QTest::newRow("vanished folder gives the working folder") << "<root>/gone"
+                                                              << "<work>" << false;
+}
+
+void Form1Test::outputFolder() {
+    QFETCH(QString, picked);
+    QFETCH(QString, expected);
+    QFETCH(bool, refused);
+    Harness h;
+    Form1& w = h.w();
+    QDir(h.root.path()).mkdir(QStringLiteral("out"));
+    const QString before = w.LDir->text();
+    picked.replace(QStringLiteral("<root>"), h.root.path());
+    expected.replace(QStringLiteral("<root>"), h.root.path());
+    expected.replace(QStringLiteral("<default>"), before);
+    expected.replace(QStringLiteral("<work>"), w.sWorkDir);
+    h.dialogs.folderAnswers << picked;
+    w.MenuOutpath->trigger();
+    QCOMPARE(h.dialogs.folderTitles, QStringList{QStringLiteral("指定输出目录")});
+    QCOMPARE(w.LDir->text(), QDir::toNativeSeparators(expected));
+    QCOMPARE(h.dialogs.asked.size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(h.dialogs.asked.front().text, QStringLiteral("禁止指定只读目录作为输出目录！"));
+        QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Error);
+        QCOMPARE(h.dialogs.asked.front().buttons, MessageButtons::Ok);
+    }
+}
+
+void Form1Test::outputFolderDoubleClick() {
+    Harness h;
+    QTest::mouseDClick(h.w().LDir, Qt::LeftButton);
+    QCOMPARE(h.dialogs.openedFolders, QStringList{h.w().LDir->text()});
+}
+
+// ---- closing ----------------------------------------------------------------
+
+void Form1Test::closeQuestion_data() {
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("idle no") << false << int(MessageAnswer::No) << "关闭程序？"
+                             << int(MessageIcon::Information) << false;
+    QTest::newRow("idle yes") << false << int(MessageAnswer::Yes) << "关闭程序？"
+                              << int(MessageIcon::Information) << true;
+    QTest::newRow("busy no") << true << int(MessageAnswer::No) << "程序正在处理中，强制关闭程序？"
+                             << int(MessageIcon::Warning) << false;
+    QTest::newRow("busy yes") << true << int(MessageAnswer::Yes) << "程序正在处理中，强制关闭程序？"
+                              << int(MessageIcon::Warning) << true;
+}
+
+void Form1Test::closeQuestion() {
+    QFETCH(bool, busy);
+    QFETCH(int, answer);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(bool, closed);
+    Harness h;
+    Form1& w = h.w();
+    w.show();
+    w.bBusy = busy;
+    h.dialogs.answers << MessageAnswer(answer);
+    QCOMPARE(w.close(), closed);
+    QCOMPARE(w.isVisible(), !closed);
+    QCOMPARE(w.bStop, closed);  // a run under way is told to stop
+    QCOMPARE(h.dialogs.asked.size(), 1);
+    const MessageSpec& box = h.dialogs.asked.front();
+    QCOMPARE(box.title, QStringLiteral("消息"));
+    QCOMPARE(box.text, text);
+    QCOMPARE(box.icon, MessageIcon(icon));
+    QCOMPARE(box.buttons, MessageButtons::YesNo);
+    QCOMPARE(box.defaultButton, MessageAnswer::No);
+}
+
+void Form1Test::exitMenu_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("no") << int(MessageAnswer::No) << false;
+    QTest::newRow("yes") << int(MessageAnswer::Yes) << true;
+    QTest::newRow("enter answers no") << -1 << false;
+}
+
+void Form1Test::exitMenu() {
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+    Harness h;
+    Form1& w = h.w();
+    w.show();
+    if (answer >= 0) {
+        h.dialogs.answers << MessageAnswer(answer);
+    }
+    w.MenuExit->trigger();
+    QCOMPARE(w.isVisible(), !closed);
+    // The close that follows Yes does not ask a second time.
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("关闭程序？")});
+}
+
+// ---- settings of a run ----------------------------------------------------------
+
+void Form1Test::gatherSettings_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("shiftText");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<double>("shiftSeconds");
+    QTest::addColumn<double>("cutSeconds");
+    QTest::addColumn<bool>("extraAdvance");
+    QTest::addColumn<bool>("later");
+    // Cut mode's amount is the opening (tag 7.5 in every row).
+    QTest::newRow("cut by the opening")
+        << QStringList{} << "" << true << int(ShiftMode::Cut) << 12.0 << 7.5 << false << false;
+    QTest::newRow("cut and advance") << QStringList{"ChMove"} << "2.5" << true
+                                     << int(ShiftMode::Cut) << 2.5 << 7.5 << true << false;
+    QTest::newRow("cut by a typed amount") << QStringList{"ChHead"} << "30" << true
+                                           << int(ShiftMode::Cut) << 12.0 << 30.0 << false << false;
+    QTest::newRow("direct earlier") << QStringList{"OptMove"} << "3.25" << true
+                                    << int(ShiftMode::Direct) << 3.25 << 7.5 << false << false;
+    QTest::newRow("direct later") << QStringList{"OptMove", "ChDirection"} << "1.2.3" << true
+                                  << int(ShiftMode::Direct) << 1.2 << 7.5 << false << true;
+    QTest::newRow("direct unchecked letters")
+        << QStringList{"OptMove"} << "abc" << false << int(ShiftMode::Direct) << 0.0 << 0.0 << false
+        << false;
+    QTest::newRow("direct unchecked out of range")
+        << QStringList{"OptMove"} << "500" << false << int(ShiftMode::Direct) << 0.0 << 0.0 << false
+        << false;
+    QTest::newRow("unused field may hold anything")
+        << QStringList{} << "abc" << true << int(ShiftMode::Cut) << 12.0 << 7.5 << false << false;
+}
+
+void Form1Test::gatherSettings() {
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, shiftText);
+    QFETCH(bool, usable);
+    QFETCH(int, mode);
+    QFETCH(double, shiftSeconds);
+    QFETCH(double, cutSeconds);
+    QFETCH(bool, extraAdvance);
+    QFETCH(bool, later);
+    Harness h;
+    Form1& w = h.w();
+    w.LHead->setTag(QStringLiteral("7.5"));
+    for (const QString& name : clicks) {
+        Click(h, name);
+    }
+    if (!shiftText.isEmpty()) {
+        w.TShift->setText(shiftText);
+    }
+    w.CmbDel->setCurrentIndex(1);
+    const std::optional<orvane::engine::ShiftSettings> settings = w.GatherShiftSettings();
+    QCOMPARE(settings.has_value(), usable);
+    if (!usable) {
+        return;
+    }
+    QCOMPARE(int(settings->mode), mode);
+    QCOMPARE(settings->shiftSeconds, shiftSeconds);
+    QCOMPARE(settings->cutSeconds, cutSeconds);
+    QCOMPARE(settings->extraAdvance, extraAdvance);
+    QCOMPARE(settings->later, later);
+    QCOMPARE(int(settings->removal), int(LanguageRemoval::RemoveEnglish));
+    QCOMPARE(QString::fromStdString(settings->outputDir.string()), w.LDir->text());
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"
