@@ -2,7 +2,6 @@
 #include "engine/timecode.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -193,22 +192,52 @@ SplitTime SplitMillis(double t) {
     return split;
 }
 
+namespace {
+
+// Appends `value` zero-filled to at least `width` digits.
+void AppendPadded(std::string& out, std::int64_t value, int width) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = n; i < width; ++i) {
+        out += '0';
+    }
+    while (n > 0) {
+        out += digits[--n];
+    }
+}
+
+}  // namespace
+
 std::string FormatSrtTime(double t) {
     const SplitTime s = SplitMillis(t);
-    char text[48];
-    const int n =
-        std::snprintf(text, sizeof text, "%02lld:%02d:%02d,%03d", static_cast<long long>(s.hours),
-                      s.minutes, s.seconds, s.milliseconds);
-    return std::string(text, static_cast<std::size_t>(n));
+    std::string text;
+    text.reserve(16);
+    AppendPadded(text, s.hours, 2);
+    text += ':';
+    AppendPadded(text, s.minutes, 2);
+    text += ':';
+    AppendPadded(text, s.seconds, 2);
+    text += ',';
+    AppendPadded(text, s.milliseconds, 3);
+    return text;
 }
 
 std::string FormatAssTime(double t) {
     const SplitTime s = SplitMillis(t);
-    char text[48];
-    const int n =
-        std::snprintf(text, sizeof text, "%lld:%02d:%02d.%02d", static_cast<long long>(s.hours),
-                      s.minutes, s.seconds, s.milliseconds / 10);
-    return std::string(text, static_cast<std::size_t>(n));
+    std::string text;
+    text.reserve(16);
+    AppendPadded(text, s.hours, 1);
+    text += ':';
+    AppendPadded(text, s.minutes, 2);
+    text += ':';
+    AppendPadded(text, s.seconds, 2);
+    text += '.';
+    AppendPadded(text, s.milliseconds / 10, 2);
+    return text;
 }
 
 std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/record_loader.h"
 
+#include <algorithm>
+
 #include "textio/line_tests.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
@@ -86,6 +88,11 @@ std::vector<std::string> RecordLines::ToVector() const {
 
 RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
     RecordLines lines(std::move(text));
+    const std::string_view buffer = lines.Buffer();
+    const auto breaks = std::count(buffer.begin(), buffer.end(), '\n');
+    lines.Reserve(static_cast<std::size_t>(
+                      breaks > 0 ? breaks : std::count(buffer.begin(), buffer.end(), '\r')) +
+                  2);
     if (layout == LoadLayout::Srt) {
         SplitSrt(lines.Buffer(), lines);
     } else {

@@ -31,6 +31,8 @@ public:
     RecordLines() = default;
     explicit RecordLines(std::string buffer) : buffer_(std::move(buffer)) {}
 
+    void Reserve(std::size_t lineCount) { spans_.reserve(lineCount); }
+
     std::size_t size() const { return spans_.size(); }
     bool empty() const { return spans_.empty(); }
     std::string_view operator[](std::size_t i) const {

@@ -38,9 +38,13 @@ FilePtr OpenFile(const fs::path& path, bool forWriting) {
 #endif
 }
 
-bool FlushToDisk(std::FILE* f) {
+// Flushes the stream; with `durable`, also waits until the bytes are on disk.
+bool Flush(std::FILE* f, bool durable) {
     if (std::fflush(f) != 0) {
         return false;
+    }
+    if (!durable) {
+        return true;
     }
 #ifdef _WIN32
     return _commit(_fileno(f)) == 0;
@@ -135,24 +139,35 @@ BytesResult ReadFileBytes(const fs::path& path) {
         result.error = "无法打开文件：" + PathToUtf8(path);
         return result;
     }
-    char buffer[1 << 16];
+    // One allocation of the right size when the size is known; pipes and
+    // special files grow as they are read.
+    const auto expected = fs::file_size(path, ec);
+    if (!ec && expected > kMaxTextFileBytes) {
+        result.error = "文件太大（超过256MB），不是字幕文件：" + PathToUtf8(path);
+        return result;
+    }
+    std::size_t capacity = ec ? 1 << 16 : static_cast<std::size_t>(expected) + 1;
+    result.bytes.resize(capacity);
+    std::size_t size = 0;
     while (true) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
-        if (result.bytes.size() + n > kMaxTextFileBytes) {
+        size += std::fread(result.bytes.data() + size, 1, capacity - size, f.get());
+        if (size < capacity) {
+            break;  // end of file or an error
+        }
+        if (capacity > kMaxTextFileBytes) {
             result.bytes.clear();
             result.error = "文件太大（超过256MB），不是字幕文件：" + PathToUtf8(path);
             return result;
         }
-        result.bytes.append(buffer, n);
-        if (n < sizeof buffer) {
-            break;
-        }
+        capacity *= 2;
+        result.bytes.resize(capacity);
     }
     if (std::ferror(f.get())) {
         result.bytes.clear();
         result.error = "读取文件失败：" + PathToUtf8(path);
         return result;
     }
+    result.bytes.resize(size);
     result.ok = true;
     return result;
 }
@@ -190,7 +205,11 @@ bool WriteFileAtomically(const fs::path& path, std::initializer_list<std::string
     if (!f) {
         return fail("无法在目标文件夹中创建临时文件（文件夹不存在或只读？）：");
     }
-    const bool written = WriteAll(f.get(), pieces) && FlushToDisk(f.get());
+    // Replacing a file must leave the old or the new content after a crash,
+    // so the new bytes reach the disk before the rename. A new file has
+    // nothing to lose and skips that wait.
+    const bool replacing = fs::exists(path, ec);
+    const bool written = WriteAll(f.get(), pieces) && Flush(f.get(), replacing);
     const bool closed = std::fclose(f.release()) == 0;
     if (!written || !closed) {
         fs::remove(tempPath, ec);
