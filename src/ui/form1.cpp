@@ -104,7 +104,7 @@ void Form1::BuildControls() {
     // The options.
     Frame1 = Named(new QGroupBox(QStringLiteral("参数设置：")), "Frame1");
     auto* options = new QGridLayout(Frame1);
-    options->setHorizontalSpacing(14);
+    options->setHorizontalSpacing(10);
     options->setVerticalSpacing(8);
 
     OptCutMove = Named(new QRadioButton(QStringLiteral("先裁剪后平移")), "OptCutMove");
@@ -138,7 +138,7 @@ void Form1::BuildControls() {
     TShift->setEnabled(false);
     // Keys arrive one by one for the filter, also with an input method on.
     TShift->setAttribute(Qt::WA_InputMethodEnabled, false);
-    TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("0000.000")) + 12);
+    TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("000.000")) + 14);
     Label4->setBuddy(TShift);
     Label5 = Named(new QLabel(QStringLiteral("秒")), "Label5");
     ChSelect = Named(new QCheckBox(QStringLiteral("仅平移选中的时间轴行")), "ChSelect");
@@ -148,7 +148,10 @@ void Form1::BuildControls() {
     CmbType->addItems({QStringLiteral("*.srt"), QStringLiteral("*.ass;*.ssa"),
                        QStringLiteral("*.lrc"), QStringLiteral("*.srt;*.ass;*.ssa;*.lrc")});
     CmbType->setToolTip(QStringLiteral("仅开通SRT,ASS/SSA类型；Mp3的Lrc歌词字幕需要定制开通！"));
-    CmbType->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Wide enough for the two types that can be chosen; the list that opens
+    // shows every item in full.
+    CmbType->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CmbType->setMinimumContentsLength(10);
     CmbType->setCurrentIndex(-1);  // the start-up sequence selects the first item
     Label6->setBuddy(CmbType);
     ChASCII = Named(new QCheckBox(QStringLiteral("ANSI编码")), "ChASCII");
@@ -159,22 +162,21 @@ void Form1::BuildControls() {
     TV = Named(new QLineEdit(kProgramVersion), "TV");
     TV->setVisible(false);
 
-    // Column 0 and 1 line up across the two rows, as the mode switches and
-    // their first options belong together.
+    // One row per mode; the two mode switches line up in the first column.
     options->addWidget(OptCutMove, 0, 0);
-    options->addWidget(ChMove, 0, 1);
     auto* cutRow = new QHBoxLayout;
-    cutRow->setSpacing(14);
+    cutRow->setSpacing(10);
+    cutRow->addWidget(ChMove);
     cutRow->addWidget(ChFanToJ);
     cutRow->addWidget(CmbDel);
     cutRow->addWidget(ChHead);
     cutRow->addWidget(LHead, 1);
-    options->addLayout(cutRow, 0, 2);
+    options->addLayout(cutRow, 0, 1);
 
     options->addWidget(OptMove, 1, 0);
-    options->addWidget(ChDirection, 1, 1);
     auto* directRow = new QHBoxLayout;
-    directRow->setSpacing(14);
+    directRow->setSpacing(10);
+    directRow->addWidget(ChDirection);
     auto* amount = new QHBoxLayout;
     amount->setSpacing(4);
     amount->addWidget(Label4);
@@ -192,8 +194,8 @@ void Form1::BuildControls() {
     directRow->addWidget(ChOverWr);
     directRow->addWidget(TV);
     directRow->addStretch(1);
-    options->addLayout(directRow, 1, 2);
-    options->setColumnStretch(2, 1);
+    options->addLayout(directRow, 1, 1);
+    options->setColumnStretch(1, 1);
     page->addWidget(Frame1);
 
     // The two lists with their headings; widths after the reference 6135:8175.
@@ -236,6 +238,7 @@ void Form1::BuildControls() {
     page->addLayout(lists, 1);
 
     LSt = Named(new QLabel(QStringLiteral("状态：未就绪")), "LSt");
+    LSt->setContentsMargins(6, 0, 0, 0);
     statusBar()->addWidget(LSt, 1);
     statusBar()->setSizeGripEnabled(false);
 
