@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "media/media_duration.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+// The plain C declarations (linked against libmediainfo.so); MediaInfoDLL.h
+// would instead load the library at run time. The header uses size_t without
+// including its definition, so <cstddef> must come first, and it declares the
+// wide-character entry points only under UNICODE (pkg-config's flags set it).
+#ifndef UNICODE
+#define UNICODE
+#endif
+#include <MediaInfoDLL/MediaInfoDLL_Static.h>
+
+namespace orvane::media {
+namespace {
+
+// The library keeps a file open between MediaInfo_Open and MediaInfo_Close,
+// and the handle itself until MediaInfo_Delete.
+struct MediaInfoRelease {
+    void operator()(void* handle) const {
+        MediaInfo_Close(handle);
+        MediaInfo_Delete(handle);
+    }
+};
+using MediaInfoHandle = std::unique_ptr<void, MediaInfoRelease>;
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileClose>;
+
+// Opens without blocking (a pipe would otherwise wait for a writer) and keeps
+// the file only when it is an ordinary file.
+FileHandle OpenRegularFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return nullptr;
+    }
+    FileHandle file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return nullptr;
+    }
+    return file;
+}
+
+// The library turns the wide name back into bytes with the current C locale
+// (wcstombs). The name is handed over as is only when that round trip gives the
+// same bytes; otherwise (a Chinese name under the "C" locale, bytes that are
+// not valid in the locale's encoding) the library gets the already open file
+// through /proc instead, so the measure never depends on the locale.
+std::optional<std::wstring> WideNameForLibrary(const std::string& bytes) {
+    std::mbstate_t state{};
+    const char* source = bytes.c_str();
+    const std::size_t length = std::mbsrtowcs(nullptr, &source, 0, &state);
+    if (length == static_cast<std::size_t>(-1)) {
+        return std::nullopt;
+    }
+    std::wstring wide(length, L'\0');
+    state = std::mbstate_t{};
+    source = bytes.c_str();
+    std::mbsrtowcs(wide.data(), &source, length, &state);
+
+    const wchar_t* back = wide.c_str();
+    state = std::mbstate_t{};
+    const std::size_t narrow = std::wcsrtombs(nullptr, &back, 0, &state);
+    if (narrow != bytes.size()) {
+        return std::nullopt;
+    }
+    std::string again(narrow, '\0');
+    back = wide.c_str();
+    state = std::mbstate_t{};
+    std::wcsrtombs(again.data(), &back, narrow, &state);
+    if (again != bytes) {
+        return std::nullopt;
+    }
+    return wide;
+}
+
+std::wstring NameForLibrary(const std::filesystem::path& path, std::FILE* file) {
+    if (auto wide = WideNameForLibrary(path.native())) {
+        return *std::move(wide);
+    }
+    return L"/proc/self/fd/" + std::to_wstring(::fileno(file));
+}
+
+// Seconds from the general stream's "Duration" field: milliseconds as decimal
+// text ("120040", or "7500.000" from some parsers), rounded to whole
+// milliseconds; 0 for an empty, malformed, negative or non-finite value.
+double SecondsFromDurationField(std::wstring_view milliseconds) {
+    while (!milliseconds.empty() && milliseconds.front() == L' ') {
+        milliseconds.remove_prefix(1);
+    }
+    while (!milliseconds.empty() && milliseconds.back() == L' ') {
+        milliseconds.remove_suffix(1);
+    }
+    if (milliseconds.empty() || milliseconds.size() > 64) {
+        return 0;
+    }
+    std::string ascii;
+    for (const wchar_t c : milliseconds) {
+        if (c <= 0 || c > 0x7F) {
+            return 0;
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    double value = 0;
+    const char* end = ascii.data() + ascii.size();
+    const auto [stop, error] = std::from_chars(ascii.data(), end, value);
+    if (error != std::errc{} || stop != end || !std::isfinite(value) || value <= 0) {
+        return 0;
+    }
+    return std::round(value) / 1000.0;
+}
+
+}  // namespace
+
+double GetMediaDuration(const std::filesystem::path& path) {
+    const FileHandle file = OpenRegularFile(path);
+    if (!file) {
+        return 0;
+    }
+    const std::wstring name = NameForLibrary(path, file.get());
+
+    const MediaInfoHandle handle(MediaInfo_New());
+    if (!handle) {
+        return 0;
+    }
+    if (MediaInfo_Open(handle.get(), name.c_str()) == 0) {
+        return 0;
+    }
+    // A subtitle or image file has a length of sorts too (an SRT file renamed
+    // .mp4 reports its last cue's end), but nothing that plays.
+    const std::size_t all = static_cast<std::size_t>(-1);
+    if (MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Video, all) == 0 &&
+        MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Audio, all) == 0) {
+        return 0;
+    }
+    // The returned text lives in the handle's buffer until the next call:
+    // copy it at once.
+    const wchar_t* field = MediaInfo_Get(handle.get(), MediaInfo_Stream_General, 0, L"Duration",
+                                         MediaInfo_Info_Text, MediaInfo_Info_Name);
+    if (field == nullptr) {
+        return 0;
+    }
+    const std::wstring milliseconds(field);
+    return SecondsFromDurationField(milliseconds);
+}
+
+}  // namespace orvane::media
