@@ -80,8 +80,8 @@ LanguageSample SampleLanguages(const textio::RecordLines& lines, std::size_t scr
 class AssShifter {
 public:
     AssShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
-               const textio::ProgressFn& progress)
-        : lines_(lines), settings_(settings), progress_(progress) {}
+               const textio::ProgressFn& progress, const TextChunkFn& onChunk)
+        : lines_(lines), settings_(settings), progress_(progress), onChunk_(onChunk) {}
 
     ShiftOutput Run() {
         const std::size_t scriptStart = FindScriptStart();
@@ -110,6 +110,7 @@ public:
             if (progress_) {
                 progress_({textio::ProgressStage::Shifting, j, lines_.size() - 1, false, {}});
             }
+            PassOnIfLarge(out_.text, onChunk_);
         }
         out_.ok = true;
         return std::move(out_);
@@ -223,6 +224,7 @@ private:
     const textio::RecordLines& lines_;
     const ShiftSettings& settings_;
     const textio::ProgressFn& progress_;
+    const TextChunkFn& onChunk_;
     LanguageSample sample_;
     ShiftOutput out_;
     bool headRemoved_ = false;
@@ -231,8 +233,8 @@ private:
 }  // namespace
 
 ShiftOutput ShiftAssLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress) {
-    return AssShifter(lines, settings, progress).Run();
+                          const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
+    return AssShifter(lines, settings, progress, onChunk).Run();
 }
 
 }  // namespace orvane::engine

@@ -17,6 +17,6 @@ namespace orvane::engine {
 // Cut mode leaves out the dialogue lines that end before the cut and keeps
 // every other line: headers, styles, the events' Format line, comments.
 ShiftOutput ShiftAssLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress = {});
+                          const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {});
 
 }  // namespace orvane::engine

@@ -33,7 +33,7 @@ SubtitleKind KindOfFile(const fs::path& path) {
 namespace {
 
 using LinesShifter = ShiftOutput (*)(const textio::RecordLines&, const ShiftSettings&,
-                                     const textio::ProgressFn&);
+                                     const textio::ProgressFn&, const TextChunkFn&);
 
 bool IsAmount(double seconds) {
     return std::isfinite(seconds) && seconds >= 0;
@@ -58,15 +58,19 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
         result.error = "文件是空的，没有字幕内容：" + textio::PathToUtf8(path);
         return result;
     }
-    ShiftOutput shifted = shift(loaded.lines, settings, progress);
-    loaded.lines = {};  // free the input before the output is encoded
+    // The output goes to the temporary file as it is made; the target is
+    // replaced only when the whole file was shifted and written.
+    const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
+    textio::TextFileWriter writer(result.target, charset);
+    ShiftOutput shifted = shift(loaded.lines, settings, progress,
+                                [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;
     if (!shifted.ok) {
         result.error = shifted.error + "：" + textio::PathToUtf8(path);
         return result;
     }
-    const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
-    textio::WriteResult written = textio::WriteTextFile(result.target, shifted.text, charset);
+    writer.Write(shifted.text);
+    textio::WriteResult written = writer.Commit();
     result.gbk = std::move(written.gbk);
     result.written = written.ok;
     result.error = std::move(written.error);

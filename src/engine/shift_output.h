@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "engine/shift_stats.h"
 
@@ -15,5 +17,18 @@ struct ShiftOutput {
     std::string text;
     ShiftStats stats;
 };
+
+// Receives the output text in pieces that end at line breaks, so a large
+// file is never held whole; what is passed on leaves ShiftOutput::text.
+using TextChunkFn = std::function<void(std::string_view)>;
+
+// Passes `text` on and empties it once it has grown large.
+inline void PassOnIfLarge(std::string& text, const TextChunkFn& onChunk) {
+    constexpr std::size_t kChunkBytes = 256 * 1024;
+    if (onChunk && text.size() >= kChunkBytes) {
+        onChunk(text);
+        text.clear();
+    }
+}
 
 }  // namespace orvane::engine

@@ -79,8 +79,8 @@ private:
 class SrtShifter {
 public:
     SrtShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
-               const textio::ProgressFn& progress)
-        : lines_(lines), settings_(settings), progress_(progress) {}
+               const textio::ProgressFn& progress, const TextChunkFn& onChunk)
+        : lines_(lines), settings_(settings), progress_(progress), onChunk_(onChunk) {}
 
     ShiftOutput Run() {
         out_.text.reserve(lines_.Buffer().size() + lines_.Buffer().size() / 16);
@@ -108,6 +108,7 @@ public:
             Process(cue);
             previousTime = t;
             Report(t);
+            PassOnIfLarge(out_.text, onChunk_);
         }
         if (!anyNumber) {
             return Fail("找不到字幕序号，不是有效的SRT字幕文件");
@@ -175,9 +176,10 @@ private:
 
     void Write(const Cue& cue, const std::string& timeLine) {
         std::string& text = out_.text;
-        if (!text.empty()) {
+        if (anyWritten_) {
             text += kLineEnd;  // one blank line between cues
         }
+        anyWritten_ = true;
         if (settings_.mode == ShiftMode::Cut) {
             text += std::to_string(++written_);
             text += kLineEnd;
@@ -205,16 +207,18 @@ private:
     const textio::RecordLines& lines_;
     const ShiftSettings& settings_;
     const textio::ProgressFn& progress_;
+    const TextChunkFn& onChunk_;
     ShiftOutput out_;
     bool passedCut_ = false;
+    bool anyWritten_ = false;
     std::size_t written_ = 0;  // cut mode: the running cue number
 };
 
 }  // namespace
 
 ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress) {
-    return SrtShifter(lines, settings, progress).Run();
+                          const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
+    return SrtShifter(lines, settings, progress, onChunk).Run();
 }
 
 }  // namespace orvane::engine

@@ -18,6 +18,6 @@ namespace orvane::engine {
 // and numbers the kept cues from 1. Language removal acts only on cues that
 // hold both languages; conversion to Simplified leaves markup alone.
 ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress = {});
+                          const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {});
 
 }  // namespace orvane::engine

@@ -74,7 +74,7 @@ std::string EncodeGbk(std::string_view utf8, GbkEncodeReport* report) {
     // never has to substitute and the report knows where each one was.
     std::string encodable;
     encodable.reserve(utf8.size());
-    std::size_t line = 1;
+    std::size_t line = (report ? report->linesSeen : 0) + 1;
     for (std::size_t pos = 0; pos < utf8.size();) {
         const unsigned char lead = static_cast<unsigned char>(utf8[pos]);
         if (lead < 0x80) {
@@ -96,6 +96,9 @@ std::string EncodeGbk(std::string_view utf8, GbkEncodeReport* report) {
             }
             ++report->unencodableCount;
         }
+    }
+    if (report) {
+        report->linesSeen = line - 1;
     }
     return ConvertCharset(kGbkConverter, "UTF-8", encodable);
 }

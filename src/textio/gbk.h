@@ -26,6 +26,7 @@ struct UnencodableChar {
 struct GbkEncodeReport {
     std::size_t unencodableCount = 0;
     std::vector<UnencodableChar> firstUnencodable;  // at most kMaxListed
+    std::size_t linesSeen = 0;  // line breaks so far, so pieces of one text number on
     static constexpr std::size_t kMaxListed = 5;
 };
 

@@ -73,8 +73,8 @@ void RecordLines::AddLine(std::string_view lineInBuffer) {
         AddEmptyLine();
         return;
     }
-    spans_.push_back(
-        {static_cast<std::size_t>(lineInBuffer.data() - buffer_.data()), lineInBuffer.size()});
+    spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - buffer_.data()),
+                      static_cast<std::uint32_t>(lineInBuffer.size())});
 }
 
 std::vector<std::string> RecordLines::ToVector() const {
@@ -87,6 +87,9 @@ std::vector<std::string> RecordLines::ToVector() const {
 }
 
 RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
+    if (text.size() > UINT32_MAX) {
+        return {};  // never from a file: the reader refuses anything this large
+    }
     RecordLines lines(std::move(text));
     const std::string_view buffer = lines.Buffer();
     const auto breaks = std::count(buffer.begin(), buffer.end(), '\n');

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -47,9 +48,11 @@ public:
     std::string_view Buffer() const { return buffer_; }
 
 private:
+    // 32 bits each: files are refused long before 4 GiB, and a table half
+    // the size is faster to build.
     struct Span {
-        std::size_t offset;
-        std::size_t length;
+        std::uint32_t offset;
+        std::uint32_t length;
     };
     std::string buffer_;
     std::vector<Span> spans_;

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <system_error>
@@ -95,18 +94,6 @@ FilePtr CreateTemporaryBeside(const fs::path& target, fs::path& tempPath) {
     return nullptr;
 }
 
-bool WriteAll(std::FILE* f, std::initializer_list<std::string_view> pieces) {
-    std::size_t budget = gFailWritesAfter.value_or(SIZE_MAX);
-    for (std::string_view piece : pieces) {
-        const std::size_t limit = std::min(piece.size(), budget);
-        if (std::fwrite(piece.data(), 1, limit, f) != piece.size()) {
-            return false;
-        }
-        budget -= limit;
-    }
-    return true;
-}
-
 // Keeps the target's permissions when it is replaced.
 void CopyPermissions(const fs::path& from, const fs::path& to) {
     std::error_code ec;
@@ -188,40 +175,102 @@ ReadResult ReadTextFile(const fs::path& path) {
     return result;
 }
 
-bool WriteFileAtomically(const fs::path& path, std::initializer_list<std::string_view> pieces,
-                         std::string* error) {
-    auto fail = [&](std::string message) {
-        if (error) {
-            *error = std::move(message) + PathToUtf8(path);
-        }
-        return false;
-    };
+AtomicFileWriter::AtomicFileWriter(fs::path target) : target_(std::move(target)) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        return fail("目标是一个文件夹，无法写入：");
+    if (fs::is_directory(target_, ec)) {
+        Fail("目标是一个文件夹，无法写入：");
+        return;
     }
-    fs::path tempPath;
-    FilePtr f = CreateTemporaryBeside(path, tempPath);
+    FilePtr f = CreateTemporaryBeside(target_, temp_);
     if (!f) {
-        return fail("无法在目标文件夹中创建临时文件（文件夹不存在或只读？）：");
+        Fail("无法在目标文件夹中创建临时文件（文件夹不存在或只读？）：");
+        return;
+    }
+    file_.reset(f.release());
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
+
+bool AtomicFileWriter::Fail(std::string message) {
+    if (!failed_) {
+        error_ = std::move(message) + PathToUtf8(target_);
+    }
+    failed_ = true;
+    Discard();
+    return false;
+}
+
+void AtomicFileWriter::Discard() {
+    if (file_) {
+        file_.reset();
+        std::error_code ec;
+        fs::remove(temp_, ec);
+    }
+}
+
+bool AtomicFileWriter::Write(std::string_view bytes) {
+    if (failed_) {
+        return false;
+    }
+    std::size_t allowed = bytes.size();
+    if (gFailWritesAfter) {
+        allowed =
+            std::min(allowed, *gFailWritesAfter > written_ ? *gFailWritesAfter - written_ : 0);
+    }
+    written_ += std::fwrite(bytes.data(), 1, allowed, file_.get());
+    if (allowed < bytes.size() || std::ferror(file_.get())) {
+        return Fail("写入失败（磁盘已满？），原文件未改动：");
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (failed_) {
+        return false;
     }
     // Replacing a file must leave the old or the new content after a crash,
     // so the new bytes reach the disk before the rename. A new file has
     // nothing to lose and skips that wait.
-    const bool replacing = fs::exists(path, ec);
-    const bool written = WriteAll(f.get(), pieces) && Flush(f.get(), replacing);
-    const bool closed = std::fclose(f.release()) == 0;
-    if (!written || !closed) {
-        fs::remove(tempPath, ec);
-        return fail("写入失败（磁盘已满？），原文件未改动：");
+    std::error_code ec;
+    const bool replacing = fs::exists(target_, ec);
+    const bool flushed = Flush(file_.get(), replacing);
+    const bool closed = std::fclose(file_.release()) == 0;
+    if (!flushed || !closed) {
+        fs::remove(temp_, ec);
+        return Fail("写入失败（磁盘已满？），原文件未改动：");
     }
-    CopyPermissions(path, tempPath);
-    fs::rename(tempPath, path, ec);
+    CopyPermissions(target_, temp_);
+    fs::rename(temp_, target_, ec);
     if (ec) {
-        fs::remove(tempPath, ec);
-        return fail("无法替换目标文件（文件被占用或只读？），原文件未改动：");
+        fs::remove(temp_, ec);
+        return Fail("无法替换目标文件（文件被占用或只读？），原文件未改动：");
     }
     return true;
+}
+
+TextFileWriter::TextFileWriter(fs::path target, Charset charset)
+    : file_(std::move(target)), charset_(charset) {
+    if (charset_ == Charset::Utf8) {
+        file_.Write(kUtf8Mark);
+    }
+}
+
+void TextFileWriter::Write(std::string_view utf8) {
+    if (charset_ == Charset::Utf8) {
+        file_.Write(utf8);
+    } else {
+        file_.Write(EncodeGbk(utf8, &gbk_));
+    }
+}
+
+WriteResult TextFileWriter::Commit() {
+    WriteResult result;
+    result.ok = file_.Commit();
+    result.error = file_.error();
+    result.gbk = std::move(gbk_);
+    return result;
 }
 
 std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* report) {
@@ -236,18 +285,19 @@ std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* 
 }
 
 bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string* error) {
-    return WriteFileAtomically(path, {bytes}, error);
+    AtomicFileWriter writer(path);
+    writer.Write(bytes);
+    const bool ok = writer.Commit();
+    if (!ok && error) {
+        *error = writer.error();
+    }
+    return ok;
 }
 
 WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset) {
-    WriteResult result;
-    if (charset == Charset::Utf8) {
-        // No copy of the text just to put the mark in front of it.
-        result.ok = WriteFileAtomically(path, {kUtf8Mark, utf8}, &result.error);
-    } else {
-        result.ok = WriteFileAtomically(path, EncodeGbk(utf8, &result.gbk), &result.error);
-    }
-    return result;
+    TextFileWriter writer(path, charset);
+    writer.Write(utf8);
+    return writer.Commit();
 }
 
 namespace testing {

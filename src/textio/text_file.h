@@ -4,8 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <filesystem>
-#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,13 +45,54 @@ struct WriteResult {
     GbkEncodeReport gbk;  // characters GBK lacks, when writing GB2312
 };
 
-// Writes `bytes` to a temporary file in the target's folder, flushes it to
-// disk and renames it over `path`. On any failure the target is untouched
-// and the temporary file is removed.
+// A file written in pieces through a temporary file beside the target. The
+// target changes only when Commit() succeeds, in one rename; otherwise the
+// temporary file is removed and the target is untouched.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::filesystem::path target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    bool Write(std::string_view bytes);
+    bool Commit();
+    const std::string& error() const { return error_; }
+
+private:
+    bool Fail(std::string message);
+    void Discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temp_;
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::size_t written_ = 0;
+    bool failed_ = false;
+    std::string error_;
+};
+
+// UTF-8 text written in an output charset, in pieces that each end at a
+// line break: "UTF-8" puts the mark first; "GB2312" writes GBK bytes with
+// "?" for what GBK lacks, and counts those.
+class TextFileWriter {
+public:
+    TextFileWriter(std::filesystem::path target, Charset charset);
+
+    void Write(std::string_view utf8);
+    WriteResult Commit();
+
+private:
+    AtomicFileWriter file_;
+    Charset charset_;
+    GbkEncodeReport gbk_;
+};
+
+// Writes `bytes` through an AtomicFileWriter.
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          std::string* error);
-bool WriteFileAtomically(const std::filesystem::path& path,
-                         std::initializer_list<std::string_view> pieces, std::string* error);
 
 // Encodes UTF-8 text in `charset` and writes it atomically.
 WriteResult WriteTextFile(const std::filesystem::path& path, std::string_view utf8,

@@ -114,6 +114,31 @@ TEST(ShiftFile, RefusesAnAmountThatIsNotANumber) {
     EXPECT_EQ(ReadBytes(source), kSrt);
 }
 
+TEST(ShiftFile, LargeFileWrittenInPiecesEqualsTheWholeText) {
+    std::string text;
+    for (int i = 1; i <= 30000; ++i) {
+        text += std::to_string(i) + "\n00:00:30,000 --> 00:00:31,000\n第" + std::to_string(i) +
+                "句 ♪\n\n";
+    }
+    TempDir dir;
+    for (const bool ansi : {false, true}) {
+        ShiftSettings settings = Cut(10);
+        settings.ansi = ansi;
+        settings.overwrite = true;
+        const fs::path source = dir.Write("big.srt", text);
+        const FileShiftResult result = ShiftSrtFile(source, settings);
+        ASSERT_TRUE(result.written) << result.error;
+        const std::string whole = ShiftSrtText(text, settings).text;
+        EXPECT_EQ(ReadBytes(source), textio::EncodeText(whole, ansi ? textio::Charset::Gb2312
+                                                                    : textio::Charset::Utf8));
+        if (ansi) {
+            EXPECT_EQ(result.gbk.unencodableCount, 30000u);
+            ASSERT_EQ(result.gbk.firstUnencodable.size(), 5u);
+            EXPECT_EQ(result.gbk.firstUnencodable[4].line, 4u * 4 + 3);
+        }
+    }
+}
+
 TEST(KindOfFile, GoesByTheLowerCasedExtension) {
     EXPECT_EQ(KindOfFile("a.SRT"), SubtitleKind::Srt);
     EXPECT_EQ(KindOfFile("dir.x/b.Ass"), SubtitleKind::Ass);
