@@ -19,7 +19,7 @@ enum class MessageIcon { Information, Warning, Error };
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-struct MessageSpec {
+struct MessageRequest {
     QString text;
     MessageIcon icon = MessageIcon::Information;
     MessageButtons buttons = MessageButtons::Ok;
@@ -39,7 +39,7 @@ public:
     virtual ~Dialogs() = default;
 
     // Modal; returns the button the user chose (the default one for Enter).
-    virtual MessageAnswer Ask(QWidget* owner, const MessageSpec& box) = 0;
+    virtual MessageAnswer Ask(QWidget* owner, const MessageRequest& box) = 0;
     virtual void Beep() = 0;
 
     // Full paths of the chosen existing files; empty when cancelled.

@@ -29,6 +29,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "engine/file_shift.h"
+#include "textio/record_loader.h"
 #include "textio/text_file.h"
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
@@ -293,6 +295,8 @@ void Form1::ConnectHandlers() {
     connect(MenuAddFiles, &QAction::triggered, this, &Form1::MenuAddFiles_Click);
     connect(MenuOutpath, &QAction::triggered, this, &Form1::MenuOutpath_Click);
     connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
+    connect(MenuMove, &QAction::triggered, this, &Form1::MenuMove_Click);
+    connect(CmdStop, &QPushButton::clicked, this, &Form1::CmdStop_Click);
 }
 
 void Form1::Form_Load() {
@@ -572,11 +576,11 @@ void Form1::LDir_DblClick() {
 // ---- closing ----------------------------------------------------------------
 
 bool Form1::ConfirmClose() {
-    const MessageSpec question =
-        bBusy ? MessageSpec{QStringLiteral("程序正在处理中，强制关闭程序？"), MessageIcon::Warning,
-                            MessageButtons::YesNo, MessageAnswer::No}
-              : MessageSpec{QStringLiteral("关闭程序？"), MessageIcon::Information,
-                            MessageButtons::YesNo, MessageAnswer::No};
+    const MessageRequest question =
+        bBusy ? MessageRequest{QStringLiteral("程序正在处理中，强制关闭程序？"),
+                               MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No}
+              : MessageRequest{QStringLiteral("关闭程序？"), MessageIcon::Information,
+                               MessageButtons::YesNo, MessageAnswer::No};
     return dialogs_.Ask(this, question) == MessageAnswer::Yes;
 }
 
@@ -597,6 +601,158 @@ void Form1::closeEvent(QCloseEvent* event) {
     closeConfirmed_ = true;
     bStop = true;
     event->accept();
+}
+
+// ---- the shift run ----------------------------------------------------------
+
+void Form1::PumpEvents(bool always) {
+    // Often enough for a live status line and a Stop button that answers,
+    // rarely enough not to cost more than the work itself.
+    if (always || !sincePump_.isValid() || sincePump_.elapsed() >= 30) {
+        QCoreApplication::processEvents();
+        sincePump_.restart();
+    }
+}
+
+void Form1::ReportProgress(const std::string& text) {
+    SetStatus(QString::fromStdString(text));
+    PumpEvents(false);
+}
+
+void Form1::MenuMove_Click() {
+    if (List1->count() == 0) {
+        dialogs_.Ask(this, {QStringLiteral("请先加载字幕文件列表！"), MessageIcon::Error});
+        return;
+    }
+    if (ChSelect->isChecked() && List2->count() == 0) {
+        dialogs_.Ask(this,
+                     {QStringLiteral("请先双击字幕文件列表中的任一文件，以先读取字幕记录行！")});
+        return;
+    }
+    if (ChHead->isChecked() && !ChSelect->isChecked()) {
+        const QString caption = LHead->text();
+        const qsizetype end = caption.lastIndexOf(QStringLiteral("  /时长"));
+        const QString clip = end < 0 ? caption : caption.left(end);
+        if (clip.isEmpty() || !QFileInfo::exists(clip)) {
+            dialogs_.Ask(this, {QStringLiteral("请指定片头视频文件！"), MessageIcon::Error});
+            return;
+        }
+    }
+    // The field may still hold what was typed: choosing a menu command does
+    // not take the focus from it. An amount that cannot be used is named
+    // rather than silently skipping every file.
+    const std::optional<engine::ShiftSettings> settings = GatherShiftSettings();
+    if (!settings) {
+        dialogs_.Ask(this, {QStringLiteral("请检查字幕时间轴平移秒数的指定是否正确！"),
+                            MessageIcon::Warning});
+        TShift->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+
+    if (!settings->overwrite) {
+        // A folder that cannot be made shows up as the files that failed.
+        QDir().mkpath(LDir->text());
+    }
+    if (ChSelect->isChecked()) {
+        // Shifting the selected rows of the record list is not available yet.
+        dialogs_.Beep();
+        return;
+    }
+
+    SetTopMenusEnabled(false);
+    Frame1->setEnabled(false);
+    bStop = false;
+    bBusy = true;
+    if (List1->currentRow() < 0) {
+        List1->setCurrentRow(0);
+    }
+    const int first = ChBat->isChecked() ? 0 : List1->currentRow();
+    const int last = ChBat->isChecked() ? List1->count() - 1 : List1->currentRow();
+    CmdStop->setVisible(ChBat->isChecked());
+
+    QStringList failures;
+    for (int i = first; i <= last && i < List1->count(); ++i) {
+        List1->setCurrentRow(i);
+        const QString path = List1->item(i)->text();
+        const std::filesystem::path file = ToFsPath(path);
+        if (engine::KindOfFile(file) != engine::SubtitleKind::Other) {
+            const engine::FileShiftResult result = engine::ShiftSubtitleFile(
+                file, *settings,
+                [this](const textio::Progress& progress) { ReportProgress(progress.Text()); });
+            if (!result.written) {
+                failures << QFileInfo(path).fileName() + QStringLiteral("：") +
+                                QString::fromStdString(result.error);
+            }
+        }
+        // Stop is pressed while events are pumped; check after the pump so
+        // that no further file starts once it was.
+        PumpEvents(true);
+        if (bStop) {
+            break;
+        }
+    }
+
+    if (!closeConfirmed_) {
+        // Files that could not be shifted are named, so that a run with
+        // failures never reads as a clean success.
+        QString done = QStringLiteral("处理完毕！");
+        if (!failures.isEmpty()) {
+            done += QStringLiteral("\r\n以下文件未能处理：\r\n") +
+                    failures.join(QStringLiteral("\r\n"));
+        }
+        if (ChOverWr->isChecked()) {
+            dialogs_.Ask(this, {done});
+        } else {
+            done += failures.isEmpty() ? QStringLiteral(" ") : QStringLiteral("\r\n");
+            const MessageAnswer open = dialogs_.Ask(
+                this, {done + QStringLiteral("要打开输出目录吗？"), MessageIcon::Information,
+                       MessageButtons::YesNo, MessageAnswer::Yes});
+            if (open == MessageAnswer::Yes) {
+                dialogs_.OpenFolder(LDir->text());
+            }
+        }
+    }
+
+    CmdStop->setVisible(false);
+    bBusy = false;
+    Frame1->setEnabled(true);
+    SetTopMenusEnabled(true);
+}
+
+void Form1::CmdStop_Click() {
+    const MessageAnswer answer =
+        dialogs_.Ask(this, {QStringLiteral("终止操作？"), MessageIcon::Warning,
+                            MessageButtons::YesNo, MessageAnswer::No});
+    if (answer == MessageAnswer::Yes) {
+        CmdStop->setVisible(false);
+        bStop = true;
+    }
+}
+
+void Form1::List1_DblClick() {
+    QListWidgetItem* current = List1->currentItem();
+    if (!ChSelect->isChecked() || List1->count() == 0 || bBusy || loadingRecords_ || !current) {
+        dialogs_.Beep();
+        return;
+    }
+    loadingRecords_ = true;
+    List2->clear();
+    sRecordsPath = current->text();
+    const textio::LoadLayout layout =
+        CmbType->currentIndex() == 0 ? textio::LoadLayout::Srt : textio::LoadLayout::Plain;
+    const textio::LoadResult result = textio::LoadSubRecordsIntoList(
+        ToFsPath(sRecordsPath), layout,
+        [this](std::string_view row) {
+            List2->addItem(QString::fromUtf8(row.data(), qsizetype(row.size())));
+            LSubRecs->setText(QString::number(List2->count()) + QStringLiteral("条字幕"));
+        },
+        [this](const textio::Progress& progress) { ReportProgress(progress.Text()); });
+    loadingRecords_ = false;
+    if (result.ok) {
+        dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
+    } else {
+        dialogs_.Ask(this, {QString::fromStdString(result.error), MessageIcon::Error});
+    }
 }
 
 // ---- settings of a run --------------------------------------------------------
@@ -676,6 +832,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             }
             case QEvent::MouseButtonRelease:
                 List1_MouseUp(static_cast<QMouseEvent*>(event)->button());
+                return false;
+            case QEvent::MouseButtonDblClick:
+                if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                    // The press has made the entry under the mouse current.
+                    QTimer::singleShot(0, this, &Form1::List1_DblClick);
+                }
                 return false;
             default:
                 break;

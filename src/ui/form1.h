@@ -5,10 +5,12 @@
 // textio/: the window only gathers settings and reports.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 
 #include "engine/shift_settings.h"
 
@@ -127,6 +129,9 @@ public slots:
     void MenuAddFiles_Click();
     void MenuOutpath_Click();
     void MenuExit_Click();
+    void MenuMove_Click();
+    void CmdStop_Click();
+    void List1_DblClick();
     void LDir_DblClick();
     void List1_MouseUp(Qt::MouseButton button);
 
@@ -154,11 +159,15 @@ private:
     void UpdateFileCount();
     bool IsReadOnlySystemFolder(const QString& path) const;
     bool ConfirmClose();
+    void PumpEvents(bool always);
+    void ReportProgress(const std::string& text);
 
     Dialogs& dialogs_;
     const SystemServices& system_;
     update::UpdateChecker& updates_;
     bool closeConfirmed_ = false;
+    bool loadingRecords_ = false;
+    QElapsedTimer sincePump_;
 };
 
 }  // namespace orvane::ui

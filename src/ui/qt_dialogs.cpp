@@ -64,7 +64,7 @@ MessageAnswer EscapeAnswer(MessageButtons buttons) {
 
 class QtDialogs final : public Dialogs {
 public:
-    MessageAnswer Ask(QWidget* owner, const MessageSpec& box) override {
+    MessageAnswer Ask(QWidget* owner, const MessageRequest& box) override {
         QMessageBox message(ToQt(box.icon), box.title, box.text, ToQt(box.buttons), owner);
         message.setDefaultButton(ToQt(box.defaultButton));
         switch (message.exec()) {

@@ -61,8 +61,8 @@ public:
     // Answers for the next boxes, in order; with none left a box answers
     // with its default button, as Enter would.
     QList<MessageAnswer> answers;
-    QList<MessageSpec> asked;
-    std::function<void(const MessageSpec&)> onAsk;  // runs while a box is "open"
+    QList<MessageRequest> asked;
+    std::function<void(const MessageRequest&)> onAsk;  // runs while a box is "open"
     int beeps = 0;
 
     QList<QStringList> fileAnswers;
@@ -72,7 +72,7 @@ public:
     QStringList openedFolders;
     QStringList openedUrls;
 
-    MessageAnswer Ask(QWidget*, const MessageSpec& box) override {
+    MessageAnswer Ask(QWidget*, const MessageRequest& box) override {
         asked << box;
         if (onAsk) {
             onAsk(box);
@@ -93,7 +93,7 @@ public:
 
     QStringList AskedTexts() const {
         QStringList texts;
-        for (const MessageSpec& box : asked) {
+        for (const MessageRequest& box : asked) {
             texts << box.text;
         }
         return texts;

@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <memory>
 
@@ -178,6 +179,19 @@ private slots:
 
     void gatherSettings_data();
     void gatherSettings();
+
+    void runPreconditions_data();
+    void runPreconditions();
+    void runRange_data();
+    void runRange();
+    void runNamesFailures();
+    void runCreatesOutputFolder();
+    void stopButton_data();
+    void stopButton();
+    void stopDuringBatch();
+    void recordsRefused_data();
+    void recordsRefused();
+    void recordsLoaded();
 };
 
 // ---- controls and start-up ----------------------------------------------------
@@ -626,7 +640,7 @@ void Form1Test::ansiConfirmation() {
     w.ChASCII->click();
     QCOMPARE(w.ChASCII->isChecked(), checked);
     QCOMPARE(h.dialogs.asked.size(), 1);
-    const MessageSpec& box = h.dialogs.asked.front();
+    const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.title, QStringLiteral("消息"));
     QCOMPARE(box.text,
              QStringLiteral(
@@ -659,7 +673,7 @@ void Form1Test::overwriteConfirmation() {
     QCOMPARE(w.ChOverWr->isChecked(), checked);
     QCOMPARE(w.MenuOutpath->isEnabled(), !checked);
     QCOMPARE(h.dialogs.asked.size(), 1);
-    const MessageSpec& box = h.dialogs.asked.front();
+    const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.text, QStringLiteral("确定覆盖原文件？"));
     QCOMPARE(box.icon, MessageIcon::Warning);
     QCOMPARE(box.buttons, MessageButtons::OkCancel);
@@ -710,7 +724,7 @@ void Form1Test::dropFiles() {
         expected << QDir::toNativeSeparators(h.root.filePath(name));
     }
     bool menusDuringMessage = true;
-    h.dialogs.onAsk = [&](const MessageSpec&) { menusDuringMessage = TopMenusEnabled(w); };
+    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(w); };
     QSignalSpy status(&w, &Form1::statusChanged);
 
     w.List1_OLEDragDrop(paths);
@@ -777,7 +791,7 @@ void Form1Test::addThreeFilesByDialog() {
                                h.touch(QStringLiteral("3.ass"))};
     h.dialogs.fileAnswers << files;
     bool menusDuringMessage = true;
-    h.dialogs.onAsk = [&](const MessageSpec&) { menusDuringMessage = TopMenusEnabled(w); };
+    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(w); };
     QSignalSpy status(&w, &Form1::statusChanged);
     w.MenuAddFiles->trigger();
 
@@ -840,7 +854,7 @@ void Form1Test::rightClickClear() {
     QCOMPARE(h.dialogs.beeps, beeps);
     QCOMPARE(w.List1->count(), left);
     if (questions > 0) {
-        const MessageSpec& box = h.dialogs.asked.front();
+        const MessageRequest& box = h.dialogs.asked.front();
         QCOMPARE(box.text, QStringLiteral("清空字幕文件列表？"));
         QCOMPARE(box.icon, MessageIcon::Warning);
         QCOMPARE(box.buttons, MessageButtons::OkCancel);
@@ -930,7 +944,7 @@ void Form1Test::closeQuestion() {
     QCOMPARE(w.isVisible(), !closed);
     QCOMPARE(w.bStop, closed);  // a run under way is told to stop
     QCOMPARE(h.dialogs.asked.size(), 1);
-    const MessageSpec& box = h.dialogs.asked.front();
+    const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.title, QStringLiteral("消息"));
     QCOMPARE(box.text, text);
     QCOMPARE(box.icon, MessageIcon(icon));
@@ -1024,6 +1038,244 @@ void Form1Test::gatherSettings() {
     QCOMPARE(settings->later, later);
     QCOMPARE(int(settings->removal), int(LanguageRemoval::RemoveEnglish));
     QCOMPARE(QString::fromStdString(settings->outputDir.string()), w.LDir->text());
+}
+
+// ---- the shift run ----------------------------------------------------------
+
+void Form1Test::runPreconditions_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<QString>("shiftText");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("empty list, even in row mode")
+        << QStringList{"OptMove", "ChSelect"} << 0 << ""
+        << "请先加载字幕文件列表！" << int(MessageIcon::Error);
+    QTest::newRow("rows not loaded") << QStringList{"OptMove", "ChSelect"} << 1 << ""
+                                     << "请先双击字幕文件列表中的任一文件，以先读取字幕记录行！"
+                                     << int(MessageIcon::Information);
+    QTest::newRow("no opening clip chosen") << QStringList{} << 1 << ""
+                                            << "请指定片头视频文件！" << int(MessageIcon::Error);
+    QTest::newRow("amount typed but not usable")
+        << QStringList{"OptMove"} << 1 << "abc"
+        << "请检查字幕时间轴平移秒数的指定是否正确！" << int(MessageIcon::Warning);
+}
+
+void Form1Test::runPreconditions() {
+    QFETCH(QStringList, clicks);
+    QFETCH(int, entries);
+    QFETCH(QString, shiftText);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    Harness h;
+    Form1& w = h.w();
+    for (const QString& name : clicks) {
+        Click(h, name);
+    }
+    for (int i = 0; i < entries; ++i) {
+        w.List1->addItem(h.root.filePath(QStringLiteral("missing%1.srt").arg(i)));
+    }
+    if (!shiftText.isEmpty()) {
+        w.TShift->setText(shiftText);
+    }
+    w.MenuMove->trigger();
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{text});
+    QCOMPARE(h.dialogs.asked.front().icon, MessageIcon(icon));
+    QCOMPARE(h.dialogs.asked.front().buttons, MessageButtons::Ok);
+    QCOMPARE(w.bBusy, false);
+    QCOMPARE(TopMenusEnabled(w), true);
+}
+
+void Form1Test::runRange_data() {
+    QTest::addColumn<bool>("batch");
+    QTest::addColumn<bool>("overwrite");
+    QTest::addColumn<int>("startRow");
+    QTest::addColumn<int>("endRow");
+    QTest::addColumn<QString>("report");
+    QTest::newRow("current file") << false << false << 1 << 1 << "处理完毕！ 要打开输出目录吗？";
+    QTest::newRow("first file when none is current")
+        << false << false << -1 << 0 << "处理完毕！ 要打开输出目录吗？";
+    QTest::newRow("batch") << true << false << 1 << 2 << "处理完毕！ 要打开输出目录吗？";
+    QTest::newRow("over the sources") << false << true << 0 << 0 << "处理完毕！";
+}
+
+void Form1Test::runRange() {
+    QFETCH(bool, batch);
+    QFETCH(bool, overwrite);
+    QFETCH(int, startRow);
+    QFETCH(int, endRow);
+    QFETCH(QString, report);
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.ChBat->setChecked(batch);
+    if (overwrite) {
+        h.dialogs.answers << MessageAnswer::Ok;  // overwriting confirmed
+        w.ChOverWr->setChecked(true);
+    }
+    h.dialogs.asked.clear();
+    // Lyrics files are passed over without a message, so no file is touched.
+    for (const char* name : {"a.lrc", "b.lrc", "c.lrc"}) {
+        w.List1->addItem(h.touch(QString::fromLatin1(name)));
+    }
+    w.List1->setCurrentRow(startRow);
+    bool busy = false;
+    bool frameEnabled = true;
+    bool menusEnabled = true;
+    bool stopShown = false;
+    h.dialogs.onAsk = [&](const MessageRequest&) {
+        busy = w.bBusy;
+        frameEnabled = w.Frame1->isEnabled();
+        menusEnabled = TopMenusEnabled(w);
+        stopShown = !w.CmdStop->isHidden();
+    };
+    h.dialogs.answers << (overwrite ? MessageAnswer::Ok : MessageAnswer::Yes);
+    w.MenuMove->trigger();
+
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{report});
+    const MessageRequest& box = h.dialogs.asked.front();
+    QCOMPARE(box.icon, MessageIcon::Information);
+    QCOMPARE(box.buttons, overwrite ? MessageButtons::Ok : MessageButtons::YesNo);
+    QCOMPARE(h.dialogs.openedFolders, overwrite ? QStringList{} : QStringList{w.LDir->text()});
+    QCOMPARE(w.List1->currentRow(), endRow);
+    // Locked while the report is open, unlocked after it.
+    QCOMPARE(busy, true);
+    QCOMPARE(frameEnabled, false);
+    QCOMPARE(menusEnabled, false);
+    QCOMPARE(stopShown, batch);
+    QCOMPARE(w.bBusy, false);
+    QCOMPARE(w.Frame1->isEnabled(), true);
+    QCOMPARE(TopMenusEnabled(w), true);
+    QCOMPARE(w.CmdStop->isHidden(), true);
+}
+
+void Form1Test::runNamesFailures() {
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.List1->addItem(h.root.filePath(QStringLiteral("missing.srt")));
+    h.dialogs.answers << MessageAnswer::No;
+    w.MenuMove->trigger();
+    QCOMPARE(h.dialogs.asked.size(), 1);
+    const QString text = h.dialogs.asked.front().text;
+    QVERIFY2(text.startsWith(QStringLiteral("处理完毕！\r\n以下文件未能处理：\r\nmissing.srt：")),
+             qPrintable(text));
+    QVERIFY2(text.endsWith(QStringLiteral("\r\n要打开输出目录吗？")), qPrintable(text));
+    QCOMPARE(h.dialogs.openedFolders, QStringList{});
+}
+
+void Form1Test::runCreatesOutputFolder() {
+    Harness h;
+    Form1& w = h.w();
+    const QString out = QDir::toNativeSeparators(h.root.filePath(QStringLiteral("out/deeper")));
+    w.LDir->setText(out);
+    w.OptMove->click();
+    w.List1->addItem(h.touch(QStringLiteral("a.lrc")));
+    w.MenuMove->trigger();
+    QCOMPARE(QFileInfo(out).isDir(), true);
+}
+
+void Form1Test::stopButton_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("stopped");
+    QTest::newRow("yes") << int(MessageAnswer::Yes) << true;
+    QTest::newRow("no") << int(MessageAnswer::No) << false;
+}
+
+void Form1Test::stopButton() {
+    QFETCH(int, answer);
+    QFETCH(bool, stopped);
+    Harness h;
+    Form1& w = h.w();
+    w.CmdStop->setVisible(true);
+    h.dialogs.answers << MessageAnswer(answer);
+    w.CmdStop->click();
+    QCOMPARE(w.bStop, stopped);
+    QCOMPARE(w.CmdStop->isHidden(), stopped);
+    const MessageRequest& box = h.dialogs.asked.front();
+    QCOMPARE(box.text, QStringLiteral("终止操作？"));
+    QCOMPARE(box.icon, MessageIcon::Warning);
+    QCOMPARE(box.buttons, MessageButtons::YesNo);
+    QCOMPARE(box.defaultButton, MessageAnswer::No);
+}
+
+void Form1Test::stopDuringBatch() {
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.ChBat->setChecked(true);
+    for (const char* name : {"a.lrc", "b.lrc", "c.lrc", "d.lrc", "e.lrc"}) {
+        w.List1->addItem(h.touch(QString::fromLatin1(name)));
+    }
+    // Stop is pressed while the run lets the window handle events after the
+    // first file.
+    QTimer::singleShot(0, &w, [&] { w.CmdStop->click(); });
+    h.dialogs.answers << MessageAnswer::Yes << MessageAnswer::No;
+    w.MenuMove->trigger();
+    QCOMPARE(h.dialogs.AskedTexts(),
+             (QStringList{QStringLiteral("终止操作？"),
+                          QStringLiteral("处理完毕！ 要打开输出目录吗？")}));
+    QCOMPARE(w.List1->currentRow(), 0);
+    QCOMPARE(w.bBusy, false);
+}
+
+// ---- record list --------------------------------------------------------------
+
+void Form1Test::recordsRefused_data() {
+    QTest::addColumn<bool>("rowMode");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("row mode off") << false << 1 << false;
+    QTest::newRow("empty list") << true << 0 << false;
+    QTest::newRow("run under way") << true << 1 << true;
+}
+
+void Form1Test::recordsRefused() {
+    QFETCH(bool, rowMode);
+    QFETCH(int, entries);
+    QFETCH(bool, busy);
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.ChSelect->setChecked(rowMode);
+    for (int i = 0; i < entries; ++i) {
+        w.List1->addItem(h.touch(QStringLiteral("a.srt")));
+    }
+    w.List1->setCurrentRow(entries - 1);
+    w.List2->addItem(QStringLiteral("kept"));
+    w.bBusy = busy;
+    w.List1_DblClick();
+    QCOMPARE(h.dialogs.beeps, 1);
+    QCOMPARE(Entries(w.List2), QStringList{QStringLiteral("kept")});
+    QCOMPARE(h.dialogs.asked.size(), 0);
+}
+
+void Form1Test::recordsLoaded() {
+    Harness h;
+    Form1& w = h.w();
+    w.OptMove->click();
+    w.ChSelect->setChecked(true);
+    const QString path = h.root.filePath(QStringLiteral("a.srt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "\r\n1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n\r\n"
+        "2\r\n00:00:03,000 --> 00:00:04,000\r\nWorld\r\n");
+    file.close();
+    w.List1->addItem(QDir::toNativeSeparators(path));
+    w.List1->setCurrentRow(0);
+    w.List1_DblClick();
+
+    QCOMPARE(h.dialogs.AskedTexts(),
+             QStringList{QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
+    QCOMPARE(w.sRecordsPath, QDir::toNativeSeparators(path));
+    QVERIFY(w.List2->count() >= 8);
+    QCOMPARE(Entries(w.List2).mid(0, 3),
+             (QStringList{QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000"),
+                          QStringLiteral("Hello")}));
+    QCOMPARE(w.LSubRecs->text(), QString::number(w.List2->count()) + QStringLiteral("条字幕"));
+    QVERIFY2(w.LSt->text().startsWith(QStringLiteral("状态：字幕记录读取中...")),
+             qPrintable(w.LSt->text()));
 }
 
 QTEST_MAIN(Form1Test)
