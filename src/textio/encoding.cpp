@@ -87,7 +87,9 @@ SourceEncoding DetectSourceEncoding(std::string_view bytes) {
         return SourceEncoding::Unsupported;
     }
     if (StartsWith(bytes, kUtf8Bom)) {
-        return SourceEncoding::Utf8Bom;
+        // A mark in front of GBK text: some tools add it without converting.
+        return IsValidUtf8(bytes.substr(kUtf8Bom.size())) ? SourceEncoding::Utf8Bom
+                                                          : SourceEncoding::Gbk;
     }
     if (StartsWith(bytes, kUtf16LeBom)) {
         return SourceEncoding::Utf16Le;
@@ -115,9 +117,14 @@ DecodedText DecodeText(std::string bytes) {
         case SourceEncoding::Utf16Be:
             decoded.utf8 = ConvertCharset("UTF-8", "UTF-16BE", std::string_view(bytes).substr(2));
             break;
-        case SourceEncoding::Gbk:
-            decoded.utf8 = DecodeGbk(bytes);
+        case SourceEncoding::Gbk: {
+            std::string_view body = bytes;
+            if (StartsWith(body, kUtf8Bom)) {
+                body.remove_prefix(kUtf8Bom.size());
+            }
+            decoded.utf8 = DecodeGbk(body);
             break;
+        }
         case SourceEncoding::Unsupported:
             break;
     }

@@ -29,7 +29,7 @@ enum class SourceEncoding {
     Utf16Le,     // FF FE
     Utf16Be,     // FE FF
     Utf8,        // no mark, and every byte sequence is valid UTF-8
-    Gbk,         // no mark, and not valid UTF-8: code page 936
+    Gbk,         // not valid UTF-8 (after a UTF-8 mark, if any): code page 936
     Unsupported  // UTF-32, which no subtitle tool writes for burning
 };
 

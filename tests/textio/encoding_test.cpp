@@ -89,6 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string("\xEF\xBB"
                              "A"),
                  "utf", "GBK", "锘A"},
+        ReadCase{"utf8_mark_in_front_of_gbk_text", std::string("\xEF\xBB\xBF\xD6\xD0\xCE\xC4"),
+                 "utf", "GBK", "中文"},
         ReadCase{"one_byte", std::string("1"), "ansi", "UTF-8", "1"},
         ReadCase{"one_high_byte", std::string("\xFE"), "ansi", "GBK", "\uFFFD"},
         ReadCase{"empty", std::string(), "ansi", "UTF-8", ""},
