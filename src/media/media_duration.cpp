@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/media_duration.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <charconv>
 #include <cmath>
@@ -43,6 +45,20 @@ struct FileClose {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileClose>;
 
+#ifdef _WIN32
+FileHandle OpenRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        return nullptr;
+    }
+    return FileHandle(_wfopen(path.c_str(), L"rb"));
+}
+
+// Windows names are wide already, and the library opens them as they are.
+std::wstring NameForLibrary(const std::filesystem::path& path, std::FILE*) {
+    return path.wstring();
+}
+#else
 // Opens without blocking (a pipe would otherwise wait for a writer) and keeps
 // the file only when it is an ordinary file.
 FileHandle OpenRegularFile(const std::filesystem::path& path) {
@@ -101,6 +117,8 @@ std::wstring NameForLibrary(const std::filesystem::path& path, std::FILE* file) 
     }
     return L"/proc/self/fd/" + std::to_wstring(::fileno(file));
 }
+
+#endif
 
 // Seconds from the general stream's "Duration" field: milliseconds as decimal
 // text ("120040", or "7500.000" from some parsers), rounded to whole
