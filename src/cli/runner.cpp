@@ -77,8 +77,12 @@ public:
     bool enabled() const { return enabled_; }
 
     void StartFile(std::size_t number, std::size_t count, const fs::path& file) {
-        prefix_ = "[" + std::to_string(number) + "/" + std::to_string(count) + "] " +
-                  ShortenForLine(Show(file.filename()), 40);
+        prefix_.assign(1, '[');
+        prefix_ += std::to_string(number);
+        prefix_ += '/';
+        prefix_ += std::to_string(count);
+        prefix_ += "] ";
+        prefix_ += ShortenForLine(Show(file.filename()), 40);
         Draw(prefix_, /*force=*/false);
     }
 

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// In-process shifting throughput: whole files (read, shift, atomic write) and
+// the stages on their own (loading, shifting the loaded lines).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "engine/ass_shifter.h"
+#include "engine/file_shift.h"
+#include "engine/srt_shifter.h"
+#include "textio/record_loader.h"
+#include "workload.h"
+
+namespace {
+namespace fs = std::filesystem;
+using orvane::engine::ShiftMode;
+using orvane::engine::ShiftSettings;
+
+// The workloads, generated once into a temporary folder removed at exit.
+class Workloads {
+public:
+    static const Workloads& Get() {
+        static const Workloads workloads;
+        return workloads;
+    }
+    ~Workloads() {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path root_;
+    fs::path bigSrt;
+    fs::path bigAss;
+    std::vector<fs::path> folder;
+    std::size_t folderBytes = 0;
+
+private:
+    Workloads() {
+        root_ =
+            fs::temp_directory_path() / ("orvane-bench-" + std::to_string(std::random_device{}()));
+        orvane::bench::WriteStandardWorkloads(root_);
+        bigSrt = root_ / "big.srt";
+        bigAss = root_ / "big.ass";
+        for (const auto& entry : fs::directory_iterator(root_ / "folder")) {
+            folder.push_back(entry.path());
+            folderBytes += entry.file_size();
+        }
+        fs::create_directories(root_ / "out");
+    }
+};
+
+ShiftSettings Settings(ShiftMode mode) {
+    ShiftSettings settings;
+    settings.mode = mode;
+    settings.shiftSeconds = mode == ShiftMode::Direct ? 12.0 : 0.0;
+    settings.later = mode == ShiftMode::Direct;
+    settings.cutSeconds = 12.0;
+    settings.outputDir = Workloads::Get().root_ / "out";
+    return settings;
+}
+
+void ShiftOneFile(benchmark::State& state, const fs::path& file, ShiftMode mode) {
+    const ShiftSettings settings = Settings(mode);
+    for (auto _ : state) {
+        const auto result = orvane::engine::ShiftSubtitleFile(file, settings);
+        if (!result.written) {
+            state.SkipWithError(result.error.c_str());
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+}
+
+void BM_BigSrtFile(benchmark::State& state, ShiftMode mode) {
+    ShiftOneFile(state, Workloads::Get().bigSrt, mode);
+}
+
+void BM_BigAssFile(benchmark::State& state, ShiftMode mode) {
+    ShiftOneFile(state, Workloads::Get().bigAss, mode);
+}
+
+void BM_Folder300(benchmark::State& state, ShiftMode mode) {
+    const Workloads& workloads = Workloads::Get();
+    const ShiftSettings settings = Settings(mode);
+    for (auto _ : state) {
+        for (const fs::path& file : workloads.folder) {
+            const auto result = orvane::engine::ShiftSubtitleFile(file, settings);
+            if (!result.written) {
+                state.SkipWithError(result.error.c_str());
+                return;
+            }
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(workloads.folderBytes));
+}
+
+void BM_LoadBigSrt(benchmark::State& state) {
+    const fs::path& file = Workloads::Get().bigSrt;
+    for (auto _ : state) {
+        auto loaded = orvane::textio::LoadSubRecords(file, orvane::textio::LoadLayout::Srt);
+        benchmark::DoNotOptimize(loaded.lines.size());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+}
+
+void BM_ShiftBigSrtLines(benchmark::State& state, ShiftMode mode) {
+    const fs::path& file = Workloads::Get().bigSrt;
+    const auto loaded = orvane::textio::LoadSubRecords(file, orvane::textio::LoadLayout::Srt);
+    const ShiftSettings settings = Settings(mode);
+    for (auto _ : state) {
+        auto shifted = orvane::engine::ShiftSrtLines(loaded.lines, settings);
+        benchmark::DoNotOptimize(shifted.text.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+}
+
+void BM_ShiftBigAssLines(benchmark::State& state, ShiftMode mode) {
+    const fs::path& file = Workloads::Get().bigAss;
+    const auto loaded = orvane::textio::LoadSubRecords(file, orvane::textio::LoadLayout::Plain);
+    const ShiftSettings settings = Settings(mode);
+    for (auto _ : state) {
+        auto shifted = orvane::engine::ShiftAssLines(loaded.lines, settings);
+        benchmark::DoNotOptimize(shifted.text.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+}
+
+BENCHMARK_CAPTURE(BM_BigSrtFile, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BigSrtFile, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BigAssFile, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BigAssFile, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Folder300, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Folder300, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadBigSrt)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigSrtLines, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigSrtLines, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigAssLines, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigAssLines, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
