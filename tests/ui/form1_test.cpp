@@ -186,6 +186,7 @@ private slots:
     void runRange();
     void runNamesFailures();
     void runCreatesOutputFolder();
+    void runShiftsIntoOutputFolder();
     void stopButton_data();
     void stopButton();
     void stopDuringBatch();
@@ -1173,6 +1174,29 @@ void Form1Test::runCreatesOutputFolder() {
     w.List1->addItem(h.touch(QStringLiteral("a.lrc")));
     w.MenuMove->trigger();
     QCOMPARE(QFileInfo(out).isDir(), true);
+}
+
+void Form1Test::runShiftsIntoOutputFolder() {
+    Harness h;
+    Form1& w = h.w();
+    const QString source = h.root.filePath(QStringLiteral("a.srt"));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n");
+    file.close();
+    const QString out = h.root.filePath(QStringLiteral("out"));
+    w.LDir->setText(QDir::toNativeSeparators(out));
+    w.OptMove->click();
+    w.ChDirection->click();  // later
+    w.List1->addItem(QDir::toNativeSeparators(source));
+    h.dialogs.answers << MessageAnswer::No;
+    w.MenuMove->trigger();
+
+    QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("处理完毕！ 要打开输出目录吗？")});
+    QFile shifted(QDir(out).filePath(QStringLiteral("a.srt")));
+    QVERIFY(shifted.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(shifted.readAll());
+    QVERIFY2(text.contains(QStringLiteral("00:00:02,000 --> 00:00:03,000")), qPrintable(text));
 }
 
 void Form1Test::stopButton_data() {
