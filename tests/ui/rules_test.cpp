@@ -261,6 +261,9 @@ void RulesTest::readOnlyElsewhere() {
 }
 
 void RulesTest::readOnlyThroughLink() {
+#ifdef Q_OS_WIN
+    QSKIP("links into the system folders are a matter of other systems");
+#endif
     QTemporaryDir home;
     QVERIFY(home.isValid());
     const QString link = home.filePath(QStringLiteral("system"));
