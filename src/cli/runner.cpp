@@ -83,7 +83,7 @@ public:
         prefix_ += std::to_string(count);
         prefix_ += "] ";
         prefix_ += ShortenForLine(Show(file.filename()), 40);
-        Draw(prefix_, /*force=*/false);
+        Draw(prefix_);
     }
 
     // Called for every line the engine reads or shifts: look at the clock
@@ -92,7 +92,7 @@ public:
         if ((++calls_ & 0xFF) != 0) {
             return;
         }
-        Draw(prefix_ + "  " + progress.Text(), false);
+        Draw(prefix_ + "  " + progress.Text());
     }
 
     void Clear() {
@@ -103,14 +103,15 @@ public:
     }
 
 private:
-    void Draw(const std::string& text, bool force) {
+    void Draw(const std::string& text) {
         if (!enabled_) {
             return;
         }
         const Clock::time_point now = Clock::now();
-        if (!force && (now - start_ < delay_ || (shownWidth_ > 0 && now - lastDraw_ < interval_))) {
+        if (now - start_ < delay_ || (drawn_ && now - lastDraw_ < interval_)) {
             return;
         }
+        drawn_ = true;
         lastDraw_ = now;
         const std::size_t width = DisplayWidth(text);
         err_ << '\r' << text;
@@ -127,6 +128,7 @@ private:
     std::chrono::milliseconds interval_;
     Clock::time_point start_;
     Clock::time_point lastDraw_{};
+    bool drawn_ = false;  // drawn at least once, so lastDraw_ holds
     std::size_t shownWidth_ = 0;
     std::size_t calls_ = 0;
     std::string prefix_;
@@ -328,14 +330,17 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
             result.error = refusal;
         }
 
-        progressLine.Clear();
         if (!result.written) {
+            progressLine.Clear();
             ++failed;
             err << kProgramName << ": " << Show(file) << ": "
                 << ReasonWithoutPath(result.error, file) << "\n";
             continue;
         }
         ++written;
+        if (!options.quiet || result.gbk.unencodableCount > 0) {
+            progressLine.Clear();
+        }
         if (!options.quiet) {
             out << Show(file) << " -> " << Show(result.target.empty() ? target : result.target)
                 << ": " << StatsText(result, settings.mode) << "\n";
