@@ -507,7 +507,8 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
         QCoreApplication::processEvents();
     }
     dialogs_.Ask(this, {QStringLiteral("字幕文件加载完毕！")});
-    SetTopMenusEnabled(true);
+    // A drop may come while a run holds the menus; they stay locked for it.
+    SetTopMenusEnabled(!bBusy);
 }
 
 void Form1::List1_MouseUp(Qt::MouseButton button) {

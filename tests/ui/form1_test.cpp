@@ -158,6 +158,7 @@ private slots:
     void dropFiles_data();
     void dropFiles();
     void dropEventFromDesktop();
+    void dropDuringRunKeepsMenusLocked();
     void addOneFileByDialog();
     void addThreeFilesByDialog();
     void addCancelled();
@@ -602,6 +603,16 @@ void Form1Test::dropEventFromDesktop() {
 
     QTRY_COMPARE(h.dialogs.asked.size(), 1);
     QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(srt)});
+}
+
+void Form1Test::dropDuringRunKeepsMenusLocked() {
+    Harness h;
+    Form1& w = h.w();
+    w.bBusy = true;
+    w.MenuFiles->menuAction()->setEnabled(false);
+    w.List1_OLEDragDrop({h.touch(QStringLiteral("a.srt"))});
+    QCOMPARE(w.List1->count(), 1);
+    QCOMPARE(TopMenusEnabled(w), false);
 }
 
 void Form1Test::addOneFileByDialog() {
