@@ -303,13 +303,13 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
 
         std::string refusal;
         const fs::path target = engine::TargetPath(file, settings);
+        const fs::path targetId = settings.overwrite ? fs::path() : Identity(target);
         if (!settings.overwrite) {
-            const fs::path targetId = Identity(target);
             if (targetId == Identity(file)) {
                 refusal =
                     "the output folder is the file's own folder; use --overwrite to "
                     "write over the source";
-            } else if (const auto [it, isNew] = targets.emplace(targetId, file); !isNew) {
+            } else if (const auto it = targets.find(targetId); it != targets.end()) {
                 refusal = "has the same name as " + Show(it->second) + ", already written to " +
                           Show(target);
             }
@@ -338,6 +338,9 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
             continue;
         }
         ++written;
+        if (!settings.overwrite) {
+            targets.emplace(targetId, file);
+        }
         if (!options.quiet || result.gbk.unencodableCount > 0) {
             progressLine.Clear();
         }

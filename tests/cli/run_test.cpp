@@ -189,6 +189,19 @@ TEST(Run, SameNameFromTwoFoldersIsNotWrittenTwice) {
         << outcome.err;
 }
 
+TEST(Run, SameNameAfterAFailedFileIsWritten) {
+    TempDir dir;
+    fs::create_directories(dir / "x");
+    fs::create_directories(dir / "y");
+    const fs::path broken = dir.Write("x/a.srt", "no cues\r\n");
+    const fs::path good = dir.Write("y/a.srt", kSrt);
+    const Outcome outcome =
+        RunWith({"--direct", "1", "--later", "-q", "-o", P(dir / "out"), P(broken), P(good)});
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_FALSE(Contains(outcome.err, "same name")) << outcome.err;
+    EXPECT_TRUE(Contains(ReadBytes(dir / "out" / "a.srt"), "00:00:02,000 --> 00:00:03,000"));
+}
+
 TEST(Run, OutputPathThatIsAFileFails) {
     TempDir dir;
     const fs::path srt = dir.Write("a.srt", kSrt);
