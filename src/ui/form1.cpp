@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include "engine/file_shift.h"
+#include "media/opening_clip.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
 #include "ui/dialogs.h"
@@ -45,8 +46,7 @@ namespace {
 
 const QString kInitialShift = QStringLiteral("12.000");
 const QString kStepShift = QStringLiteral("1.000");
-const QString kInitialHeadCaption =
-    QStringLiteral("片头视频文件未指定(片头时长不超过120秒，支持文件拖放)  /时长：12秒");
+const QString kInitialHeadCaption = QString::fromUtf8(media::kDefaultHeadCaption);
 const QString kDropTip =
     QStringLiteral("支持文件拖放(Win7/Win10如拖放失效，请尝试以非管理员权限运行，或可生效)");
 
@@ -246,6 +246,8 @@ void Form1::BuildControls() {
 
     TShift->installEventFilter(this);
     LDir->installEventFilter(this);
+    LHead->setAcceptDrops(true);
+    LHead->installEventFilter(this);
     List1->viewport()->installEventFilter(this);
 }
 
@@ -293,6 +295,7 @@ void Form1::ConnectHandlers() {
     connect(CmbDel, &QComboBox::currentIndexChanged, this, &Form1::CmbDel_Click);
 
     connect(MenuAddFiles, &QAction::triggered, this, &Form1::MenuAddFiles_Click);
+    connect(MenuHead, &QAction::triggered, this, &Form1::MenuHead_Click);
     connect(MenuOutpath, &QAction::triggered, this, &Form1::MenuOutpath_Click);
     connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
     connect(MenuMove, &QAction::triggered, this, &Form1::MenuMove_Click);
@@ -511,6 +514,49 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
     SetTopMenusEnabled(!bBusy);
 }
 
+// ---- opening clip ------------------------------------------------------------
+
+void Form1::MenuHead_Click() {
+    const QStringList chosen =
+        dialogs_.GetOpenFileNames(this, {QString::fromUtf8(media::kOpeningDialogTitle),
+                                         QString::fromUtf8(media::kOpeningFilterLabel),
+                                         QString::fromUtf8(media::kOpeningVideoPatterns), false});
+    if (chosen.isEmpty()) {
+        dialogs_.Beep();
+        return;
+    }
+    ApplyOpeningClip(chosen.front());
+}
+
+void Form1::LHead_OLEDragDrop(const QStringList& paths) {
+    std::vector<std::filesystem::path> items;
+    items.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths) {
+        items.push_back(ToFsPath(path));
+    }
+    // The first video among the items; anything else is passed over quietly.
+    if (const auto clip = media::PickDroppedClip(items)) {
+        ApplyOpeningClip(QString::fromStdString(textio::PathToUtf8(*clip)));
+    }
+}
+
+// Measures the clip; a usable one becomes the amount cut mode removes (and,
+// while no extra advance is asked for, the amount in TShift).
+void Form1::ApplyOpeningClip(const QString& path) {
+    const media::OpeningMeasure measure = media::MeasureOpening(ToFsPath(path));
+    if (!measure.ok) {
+        dialogs_.Ask(this, {QString::fromStdString(measure.error), MessageIcon::Error});
+        return;
+    }
+    const QString duration = QString::fromStdString(measure.durationText);
+    LHead->setText(QString::fromStdString(
+        media::HeadCaption(QDir::toNativeSeparators(path).toStdString(), measure.durationText)));
+    LHead->setTag(duration);
+    if (!ChMove->isChecked()) {
+        TShift->setText(duration);
+    }
+}
+
 void Form1::List1_MouseUp(Qt::MouseButton button) {
     if (button != Qt::RightButton || bBusy) {
         return;
@@ -631,9 +677,8 @@ void Form1::MenuMove_Click() {
         return;
     }
     if (ChHead->isChecked() && !ChSelect->isChecked()) {
-        const QString caption = LHead->text();
-        const qsizetype end = caption.lastIndexOf(QStringLiteral("  /时长"));
-        const QString clip = end < 0 ? caption : caption.left(end);
+        const QString clip = QString::fromStdString(
+            std::string(media::ClipPathFromHeadCaption(LHead->text().toStdString())));
         if (clip.isEmpty() || !QFileInfo::exists(clip)) {
             dialogs_.Ask(this, {QStringLiteral("请指定片头视频文件！"), MessageIcon::Error});
             return;
@@ -786,6 +831,37 @@ std::optional<engine::ShiftSettings> Form1::GatherShiftSettings() const {
 
 // ---- events -----------------------------------------------------------------
 
+// Accepts files dragged from the desktop and hands the dropped local paths to
+// `onDrop` once the drop itself has finished: the file manager waits for it,
+// and what follows may show a message box.
+bool Form1::HandleFileDrop(QEvent* event, std::function<void(const QStringList&)> onDrop) {
+    switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!drag->mimeData()->hasUrls()) {
+                return false;
+            }
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList paths;
+            for (const QUrl& url : drop->mimeData()->urls()) {
+                if (url.isLocalFile()) {
+                    paths << url.toLocalFile();
+                }
+            }
+            drop->acceptProposedAction();
+            QTimer::singleShot(0, this, [onDrop = std::move(onDrop), paths] { onDrop(paths); });
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == TShift) {
         if (event->type() == QEvent::KeyPress) {
@@ -802,6 +878,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if (watched == LHead) {
+        return HandleFileDrop(event,
+                              [this](const QStringList& paths) { LHead_OLEDragDrop(paths); });
+    }
     if (watched == LDir && event->type() == QEvent::MouseButtonDblClick) {
         LDir_DblClick();
         return true;
@@ -809,28 +889,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (watched == List1->viewport()) {
         switch (event->type()) {
             case QEvent::DragEnter:
-            case QEvent::DragMove: {
-                auto* drag = static_cast<QDragMoveEvent*>(event);
-                if (drag->mimeData()->hasUrls()) {
-                    drag->acceptProposedAction();
-                    return true;
-                }
-                return false;
-            }
-            case QEvent::Drop: {
-                auto* drop = static_cast<QDropEvent*>(event);
-                QStringList paths;
-                for (const QUrl& url : drop->mimeData()->urls()) {
-                    if (url.isLocalFile()) {
-                        paths << url.toLocalFile();
-                    }
-                }
-                drop->acceptProposedAction();
-                // Finish the drop first: the file manager waits for it, and
-                // adding ends with a message box.
-                QTimer::singleShot(0, this, [this, paths] { List1_OLEDragDrop(paths); });
-                return true;
-            }
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                return HandleFileDrop(
+                    event, [this](const QStringList& paths) { List1_OLEDragDrop(paths); });
             case QEvent::MouseButtonRelease:
                 List1_MouseUp(static_cast<QMouseEvent*>(event)->button());
                 return false;

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -127,6 +128,7 @@ public slots:
     void TShift_LostFocus();
 
     void MenuAddFiles_Click();
+    void MenuHead_Click();
     void MenuOutpath_Click();
     void MenuExit_Click();
     void MenuMove_Click();
@@ -138,6 +140,7 @@ public slots:
 public:
     // Dropped items, in the order the desktop delivers them.
     void List1_OLEDragDrop(const QStringList& paths);
+    void LHead_OLEDragDrop(const QStringList& paths);
     // False when the typed character is refused (with a beep).
     bool TShift_KeyPress(const QString& typed, Qt::KeyboardModifiers modifiers);
 
@@ -157,6 +160,8 @@ private:
     void UpdateTShiftEnabled();
     void SetTopMenusEnabled(bool enabled);
     void UpdateFileCount();
+    void ApplyOpeningClip(const QString& path);
+    bool HandleFileDrop(QEvent* event, std::function<void(const QStringList&)> onDrop);
     bool IsReadOnlySystemFolder(const QString& path) const;
     bool ConfirmClose();
     void PumpEvents(bool always);

@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "fakes.h"
+#include "harness.h"
 #include "ui/elided_label.h"
 #include "ui/form1.h"
 
@@ -32,42 +33,6 @@ using orvane::engine::LanguageRemoval;
 using orvane::engine::ShiftMode;
 
 namespace {
-
-// One window with its stand-ins, in a folder of its own.
-struct Harness {
-    QTemporaryDir root;
-    ScriptedDialogs dialogs;
-    FakeSystem system;
-    FakeUpdates updates;
-    std::unique_ptr<Form1> window;
-
-    explicit Harness(const std::function<void(Harness&)>& prepare = {}) {
-        system.programDir = root.filePath(QStringLiteral("program"));
-        system.homeDir = root.filePath(QStringLiteral("home"));
-        system.cacheDir = root.filePath(QStringLiteral("cache/orvane"));
-        QDir().mkpath(system.programDir);
-        QDir().mkpath(system.homeDir);
-        if (prepare) {
-            prepare(*this);
-        }
-        window = std::make_unique<Form1>(dialogs, system, updates);
-    }
-
-    Form1& w() { return *window; }
-
-    template <typename T>
-    T* find(const char* name) {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-
-    // An empty file of that name in the root folder.
-    QString touch(const QString& name) {
-        const QString path = root.filePath(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        return path;
-    }
-};
 
 // The rules that must hold after every handler.
 void CheckInvariants(Form1& w) {
