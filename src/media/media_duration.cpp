@@ -18,14 +18,22 @@
 #include <string_view>
 #include <system_error>
 
-// The plain C declarations (linked against libmediainfo.so); MediaInfoDLL.h
-// would instead load the library at run time. The header uses size_t without
-// including its definition, so <cstddef> must come first, and it declares the
-// wide-character entry points only under UNICODE (pkg-config's flags set it).
+// The library is loaded when a clip is first measured, not when the program
+// starts: it pulls in some forty further libraries (network, TLS, ...) that
+// would otherwise slow every start of the program and the command-line tool.
+// MediaInfoDLL.h is the library's own loader for that. Its header uses size_t
+// without including its definition, so <cstddef> comes first; it declares the
+// wide-character entry points only under UNICODE.
 #ifndef UNICODE
 #define UNICODE
 #endif
-#include <MediaInfoDLL/MediaInfoDLL_Static.h>
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wunused-variable"
+#include <MediaInfoDLL/MediaInfoDLL.h>
+#pragma GCC diagnostic pop
+
+#include <mutex>
 
 namespace orvane::media {
 namespace {
@@ -149,9 +157,20 @@ double SecondsFromDurationField(std::wstring_view milliseconds) {
     return std::round(value) / 1000.0;
 }
 
+// Loads the library once; false when it is not installed.
+bool LibraryLoaded() {
+    static std::once_flag once;
+    static bool loaded = false;
+    std::call_once(once, [] { loaded = MediaInfoDLL_Load() == 1 && MediaInfoDLL_IsLoaded() == 1; });
+    return loaded;
+}
+
 }  // namespace
 
 double GetMediaDuration(const std::filesystem::path& path) {
+    if (!LibraryLoaded()) {
+        return 0;
+    }
     const FileHandle file = OpenRegularFile(path);
     if (!file) {
         return 0;
