@@ -2,6 +2,7 @@
 #include "textio/record_loader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "textio/line_tests.h"
 #include "textio/text_file.h"
@@ -12,18 +13,30 @@ namespace {
 
 // Calls `onLine` with every line of `text`; CR LF, LF and CR each end a line.
 // A text that does not end in a line break has its last line too.
+// The first `c` in [from, to), or `to`.
+std::size_t FindBetween(std::string_view text, char c, std::size_t from, std::size_t to) {
+    const void* found = std::memchr(text.data() + from, c, to - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : to;
+}
+
 template <typename OnLine>
 void ForEachLine(std::string_view text, OnLine&& onLine) {
+    // memchr for LF, then for bare CRs inside each stretch up to it: far
+    // faster than testing every byte against both (find_first_of).
     std::size_t start = 0;
     while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            onLine(text.substr(start));
-            return;
+        const std::size_t lf = FindBetween(text, '\n', start, text.size());
+        std::size_t cr = FindBetween(text, '\r', start, lf);
+        while (cr < lf) {
+            onLine(text.substr(start, cr - start));
+            start = cr + 1;
+            cr = FindBetween(text, '\r', start, lf);
         }
-        onLine(text.substr(start, end - start));
-        start =
-            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        const bool crBeforeLf = start == lf && lf > 0 && text[lf - 1] == '\r';
+        if (lf < text.size() ? !crBeforeLf : start < lf) {
+            onLine(text.substr(start, lf - start));
+        }
+        start = lf + 1;
     }
 }
 
