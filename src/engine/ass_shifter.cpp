@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/cue_text.h"
+#include "engine/cue_times.h"
 #include "engine/timecode.h"
 
 namespace orvane::engine {
@@ -134,7 +135,7 @@ private:
     // Dialogue lines before the first kept cue are left out in cut mode;
     // every other line is written.
     void AppendUnlessCutAway(std::string_view line) {
-        if (settings_.mode == ShiftMode::Cut && !headRemoved_ && IsDialogueLine(line)) {
+        if (settings_.mode == ShiftMode::Cut && !times_.PassedCut() && IsDialogueLine(line)) {
             ++out_.stats.dropped;
             return;
         }
@@ -152,28 +153,15 @@ private:
             AppendUnlessCutAway(line);
             return;
         }
-        const double start = ParseAssTime(match->start.In(line));
-        const double end = ParseAssTime(match->end.In(line));
-        if (settings_.mode == ShiftMode::Direct) {
-            const double s = ShiftDirect(start, settings_.shiftSeconds, settings_.later);
-            const double e = ShiftDirect(end, settings_.shiftSeconds, settings_.later);
-            Shifted(RewriteTimeLine(line, *match, FormatAssTime(s), FormatAssTime(e)));
+        const CueTimes times =
+            times_.Shift(ParseAssTime(match->start.In(line)), ParseAssTime(match->end.In(line)));
+        if (times.fate == CueFate::Cut) {
+            AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
             return;
         }
-        const double cut = settings_.cutSeconds;
-        const double extra = settings_.ExtraSeconds();
-        const std::string newEnd = FormatAssTime(ShiftAfterCut(end, cut, extra));
-        if (headRemoved_ || start >= cut) {
-            headRemoved_ = true;
-            Shifted(RewriteTimeLine(line, *match, FormatAssTime(ShiftAfterCut(start, cut, extra)),
-                                    newEnd));
-        } else if (cut <= end) {
-            headRemoved_ = true;
-            ++out_.stats.trimmed;
-            Shifted(RewriteTimeLine(line, *match, FormatAssTime(0), newEnd));
-        } else {
-            AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
-        }
+        out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
+        Shifted(
+            RewriteTimeLine(line, *match, FormatAssTime(times.start), FormatAssTime(times.end)));
     }
 
     void Shifted(const std::string& line) {
@@ -227,7 +215,7 @@ private:
     const TextChunkFn& onChunk_;
     LanguageSample sample_;
     ShiftOutput out_;
-    bool headRemoved_ = false;
+    CueTimeShifter times_{settings_};
 };
 
 }  // namespace

@@ -4,13 +4,13 @@
 #include <optional>
 
 #include "engine/cue_text.h"
+#include "engine/cue_times.h"
 #include "engine/timecode.h"
 
 namespace orvane::engine {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kZeroTime = "00:00:00,000";
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // A cue's time line: where it is and, when it can be read, its two codes.
@@ -138,35 +138,22 @@ private:
             ++out_.stats.untimed;
             // A cue whose times cannot be read stays as it is, unless it lies
             // in the opening that cut mode removes.
-            if (settings_.mode == ShiftMode::Direct || passedCut_) {
+            if (settings_.mode == ShiftMode::Direct || times_.PassedCut()) {
                 Write(cue, std::string(lines_[cue.time.index]));
             }
             return;
         }
         const std::string_view line = lines_[cue.time.index];
         const TimeMatch& match = *cue.time.match;
-        const double start = ParseSrtTime(match.start.In(line));
-        const double end = ParseSrtTime(match.end.In(line));
-        if (settings_.mode == ShiftMode::Direct) {
-            const double s = ShiftDirect(start, settings_.shiftSeconds, settings_.later);
-            const double e = ShiftDirect(end, settings_.shiftSeconds, settings_.later);
-            Shifted(cue, RewriteTimeLine(line, match, FormatSrtTime(s), FormatSrtTime(e)));
+        const CueTimes times =
+            times_.Shift(ParseSrtTime(match.start.In(line)), ParseSrtTime(match.end.In(line)));
+        if (times.fate == CueFate::Cut) {
+            ++out_.stats.dropped;  // wholly inside the opening
             return;
         }
-        const double cut = settings_.cutSeconds;
-        const double extra = settings_.ExtraSeconds();
-        const std::string newEnd = FormatSrtTime(ShiftAfterCut(end, cut, extra));
-        if (passedCut_ || start >= cut) {
-            passedCut_ = true;
-            Shifted(cue, RewriteTimeLine(line, match,
-                                         FormatSrtTime(ShiftAfterCut(start, cut, extra)), newEnd));
-        } else if (cut <= end) {
-            passedCut_ = true;
-            ++out_.stats.trimmed;
-            Shifted(cue, RewriteTimeLine(line, match, kZeroTime, newEnd));
-        } else {
-            ++out_.stats.dropped;  // wholly inside the opening
-        }
+        out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
+        Shifted(cue,
+                RewriteTimeLine(line, match, FormatSrtTime(times.start), FormatSrtTime(times.end)));
     }
 
     void Shifted(const Cue& cue, const std::string& timeLine) {
@@ -209,7 +196,7 @@ private:
     const textio::ProgressFn& progress_;
     const TextChunkFn& onChunk_;
     ShiftOutput out_;
-    bool passedCut_ = false;
+    CueTimeShifter times_{settings_};
     bool anyWritten_ = false;
     std::size_t written_ = 0;  // cut mode: the running cue number
 };

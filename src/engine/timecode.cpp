@@ -212,32 +212,33 @@ void AppendPadded(std::string& out, std::int64_t value, int width) {
 
 }  // namespace
 
-std::string FormatSrtTime(double t) {
-    const SplitTime s = SplitMillis(t);
+namespace {
+
+// hours:mm:ss then the fraction mark and the fraction, zero-filled.
+std::string FormatClock(const SplitTime& s, int hourWidth, char fractionMark, int fraction,
+                        int fractionWidth) {
     std::string text;
     text.reserve(16);
-    AppendPadded(text, s.hours, 2);
+    AppendPadded(text, s.hours, hourWidth);
     text += ':';
     AppendPadded(text, s.minutes, 2);
     text += ':';
     AppendPadded(text, s.seconds, 2);
-    text += ',';
-    AppendPadded(text, s.milliseconds, 3);
+    text += fractionMark;
+    AppendPadded(text, fraction, fractionWidth);
     return text;
+}
+
+}  // namespace
+
+std::string FormatSrtTime(double t) {
+    const SplitTime s = SplitMillis(t);
+    return FormatClock(s, 2, ',', s.milliseconds, 3);
 }
 
 std::string FormatAssTime(double t) {
     const SplitTime s = SplitMillis(t);
-    std::string text;
-    text.reserve(16);
-    AppendPadded(text, s.hours, 1);
-    text += ':';
-    AppendPadded(text, s.minutes, 2);
-    text += ':';
-    AppendPadded(text, s.seconds, 2);
-    text += '.';
-    AppendPadded(text, s.milliseconds / 10, 2);
-    return text;
+    return FormatClock(s, 1, '.', s.milliseconds / 10, 2);  // hundredths, truncated
 }
 
 std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/app_icon.h"
 
+#include <QApplication>
+#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -45,6 +47,17 @@ QIcon MakeAppIcon() {
         icon.addPixmap(DrawIcon(size));
     }
     return icon;
+}
+
+void SetUpApplication() {
+    QApplication::setApplicationName(QStringLiteral("orvane"));
+    QApplication::setDesktopFileName(QStringLiteral("orvane"));
+    QApplication::setWindowIcon(MakeAppIcon());
+    QFont font = QApplication::font();
+    font.setFamilies({font.family(), QStringLiteral("Microsoft YaHei UI"),
+                      QStringLiteral("PingFang SC"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei")});
+    QApplication::setFont(font);
 }
 
 }  // namespace orvane::ui

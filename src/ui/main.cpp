@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The program: one window.
 #include <QApplication>
-#include <QFont>
-#include <QStringList>
 
 #include "ui/app_icon.h"
 #include "ui/dialogs.h"
@@ -12,18 +10,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orvane"));
+    orvane::ui::SetUpApplication();
     QApplication::setApplicationDisplayName(orvane::ui::kWindowTitle);
-    QApplication::setDesktopFileName(QStringLiteral("orvane"));
-    QApplication::setWindowIcon(orvane::ui::MakeAppIcon());
-
-    // Chinese text in a Simplified Chinese face wherever one is installed,
-    // before the fallback picks a Japanese or Traditional one.
-    QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("Microsoft YaHei UI"),
-                      QStringLiteral("PingFang SC"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei")});
-    QApplication::setFont(font);
 
     const auto dialogs = orvane::ui::MakeQtDialogs();
     const auto system = orvane::ui::MakeQtSystemServices();

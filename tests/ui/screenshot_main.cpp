@@ -20,11 +20,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: orvane_screenshot OUT.png\n");
         return 2;
     }
-    QApplication::setApplicationName(QStringLiteral("orvane"));
-    QApplication::setWindowIcon(orvane::ui::MakeAppIcon());
-    QFont font = QApplication::font();
-    font.setFamilies({font.family(), QStringLiteral("Noto Sans CJK SC")});
-    QApplication::setFont(font);
+    orvane::ui::SetUpApplication();
 
     const auto dialogs = orvane::ui::MakeQtDialogs();
     const auto system = orvane::ui::MakeQtSystemServices();

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/cue_times.h"
+
+#include "engine/timecode.h"
+
+namespace orvane::engine {
+
+CueTimes CueTimeShifter::Shift(double start, double end) {
+    if (settings_.mode == ShiftMode::Direct) {
+        return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
+                ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
+    }
+    const double cut = settings_.cutSeconds;
+    const double extra = settings_.ExtraSeconds();
+    if (passedCut_ || start >= cut) {
+        passedCut_ = true;
+        return {CueFate::Shifted, ShiftAfterCut(start, cut, extra), ShiftAfterCut(end, cut, extra)};
+    }
+    if (cut <= end) {
+        passedCut_ = true;
+        return {CueFate::Trimmed, 0.0, ShiftAfterCut(end, cut, extra)};
+    }
+    return {CueFate::Cut, start, end};
+}
+
+}  // namespace orvane::engine
