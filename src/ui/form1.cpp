@@ -717,6 +717,7 @@ void Form1::MenuMove_Click() {
     CmdStop->setVisible(ChBat->isChecked());
 
     QStringList failures;
+    QStringList lossy;  // GB2312 output that could not hold every character
     for (int i = first; i <= last && i < List1->count(); ++i) {
         List1->setCurrentRow(i);
         const QString path = List1->item(i)->text();
@@ -728,6 +729,10 @@ void Form1::MenuMove_Click() {
             if (!result.written) {
                 failures << QFileInfo(path).fileName() + QStringLiteral("：") +
                                 QString::fromStdString(result.error);
+            } else if (result.gbk.unencodableCount > 0) {
+                lossy << QStringLiteral("%1（%2个）")
+                             .arg(QFileInfo(path).fileName())
+                             .arg(result.gbk.unencodableCount);
             }
         }
         // Stop is pressed while events are pumped; check after the pump so
@@ -746,10 +751,15 @@ void Form1::MenuMove_Click() {
             done += QStringLiteral("\r\n以下文件未能处理：\r\n") +
                     failures.join(QStringLiteral("\r\n"));
         }
+        if (!lossy.isEmpty()) {
+            done += QStringLiteral("\r\n以下文件含有GB2312无法表示的字符，已写为“?”：\r\n") +
+                    lossy.join(QStringLiteral("\r\n"));
+        }
         if (ChOverWr->isChecked()) {
             dialogs_.Ask(this, {done});
         } else {
-            done += failures.isEmpty() ? QStringLiteral(" ") : QStringLiteral("\r\n");
+            done += failures.isEmpty() && lossy.isEmpty() ? QStringLiteral(" ")
+                                                          : QStringLiteral("\r\n");
             const MessageAnswer open = dialogs_.Ask(
                 this, {done + QStringLiteral("要打开输出目录吗？"), MessageIcon::Information,
                        MessageButtons::YesNo, MessageAnswer::Yes});

@@ -149,6 +149,7 @@ private slots:
     void runNamesFailures();
     void runCreatesOutputFolder();
     void runShiftsIntoOutputFolder();
+    void runNamesGb2312Losses();
     void stopButton_data();
     void stopButton();
     void stopDuringBatch();
@@ -1016,6 +1017,27 @@ void Form1Test::runShiftsIntoOutputFolder() {
     QVERIFY(shifted.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(shifted.readAll());
     QVERIFY2(text.contains(QStringLiteral("00:00:02,000 --> 00:00:03,000")), qPrintable(text));
+}
+
+void Form1Test::runNamesGb2312Losses() {
+    Harness h;
+    Form1& w = h.w();
+    const QString source = h.root.filePath(QStringLiteral("a.srt"));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE2\x99\xAA \xE4\xBD\xA0\xE5\xA5\xBD\r\n");
+    file.close();
+    w.LDir->setText(QDir::toNativeSeparators(h.root.filePath(QStringLiteral("out"))));
+    w.OptMove->click();
+    h.dialogs.answers << MessageAnswer::Ok << MessageAnswer::No;  // enable ANSI; don't open
+    w.ChASCII->click();
+    w.List1->addItem(QDir::toNativeSeparators(source));
+    w.MenuMove->trigger();
+
+    QCOMPARE(h.dialogs.AskedTexts().size(), 2);
+    QCOMPARE(h.dialogs.AskedTexts().back(),
+             QStringLiteral("处理完毕！\r\n以下文件含有GB2312无法表示的字符，已写为“?”：\r\n"
+                            "a.srt（1个）\r\n要打开输出目录吗？"));
 }
 
 void Form1Test::stopButton_data() {
