@@ -60,9 +60,9 @@ constexpr OptSpec kOptions[] = {
 };
 
 const OptSpec* FindOption(std::string_view name) {
-    for (const OptSpec& spec : kOptions) {
-        if (name == spec.longName || (!spec.shortName.empty() && name == spec.shortName)) {
-            return &spec;
+    for (const OptSpec& known : kOptions) {
+        if (name == known.longName || (!known.shortName.empty() && name == known.shortName)) {
+            return &known;
         }
     }
     return nullptr;
@@ -76,13 +76,13 @@ ParseResult UsageError(std::string message) {
 }
 
 // How an option was written, for messages: "-o/--output-dir" or "--cut".
-std::string DisplayName(const OptSpec& spec) {
+std::string DisplayName(const OptSpec& known) {
     std::string name;
-    if (!spec.shortName.empty()) {
-        name += spec.shortName;
+    if (!known.shortName.empty()) {
+        name += known.shortName;
         name += '/';
     }
-    name += spec.longName;
+    name += known.longName;
     return name;
 }
 
@@ -164,35 +164,35 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             name = std::string_view(arg).substr(0, eq);
             inlineValue = arg.substr(eq + 1);
         }
-        const OptSpec* spec = FindOption(name);
-        if (spec == nullptr) {
+        const OptSpec* known = FindOption(name);
+        if (known == nullptr) {
             return UsageError("unknown option " + std::string(name));
         }
-        if (!spec->takesValue && inlineValue) {
-            return UsageError(std::string(spec->longName) + " takes no value");
+        if (!known->takesValue && inlineValue) {
+            return UsageError(std::string(known->longName) + " takes no value");
         }
 
         std::string value;
-        if (spec->takesValue) {
+        if (known->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size() && !args[i + 1].starts_with("--")) {
                 value = args[++i];
             } else {
-                return UsageError(DisplayName(*spec) + " needs a value");
+                return UsageError(DisplayName(*known) + " needs a value");
             }
-            if (!seen.insert(spec->id).second) {
-                return UsageError(DisplayName(*spec) + " is given more than once");
+            if (!seen.insert(known->id).second) {
+                return UsageError(DisplayName(*known) + " is given more than once");
             }
         }
 
         const auto amount = [&]() -> std::optional<double> { return ParseAmount(value); };
         const auto badAmount = [&] {
-            return UsageError(std::string(spec->longName) + ": \"" + value +
+            return UsageError(std::string(known->longName) + ": \"" + value +
                               "\" is not a plain number of seconds such as 12 or 1.5");
         };
 
-        switch (spec->id) {
+        switch (known->id) {
             case Opt::Cut:
                 if (!(cut = amount())) {
                     return badAmount();
