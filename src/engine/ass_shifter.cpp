@@ -40,6 +40,24 @@ std::size_t TextFieldStart(std::string_view line) {
     return pos;
 }
 
+// The text of a part of a cue without its "{...}" override blocks, whose
+// font names may be Chinese whatever the language of the text.
+std::string WithoutOverrides(std::string_view part) {
+    std::string text;
+    std::size_t pos = 0;
+    while (pos < part.size()) {
+        const std::size_t open = part.find('{', pos);
+        const std::size_t close = open == std::string_view::npos ? open : part.find('}', open + 1);
+        if (close == std::string_view::npos) {
+            text += part.substr(pos);
+            break;
+        }
+        text += part.substr(pos, open - pos);
+        pos = close + 1;
+    }
+    return text;
+}
+
 // Which language stands before the "\N" of bilingual cue text, judged once
 // per file from the last dialogue line and the three lines above it.
 struct LanguageSample {
@@ -183,7 +201,8 @@ private:
 
     // Bilingual text reads ",,first\N{\override}second". Removing the first
     // language leaves ",,{\override}second"; removing the second leaves
-    // ",,first\N". Text without "\N{\" after its last ",," stays as it is.
+    // ",,first\N". Text without "\N{\" after its last ",," stays as it is,
+    // and so does text whose two parts are in the same language.
     std::string RemoveLanguage(std::string_view line) const {
         if (!sample_.hasChinese || settings_.removal == LanguageRemoval::Keep) {
             return std::string(line);
@@ -195,6 +214,13 @@ private:
         const std::string_view tail = line.substr(tailStart);
         const std::size_t breakAt = tail.find("\\N{\\");
         if (breakAt == std::string_view::npos) {
+            return std::string(line);
+        }
+        // Only a cue that holds both languages, in the file's order, loses
+        // one: a cue in one language keeps all of its text.
+        const bool firstEnglish = IsSingleByteText(WithoutOverrides(tail.substr(2, breakAt - 2)));
+        const bool secondEnglish = IsSingleByteText(WithoutOverrides(tail.substr(breakAt + 2)));
+        if (firstEnglish == secondEnglish || firstEnglish != sample_.englishFirst) {
             return std::string(line);
         }
         const bool removeFirst =

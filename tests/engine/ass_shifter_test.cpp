@@ -31,6 +31,12 @@ const std::string kChineseFirst =
 const std::string kEnglishFirst =
     Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N{\\fs14}中文"});
 
+// Chinese first; the first two cues hold one language each.
+const std::string kOneLanguageCues =
+    Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,第一行\\N{\\fs14}第二行",
+            "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,One\\N{\\fs14}Two",
+            "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,中文\\N{\\fs14}English"});
+
 struct AssCase {
     const char* name;
     std::string input;
@@ -99,6 +105,22 @@ INSTANTIATE_TEST_SUITE_P(
         AssCase{"english_first_remove_chinese", kEnglishFirst,
                 WithRemoval(Direct(0, true), LanguageRemoval::RemoveChinese),
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N"})},
+        AssCase{"remove_english_leaves_chinese_only_and_english_only_cues", kOneLanguageCues,
+                WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,第一行\\N{\\fs14}第二行",
+                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,One\\N{\\fs14}Two",
+                        "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,中文\\N"})},
+        AssCase{"remove_chinese_leaves_chinese_only_and_english_only_cues", kOneLanguageCues,
+                WithRemoval(Direct(0, true), LanguageRemoval::RemoveChinese),
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,第一行\\N{\\fs14}第二行",
+                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,One\\N{\\fs14}Two",
+                        "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,{\\fs14}English"})},
+        AssCase{
+            "chinese_font_name_in_an_override_is_not_chinese_text",
+            Script(
+                {"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文\\N{\\fn微软雅黑}English"}),
+            WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
+            Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文\\N"})},
         AssCase{"english_only_file_ignores_removal",
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,One\\N{\\fs14}Two"}),
                 WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
