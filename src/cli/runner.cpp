@@ -160,7 +160,7 @@ fs::path Identity(const fs::path& path) {
 
 struct Expanded {
     std::vector<fs::path> files;
-    std::vector<std::pair<fs::path, std::string>> unreadableFolders;
+    std::vector<std::pair<fs::path, std::string>> unusable;  // inputs that fail, with why
 };
 
 // Folders become their files (not their subfolders), sorted by name.
@@ -168,7 +168,13 @@ Expanded ExpandInputs(const std::vector<fs::path>& inputs) {
     Expanded expanded;
     for (const fs::path& input : inputs) {
         std::error_code ec;
-        if (!fs::is_directory(input, ec)) {
+        const fs::file_status status = fs::status(input, ec);
+        if (!fs::exists(status)) {
+            // Not skipped as "another file type": a mistyped name is a failure.
+            expanded.unusable.emplace_back(input, ec ? ec.message() : "no such file or folder");
+            continue;
+        }
+        if (!fs::is_directory(status)) {
             expanded.files.push_back(input);
             continue;
         }
@@ -181,7 +187,7 @@ Expanded ExpandInputs(const std::vector<fs::path>& inputs) {
             }
         }
         if (ec) {
-            expanded.unreadableFolders.emplace_back(input, ec.message());
+            expanded.unusable.emplace_back(input, "cannot list the folder: " + ec.message());
             continue;
         }
         std::sort(inFolder.begin(), inFolder.end());
@@ -251,9 +257,8 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
     int written = 0;
     int skipped = 0;
     const Expanded expanded = ExpandInputs(options.inputs);
-    for (const auto& [folder, reason] : expanded.unreadableFolders) {
-        err << kProgramName << ": " << Show(folder) << ": cannot list the folder: " << reason
-            << "\n";
+    for (const auto& [input, reason] : expanded.unusable) {
+        err << kProgramName << ": " << Show(input) << ": " << reason << "\n";
         ++failed;
     }
 

@@ -202,6 +202,29 @@ TEST(Run, SameNameAfterAFailedFileIsWritten) {
     EXPECT_TRUE(Contains(ReadBytes(dir / "out" / "a.srt"), "00:00:02,000 --> 00:00:03,000"));
 }
 
+struct MissingInputCase {
+    const char* name;
+    const char* input;  // under the test's folder; never created
+};
+
+class MissingInputTest : public ::testing::TestWithParam<MissingInputCase> {};
+
+// A mistyped name is a failure, never a quiet success.
+TEST_P(MissingInputTest, FailsAndIsNamed) {
+    TempDir dir;
+    const fs::path missing = dir / GetParam().input;
+    const Outcome outcome = RunWith({"-q", "-o", P(dir / "out"), P(missing)});
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_TRUE(Contains(outcome.err, "orvane-shift: " + P(missing) + ": ")) << outcome.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MissingInputTest,
+                         ::testing::Values(MissingInputCase{"folder", "subs"},
+                                           MissingInputCase{"folder_with_slash", "subs/"},
+                                           MissingInputCase{"other_type", "notes.txt"},
+                                           MissingInputCase{"subtitle", "ep01.srt"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Run, OutputPathThatIsAFileFails) {
     TempDir dir;
     const fs::path srt = dir.Write("a.srt", kSrt);
