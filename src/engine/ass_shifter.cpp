@@ -208,7 +208,12 @@ private:
             return std::string(line);
         }
         const std::size_t tailStart = line.rfind(",,");
-        if (tailStart == std::string_view::npos) {
+        // A ",," that closes an empty field before the text (the name, when
+        // the effect is filled) is not the text's: cutting there would take
+        // the margins and the effect with it.
+        const std::size_t textStart = TextFieldStart(line);
+        if (tailStart == std::string_view::npos || textStart == std::string_view::npos ||
+            tailStart + 2 < textStart) {
             return std::string(line);
         }
         const std::string_view tail = line.substr(tailStart);

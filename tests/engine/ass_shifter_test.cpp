@@ -129,6 +129,10 @@ INSTANTIATE_TEST_SUITE_P(
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,N,0,0,0,E,中文\\N{\\fs14}Eng"}),
                 WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,N,0,0,0,E,中文\\N{\\fs14}Eng"})},
+        AssCase{"double_comma_before_the_text_field_is_not_the_text",
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,E,中文\\N{\\fs14}Eng"}),
+                WithRemoval(Direct(0, true), LanguageRemoval::RemoveChinese),
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,E,中文\\N{\\fs14}Eng"})},
         AssCase{
             "simplify_only_the_text_field",
             Script({"Dialogue: 0,0:00:01.00,0:00:02.00,繁體樣式,,0,0,0,,{\\fn微軟正黑體}電視節目"}),
