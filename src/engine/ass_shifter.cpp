@@ -8,6 +8,7 @@
 #include "engine/cue_text.h"
 #include "engine/cue_times.h"
 #include "engine/timecode.h"
+#include "textio/utf8.h"
 
 namespace orvane::engine {
 namespace {
@@ -87,8 +88,13 @@ LanguageSample SampleLanguages(const textio::RecordLines& lines, std::size_t scr
         sample.hasChinese = true;
         std::string_view part = folded;
         const std::size_t fields = part.find(",,");
-        part = fields == std::string_view::npos ? part.substr(std::min<std::size_t>(1, part.size()))
-                                                : part.substr(fields + 2);
+        if (fields != std::string_view::npos) {
+            part.remove_prefix(fields + 2);
+        } else if (!part.empty()) {
+            std::size_t afterFirst = 0;  // past the first character, not just its first byte
+            textio::NextCodePoint(part, afterFirst);
+            part.remove_prefix(afterFirst);
+        }
         part = part.substr(0, part.find("\\N"));
         sample.englishFirst = textio::IsSingleByteText(part);
         break;
