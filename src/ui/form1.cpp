@@ -661,8 +661,14 @@ void Form1::PumpEvents(bool always) {
     }
 }
 
-void Form1::ReportProgress(const std::string& text) {
-    SetStatus(QString::fromStdString(text));
+void Form1::ReportProgress(const textio::Progress& progress) {
+    // Reports come once per line; the status line can show only what the next
+    // repaint shows, so the text is made when events are due and for the last
+    // line, not a few hundred thousand times for a large file.
+    const bool eventsDue = !sincePump_.isValid() || sincePump_.elapsed() >= 30;
+    if (eventsDue || progress.current == progress.last) {
+        SetStatus(QString::fromStdString(progress.Text()));
+    }
     PumpEvents(false);
 }
 
@@ -725,7 +731,7 @@ void Form1::MenuMove_Click() {
         if (engine::KindOfFile(file) != engine::SubtitleKind::Other) {
             const engine::FileShiftResult result = engine::ShiftSubtitleFile(
                 file, *settings,
-                [this](const textio::Progress& progress) { ReportProgress(progress.Text()); });
+                [this](const textio::Progress& progress) { ReportProgress(progress); });
             if (!result.written) {
                 failures << QFileInfo(path).fileName() + QStringLiteral("：") +
                                 QString::fromStdString(result.error);
@@ -802,7 +808,7 @@ void Form1::List1_DblClick() {
             List2->addItem(QString::fromUtf8(row.data(), qsizetype(row.size())));
             LSubRecs->setText(QString::number(List2->count()) + QStringLiteral("条字幕"));
         },
-        [this](const textio::Progress& progress) { ReportProgress(progress.Text()); });
+        [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
     if (result.ok) {
         dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/shift_settings.h"
+#include "textio/progress.h"
 
 class QAction;
 class QCheckBox;
@@ -165,7 +166,7 @@ private:
     bool IsReadOnlySystemFolder(const QString& path) const;
     bool ConfirmClose();
     void PumpEvents(bool always);
-    void ReportProgress(const std::string& text);
+    void ReportProgress(const textio::Progress& progress);
 
     Dialogs& dialogs_;
     const SystemServices& system_;
