@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/runner.h"
+#include "cli/signals.h"
 
 #if ORVANE_HAVE_MEDIA
 #include "media/opening_clip.h"
@@ -12,15 +13,16 @@
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
+    orvane::cli::InstallSignalHandlers();
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     orvane::cli::RunEnvironment environment;
     environment.progressLine = orvane::cli::StderrIsTerminal();
 #if ORVANE_HAVE_MEDIA
-    // The runner judges the length itself; only an unreadable clip stops here.
+    // The window's rule: a clip that cannot be read or is too long is refused.
     environment.measureOpening = [](const std::filesystem::path& video,
                                     std::string& error) -> std::optional<double> {
         const orvane::media::OpeningMeasure measured = orvane::media::MeasureOpening(video);
-        if (measured.verdict == orvane::media::OpeningVerdict::kUnreadable) {
+        if (!measured.ok) {
             error = measured.error;
             return std::nullopt;
         }

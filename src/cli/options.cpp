@@ -86,6 +86,11 @@ std::string DisplayName(const OptSpec& known) {
     return name;
 }
 
+// "-q" or "--cut"; "-1" is a (refused) negative number, not an option.
+bool LooksLikeOption(std::string_view arg) {
+    return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.';
+}
+
 }  // namespace
 
 std::optional<double> ParseAmount(std::string_view text) {
@@ -176,9 +181,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (known->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
-            } else if (i + 1 < args.size() && !args[i + 1].starts_with("--")) {
+            } else if (i + 1 < args.size() && !LooksLikeOption(args[i + 1])) {
                 value = args[++i];
             } else {
+                // "-o -q" is a forgotten folder name, not a folder called "-q";
+                // a name that starts with "-" can still be given as "-o ./-q".
                 return UsageError(DisplayName(*known) + " needs a value");
             }
             if (!seen.insert(known->id).second) {

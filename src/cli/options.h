@@ -14,9 +14,6 @@ namespace orvane::cli {
 
 inline constexpr std::string_view kProgramName = "orvane-shift";
 
-// The longest opening a video may give (seconds); longer ones are refused.
-inline constexpr double kMaxOpeningSeconds = 120.0;
-
 // The largest amount accepted: beyond it every time would leave the range a
 // subtitle file can hold (99:59:59,999).
 inline constexpr double kMaxAmountSeconds = 360000.0;

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <map>
 #include <ostream>
-#include <set>
 #include <system_error>
 
 #ifdef _WIN32
@@ -15,8 +13,9 @@
 #include <unistd.h>
 #endif
 
+#include "cli/messages.h"
 #include "cli/options.h"
-#include "engine/file_shift.h"
+#include "engine/batch.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
 
@@ -24,10 +23,6 @@ namespace orvane::cli {
 namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-std::string Show(const fs::path& path) {
-    return textio::PathToUtf8(path);
-}
 
 std::string CodePointName(char32_t cp) {
     char buffer[16];
@@ -82,7 +77,7 @@ public:
         prefix_ += '/';
         prefix_ += std::to_string(count);
         prefix_ += "] ";
-        prefix_ += ShortenForLine(Show(file.filename()), 40);
+        prefix_ += ShortenForLine(ShowPath(file.filename()), 40);
         Draw(prefix_);
     }
 
@@ -134,87 +129,27 @@ private:
     std::string prefix_;
 };
 
-// The engine ends some reasons with "：" and the path, which the line names already.
-std::string ReasonWithoutPath(const std::string& reason, const fs::path& file) {
-    if (reason.empty()) {
-        return "not written";
-    }
-    const std::string suffix = "：" + Show(file);
-    if (reason.size() > suffix.size() && reason.ends_with(suffix)) {
-        return reason.substr(0, reason.size() - suffix.size());
-    }
-    return reason;
-}
-
 void PrintUsageError(std::ostream& err, const std::string& message) {
     err << kProgramName << ": " << message << "\n"
         << "Try '" << kProgramName << " --help'.  用法见 " << kProgramName << " --help\n";
-}
-
-// Comparable form of a path that may not exist yet.
-fs::path Identity(const fs::path& path) {
-    std::error_code ec;
-    fs::path canonical = fs::weakly_canonical(path, ec);
-    return ec ? fs::absolute(path, ec).lexically_normal() : canonical;
-}
-
-struct Expanded {
-    std::vector<fs::path> files;
-    std::vector<std::pair<fs::path, std::string>> unusable;  // inputs that fail, with why
-};
-
-// Folders become their files (not their subfolders), sorted by name.
-Expanded ExpandInputs(const std::vector<fs::path>& inputs) {
-    Expanded expanded;
-    for (const fs::path& input : inputs) {
-        std::error_code ec;
-        const fs::file_status status = fs::status(input, ec);
-        if (!fs::exists(status)) {
-            // Not skipped as "another file type": a mistyped name is a failure.
-            expanded.unusable.emplace_back(input, ec ? ec.message() : "no such file or folder");
-            continue;
-        }
-        if (!fs::is_directory(status)) {
-            expanded.files.push_back(input);
-            continue;
-        }
-        std::vector<fs::path> inFolder;
-        fs::directory_iterator it(input, ec);
-        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-            std::error_code typeError;
-            if (it->is_regular_file(typeError)) {
-                inFolder.push_back(it->path());
-            }
-        }
-        if (ec) {
-            expanded.unusable.emplace_back(input, "cannot list the folder: " + ec.message());
-            continue;
-        }
-        std::sort(inFolder.begin(), inFolder.end());
-        expanded.files.insert(expanded.files.end(), inFolder.begin(), inFolder.end());
-    }
-    return expanded;
 }
 
 std::string Count(std::size_t n, std::string_view one, std::string_view many) {
     return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
-std::string StatsText(const engine::FileShiftResult& result, engine::ShiftMode mode) {
-    std::string text = Count(result.stats.shifted, "cue", "cues") + " shifted";
+std::string StatsText(const engine::ShiftStats& stats, engine::ShiftMode mode) {
+    std::string text = Count(stats.shifted, "cue", "cues") + " shifted";
     if (mode == engine::ShiftMode::Cut) {
-        text += ", " + std::to_string(result.stats.dropped) + " dropped, " +
-                std::to_string(result.stats.trimmed) + " trimmed at the cut";
-    }
-    if (result.stats.untimed > 0) {
-        text += ", " + Count(result.stats.untimed, "cue", "cues") + " without a readable time line";
+        text += ", " + std::to_string(stats.dropped) + " dropped, " +
+                std::to_string(stats.trimmed) + " trimmed at the cut";
     }
     return text;
 }
 
 void PrintGbkWarning(std::ostream& err, const fs::path& target,
                      const textio::GbkEncodeReport& report) {
-    err << kProgramName << ": warning: " << Show(target) << ": GB2312 cannot hold "
+    err << kProgramName << ": warning: " << ShowPath(target) << ": GB2312 cannot hold "
         << report.unencodableCount << (report.unencodableCount == 1 ? " character" : " characters")
         << ", written as \"?\":";
     for (std::size_t i = 0; i < report.firstUnencodable.size(); ++i) {
@@ -227,143 +162,139 @@ void PrintGbkWarning(std::ostream& err, const fs::path& target,
     err << "\n";
 }
 
+void PrintUntimedWarning(std::ostream& err, const engine::FileOutcome& outcome) {
+    err << kProgramName << ": warning: " << ShowPath(outcome.source) << ": "
+        << Count(outcome.stats.untimed, "cue", "cues")
+        << " without a readable time line, written unchanged\n";
+}
+
+void PrintFailure(std::ostream& err, const textio::Failure& failure) {
+    err << kProgramName << ": " << ShowPath(failure.path) << ": " << FailureText(failure) << "\n";
+}
+
+// Measures --opening into the settings. The measurer also judges the
+// length (the window's rule), so a refusal arrives as its message.
+std::optional<std::string> ApplyOpening(const CliOptions& options, engine::ShiftSettings& settings,
+                                        const RunEnvironment& environment, bool& showHint) {
+    showHint = false;
+    if (!options.openingVideo) {
+        return std::nullopt;
+    }
+    if (!environment.measureOpening) {
+        showHint = true;
+        return "--opening is not available in this build";
+    }
+    std::string error;
+    const std::optional<double> seconds = environment.measureOpening(*options.openingVideo, error);
+    if (!seconds) {
+        return "--opening " + ShowPath(*options.openingVideo) + ": " +
+               (error.empty() ? "cannot read the video's length" : error);
+    }
+    settings.cutSeconds = *seconds;
+    return std::nullopt;
+}
+
+class Reporter {
+public:
+    Reporter(std::ostream& out, std::ostream& err, const CliOptions& options,
+             ProgressLine& progressLine)
+        : out_(out), err_(err), options_(options), progressLine_(progressLine) {}
+
+    void Plan(const engine::BatchPlan& plan) {
+        for (const textio::Failure& failure : plan.refused) {
+            PrintFailure(err_, failure);
+        }
+        if (options_.quiet) {
+            return;
+        }
+        for (const engine::SkippedName& skipped : plan.skipped) {
+            err_ << kProgramName << ": note: " << ShowPath(skipped.path);
+            if (skipped.why == engine::SkippedName::Why::SameFile) {
+                err_ << ": the same file as " << ShowPath(skipped.sameAs) << ", shifted once\n";
+            } else {
+                err_ << ": skipped, not a .srt, .ass or .ssa file\n";
+            }
+        }
+    }
+
+    void FileDone(const engine::FileOutcome& outcome) {
+        progressLine_.Clear();
+        if (outcome.failure) {
+            PrintFailure(err_, *outcome.failure);
+            return;
+        }
+        if (!options_.quiet) {
+            out_ << ShowPath(outcome.source) << " -> " << ShowPath(outcome.target) << ": "
+                 << StatsText(outcome.stats, options_.settings.mode) << "\n";
+        }
+        if (outcome.stats.untimed > 0) {
+            PrintUntimedWarning(err_, outcome);
+        }
+        if (outcome.gbk.unencodableCount > 0) {
+            PrintGbkWarning(err_, outcome.target, outcome.gbk);
+        }
+    }
+
+    void Summary(const engine::BatchSummary& summary) {
+        if (summary.stopped) {
+            err_ << kProgramName << ": stopped after " << summary.processed << " of "
+                 << summary.planned << " files\n";
+        }
+        if (!options_.quiet) {
+            out_ << summary.Written() << " written, " << summary.Failed() << " failed, "
+                 << summary.skipped.size() << " skipped\n";
+        }
+    }
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    const CliOptions& options_;
+    ProgressLine& progressLine_;
+};
+
 int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
               const RunEnvironment& environment) {
-    engine::ShiftSettings& settings = options.settings;
-
-    if (options.openingVideo) {
-        if (!environment.measureOpening) {
-            PrintUsageError(err, "--opening is not available in this build");
-            return kExitUsage;
-        }
-        std::string error;
-        const std::optional<double> seconds =
-            environment.measureOpening(*options.openingVideo, error);
-        if (!seconds) {
-            err << kProgramName << ": --opening " << Show(*options.openingVideo) << ": "
-                << (error.empty() ? "cannot read the video's length" : error) << "\n";
-            return kExitUsage;
-        }
-        if (!(*seconds <= kMaxOpeningSeconds) || *seconds < 0.0) {
-            err << kProgramName << ": "
-                << "片头时间太长，超过120秒限制，请更换！"
-                << "\n";
-            return kExitUsage;
-        }
-        settings.cutSeconds = *seconds;
-    }
-
-    int failed = 0;
-    int written = 0;
-    int skipped = 0;
-    const Expanded expanded = ExpandInputs(options.inputs);
-    for (const auto& [input, reason] : expanded.unusable) {
-        err << kProgramName << ": " << Show(input) << ": " << reason << "\n";
-        ++failed;
-    }
-
-    // Decide what to do with each file before anything is written.
-    std::vector<fs::path> work;
-    std::set<fs::path> sources;
-    for (const fs::path& file : expanded.files) {
-        if (engine::KindOfFile(file) == engine::SubtitleKind::Other) {
-            if (!options.quiet) {
-                err << kProgramName << ": note: " << Show(file)
-                    << ": skipped, not a .srt, .ass or .ssa file\n";
-            }
-            ++skipped;
-            continue;
-        }
-        if (!sources.insert(Identity(file)).second) {
-            continue;  // named twice (as a file and through its folder): shift it once
-        }
-        work.push_back(file);
-    }
-
-    if (!work.empty() && !settings.overwrite) {
-        std::error_code ec;
-        if (fs::exists(settings.outputDir, ec) && !fs::is_directory(settings.outputDir, ec)) {
-            err << kProgramName << ": " << Show(settings.outputDir)
-                << ": exists and is not a folder\n";
-            return kExitSomeFailed;
-        }
-        fs::create_directories(settings.outputDir, ec);
-        if (ec) {
-            err << kProgramName << ": cannot create the output folder " << Show(settings.outputDir)
-                << ": " << ec.message() << "\n";
-            return kExitSomeFailed;
-        }
-    }
-
-    ProgressLine progressLine(err, environment);
-    textio::ProgressFn progress;
-    if (progressLine.enabled()) {
-        progress = [&progressLine](const textio::Progress& p) { progressLine.OnEngineProgress(p); };
-    }
-
-    std::map<fs::path, fs::path> targets;  // target identity -> the source written there
-    for (std::size_t i = 0; i < work.size(); ++i) {
-        const fs::path& file = work[i];
-        progressLine.StartFile(i + 1, work.size(), file);
-
-        std::string refusal;
-        const fs::path target = engine::TargetPath(file, settings);
-        const fs::path targetId = settings.overwrite ? fs::path() : Identity(target);
-        if (!settings.overwrite) {
-            if (targetId == Identity(file)) {
-                refusal =
-                    "the output folder is the file's own folder; use --overwrite to "
-                    "write over the source";
-            } else if (const auto it = targets.find(targetId); it != targets.end()) {
-                refusal = "has the same name as " + Show(it->second) + ", already written to " +
-                          Show(target);
-            }
-        }
-
-        engine::FileShiftResult result;
-        if (refusal.empty()) {
-            try {
-                result = engine::ShiftSubtitleFile(file, settings, progress);
-            } catch (const std::exception& e) {
-                result.written = false;
-                result.error = e.what();
-            } catch (...) {
-                result.written = false;
-                result.error = "unexpected failure";
-            }
+    bool showHint = false;
+    if (const std::optional<std::string> usage =
+            ApplyOpening(options, options.settings, environment, showHint)) {
+        if (showHint) {
+            PrintUsageError(err, *usage);
         } else {
-            result.error = refusal;
+            err << kProgramName << ": " << *usage << "\n";
         }
-
-        if (!result.written) {
-            progressLine.Clear();
-            ++failed;
-            err << kProgramName << ": " << Show(file) << ": "
-                << ReasonWithoutPath(result.error, file) << "\n";
-            continue;
-        }
-        ++written;
-        if (!settings.overwrite) {
-            targets.emplace(targetId, file);
-        }
-        if (!options.quiet || result.gbk.unencodableCount > 0) {
-            progressLine.Clear();
-        }
-        if (!options.quiet) {
-            out << Show(file) << " -> " << Show(result.target.empty() ? target : result.target)
-                << ": " << StatsText(result, settings.mode) << "\n";
-        }
-        if (result.gbk.unencodableCount > 0) {
-            PrintGbkWarning(err, result.target.empty() ? target : result.target, result.gbk);
-        }
+        return kExitUsage;
     }
+
+    const engine::BatchPlan plan = engine::PlanBatch(options.inputs, options.settings);
+    ProgressLine progressLine(err, environment);
+    Reporter reporter(out, err, options, progressLine);
+    reporter.Plan(plan);
+    if (plan.files.empty() && plan.refused.empty()) {
+        err << kProgramName << ": no .srt, .ass or .ssa file among the inputs\n";
+        return kExitSomeFailed;
+    }
+
+    engine::BatchObserver observer;
+    observer.fileStarted = [&](std::size_t number, std::size_t count,
+                               const engine::PlannedFile& file) {
+        progressLine.StartFile(number, count, file.source);
+    };
+    if (progressLine.enabled()) {
+        observer.progress = [&](const textio::Progress& p) { progressLine.OnEngineProgress(p); };
+    }
+    observer.fileDone = [&](const engine::FileOutcome& outcome) { reporter.FileDone(outcome); };
+    engine::RunOptions runOptions;
+    runOptions.stopRequested = environment.stopRequested;
+    runOptions.seam = environment.seam;
+    const engine::BatchSummary summary = engine::RunBatch(plan, observer, runOptions);
     progressLine.Clear();
+    reporter.Summary(summary);
 
-    if (!options.quiet) {
-        out << written << " written, " << failed << " failed, " << skipped << " skipped\n";
-    }
     out.flush();
-    return failed > 0 ? kExitSomeFailed : kExitOk;
+    // A closed or full standard output must not pass for success.
+    const bool printed = !out.fail();
+    return summary.Failed() > 0 || summary.stopped || !printed ? kExitSomeFailed : kExitOk;
 }
 
 }  // namespace

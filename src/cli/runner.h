@@ -2,6 +2,7 @@
 // orvane-shift's run: parse the command line, shift every file, report.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+namespace orvane::textio {
+class WriteSeam;
+}
 
 namespace orvane::cli {
 
@@ -30,6 +35,10 @@ struct RunEnvironment {
     std::chrono::milliseconds progressInterval{100};
     // Empty when this build cannot read videos: --opening is then refused.
     OpeningMeasurer measureOpening;
+    // Read between files; once true no further file starts (the run exits 1).
+    const std::atomic<bool>* stopRequested = nullptr;
+    // How output reaches the disk; nothing: the real disk. For tests.
+    textio::WriteSeam* seam = nullptr;
 };
 
 // Runs orvane-shift with the arguments after the program name. Returns the

@@ -112,7 +112,7 @@ public:
         const std::size_t scriptStart = FindScriptStart();
         if (scriptStart == kNone) {
             ShiftOutput failed;
-            failed.error = "找不到[Script Info]，不是有效的ASS/SSA字幕文件";
+            failed.failure = textio::FailureKind::NoScriptInfo;
             return failed;
         }
         std::size_t last = lines_.size() - 1;
@@ -137,7 +137,6 @@ public:
             }
             PassOnIfLarge(out_.text, onChunk_);
         }
-        out_.ok = true;
         return std::move(out_);
     }
 
@@ -168,7 +167,12 @@ private:
 
     void ProcessCueLine(std::size_t j) {
         if (!MatchTimeLine(lines_[j], TimePattern::Ass)) {
-            AppendUnlessCutAway(lines_[j]);
+            // An event whose times cannot be read stays as it is, in every
+            // mode: where it lies is unknown.
+            if (IsDialogueLine(lines_[j])) {
+                ++out_.stats.untimed;
+            }
+            Append(lines_[j]);
             return;
         }
         std::string line = EditText(lines_[j]);

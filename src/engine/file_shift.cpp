@@ -39,68 +39,87 @@ bool IsAmount(double seconds) {
     return std::isfinite(seconds) && seconds >= 0;
 }
 
+textio::Failure FailureOf(textio::FailureKind kind, const fs::path& path) {
+    textio::Failure failure;
+    failure.kind = kind;
+    failure.path = path;
+    return failure;
+}
+
+// A cut that leaves no cue would write a file with nothing in it; over the
+// source that loses every cue, so nothing is written at all.
+bool NothingLeft(const ShiftSettings& settings, const ShiftStats& stats) {
+    return settings.mode == ShiftMode::Cut && stats.dropped > 0 && stats.shifted == 0 &&
+           stats.untimed == 0;
+}
+
 // Load, shift, write: the shared road of both file types.
 FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress, textio::LoadLayout layout,
-                          LinesShifter shift) {
+                          const textio::ProgressFn& progress, const FileShiftOptions& options,
+                          textio::LoadLayout layout, LinesShifter shift) {
     FileShiftResult result;
-    result.target = TargetPath(path, settings);
+    result.target = options.target.empty() ? TargetPath(path, settings) : options.target;
     if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds)) {
-        result.error = "平移秒数或片头时长不是有效的数字";
+        result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }
     textio::LoadResult loaded = textio::LoadSubRecords(path, layout, progress);
-    if (!loaded.ok) {
-        result.error = std::move(loaded.error);
+    if (loaded.failure) {
+        result.failure = std::move(loaded.failure);
         return result;
     }
     if (loaded.lines.empty()) {
-        result.error = "文件是空的，没有字幕内容：" + textio::PathToUtf8(path);
+        result.failure = FailureOf(textio::FailureKind::Empty, path);
         return result;
     }
     // The output goes to the temporary file as it is made; the target is
     // replaced only when the whole file was shifted and written.
     const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
-    textio::TextFileWriter writer(result.target, charset);
+    textio::TextFileWriter writer(result.target, charset, {loaded.mode, options.seam});
     ShiftOutput shifted = shift(loaded.lines, settings, progress,
                                 [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;
-    if (!shifted.ok) {
-        result.error = shifted.error + "：" + textio::PathToUtf8(path);
+    if (shifted.failure) {
+        result.failure = FailureOf(*shifted.failure, path);
+        return result;
+    }
+    if (NothingLeft(settings, shifted.stats)) {
+        result.failure = FailureOf(textio::FailureKind::NothingLeft, path);
         return result;
     }
     writer.Write(shifted.text);
     textio::WriteResult written = writer.Commit();
     result.gbk = std::move(written.gbk);
-    result.written = written.ok;
-    result.error = std::move(written.error);
+    result.failure = std::move(written.failure);
     return result;
 }
 
 }  // namespace
 
 FileShiftResult ShiftSrtFile(const fs::path& path, const ShiftSettings& settings,
-                             const textio::ProgressFn& progress) {
-    return ShiftFile(path, settings, progress, textio::LoadLayout::Srt, &ShiftSrtLines);
+                             const textio::ProgressFn& progress, const FileShiftOptions& options) {
+    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Srt, &ShiftSrtLines);
 }
 
 FileShiftResult ShiftAssFile(const fs::path& path, const ShiftSettings& settings,
-                             const textio::ProgressFn& progress) {
-    return ShiftFile(path, settings, progress, textio::LoadLayout::Plain, &ShiftAssLines);
+                             const textio::ProgressFn& progress, const FileShiftOptions& options) {
+    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Plain,
+                     &ShiftAssLines);
 }
 
 FileShiftResult ShiftSubtitleFile(const fs::path& path, const ShiftSettings& settings,
-                                  const textio::ProgressFn& progress) {
+                                  const textio::ProgressFn& progress,
+                                  const FileShiftOptions& options) {
     switch (KindOfFile(path)) {
         case SubtitleKind::Srt:
-            return ShiftSrtFile(path, settings, progress);
+            return ShiftSrtFile(path, settings, progress, options);
         case SubtitleKind::Ass:
-            return ShiftAssFile(path, settings, progress);
+            return ShiftAssFile(path, settings, progress, options);
         case SubtitleKind::Other:
             break;
     }
     FileShiftResult result;
-    result.error = "不是字幕文件（仅支持srt、ass、ssa）：" + textio::PathToUtf8(path);
+    result.failure = FailureOf(textio::FailureKind::NotSubtitleFile, path);
     return result;
 }
 

@@ -4,18 +4,19 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <string>
+#include <optional>
 
 #include "engine/shift_settings.h"
 #include "engine/shift_stats.h"
+#include "textio/failure.h"
 #include "textio/gbk.h"
 #include "textio/progress.h"
+#include "textio/text_file.h"
 
 namespace orvane::engine {
 
 struct FileShiftResult {
-    bool written = false;
-    std::string error;  // why nothing was written, in the window's language
+    std::optional<textio::Failure> failure;  // nothing: written
     std::filesystem::path target;
     ShiftStats stats;
     textio::GbkEncodeReport gbk;  // characters GB2312 output could not hold
@@ -26,10 +27,18 @@ struct FileShiftResult {
 std::filesystem::path TargetPath(const std::filesystem::path& source,
                                  const ShiftSettings& settings);
 
+// Where and how one file's output is written.
+struct FileShiftOptions {
+    std::filesystem::path target;    // empty: TargetPath()
+    textio::WriteSeam* seam = nullptr;  // empty: the real disk
+};
+
 FileShiftResult ShiftSrtFile(const std::filesystem::path& path, const ShiftSettings& settings,
-                             const textio::ProgressFn& progress = {});
+                             const textio::ProgressFn& progress = {},
+                             const FileShiftOptions& options = {});
 FileShiftResult ShiftAssFile(const std::filesystem::path& path, const ShiftSettings& settings,
-                             const textio::ProgressFn& progress = {});
+                             const textio::ProgressFn& progress = {},
+                             const FileShiftOptions& options = {});
 
 enum class SubtitleKind { Srt, Ass, Other };
 
@@ -38,6 +47,7 @@ SubtitleKind KindOfFile(const std::filesystem::path& path);
 
 // Dispatches by kind; Other is not written and says so.
 FileShiftResult ShiftSubtitleFile(const std::filesystem::path& path, const ShiftSettings& settings,
-                                  const textio::ProgressFn& progress = {});
+                                  const textio::ProgressFn& progress = {},
+                                  const FileShiftOptions& options = {});
 
 }  // namespace orvane::engine

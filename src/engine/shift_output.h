@@ -2,18 +2,19 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/shift_stats.h"
+#include "textio/failure.h"
 
 namespace orvane::engine {
 
 // What a shifter makes of a file's lines: the output text (CR LF line ends),
 // or the reason the file cannot be shifted.
 struct ShiftOutput {
-    bool ok = false;
-    std::string error;  // for the user, when !ok
+    std::optional<textio::FailureKind> failure;  // nothing: shifted
     std::string text;
     ShiftStats stats;
 };

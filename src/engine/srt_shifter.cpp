@@ -111,19 +111,18 @@ public:
             PassOnIfLarge(out_.text, onChunk_);
         }
         if (!anyNumber) {
-            return Fail("找不到字幕序号，不是有效的SRT字幕文件");
+            return Fail(textio::FailureKind::NoCueNumbers);
         }
         if (!anyTimed) {
-            return Fail("找不到可识别的时间轴行（应如 00:00:01,000 --> 00:00:02,000）");
+            return Fail(textio::FailureKind::NoTimeLines);
         }
-        out_.ok = true;
         return std::move(out_);
     }
 
 private:
-    ShiftOutput Fail(std::string reason) {
+    ShiftOutput Fail(textio::FailureKind reason) {
         ShiftOutput failed;
-        failed.error = std::move(reason);
+        failed.failure = reason;
         return failed;
     }
 
@@ -136,11 +135,10 @@ private:
     void Process(const Cue& cue) {
         if (!cue.time.match) {
             ++out_.stats.untimed;
-            // A cue whose times cannot be read stays as it is, unless it lies
-            // in the opening that cut mode removes.
-            if (settings_.mode == ShiftMode::Direct || times_.PassedCut()) {
-                Write(cue, std::string(lines_[cue.time.index]));
-            }
+            // A cue whose times cannot be read stays as it is, in every mode:
+            // where it lies is unknown, so cutting it could lose a line the
+            // user needs.
+            Write(cue, std::string(lines_[cue.time.index]));
             return;
         }
         const std::string_view line = lines_[cue.time.index];

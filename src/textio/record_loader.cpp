@@ -125,13 +125,13 @@ namespace {
 LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout) {
     LoadResult result;
     ReadResult read = ReadTextFile(path);
-    if (!read.ok) {
-        result.error = std::move(read.error);
+    if (read.failure) {
+        result.failure = std::move(read.failure);
         return result;
     }
     result.encoding = read.text.encoding;
+    result.mode = read.mode;
     result.lines = SplitRecordLines(std::move(read.text.utf8), layout);
-    result.ok = true;
     return result;
 }
 
@@ -140,7 +140,7 @@ LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout) {
 LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
                           const ProgressFn& progress, std::string_view suffix) {
     LoadResult result = ReadAndSplit(path, layout);
-    if (result.ok && progress && !result.lines.empty()) {
+    if (!result.failure && progress && !result.lines.empty()) {
         Progress report{ProgressStage::Reading, 0, result.lines.size() - 1, true, suffix};
         for (; report.current < result.lines.size(); ++report.current) {
             progress(report);
@@ -152,7 +152,7 @@ LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
 LoadResult LoadSubRecordsIntoList(const std::filesystem::path& path, LoadLayout layout,
                                   const RowSink& addRow, const ProgressFn& progress) {
     LoadResult result = ReadAndSplit(path, layout);
-    if (!result.ok) {
+    if (result.failure) {
         return result;
     }
     const RecordLines lines = std::move(result.lines);

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "textio/encoding.h"
+#include "textio/failure.h"
 #include "textio/progress.h"
 
 namespace orvane::textio {
@@ -64,9 +66,9 @@ private:
 RecordLines SplitRecordLines(std::string text, LoadLayout layout);
 
 struct LoadResult {
-    bool ok = false;
-    std::string error;  // for the user, when !ok
+    std::optional<Failure> failure;
     SourceEncoding encoding = SourceEncoding::Utf8;
+    std::optional<unsigned> mode;  // the file's permission bits
     RecordLines lines;
 };
 

@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/text_file.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <cstdio>
-#include <memory>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <random>
-#include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -19,38 +22,135 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::optional<std::size_t> gFailWritesAfter;
-
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+// ---- the platform's file calls -----------------------------------------------
 
-FilePtr OpenFile(const fs::path& path, bool forWriting) {
 #ifdef _WIN32
-    // "x": fail if the file exists, so a temporary name is never shared.
-    return FilePtr(_wfopen(path.c_str(), forWriting ? L"wbx" : L"rb"));
-#else
-    return FilePtr(std::fopen(path.c_str(), forWriting ? "wbx" : "rb"));
-#endif
+int OpenForReading(const fs::path& path) {
+    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
-
-// Flushes the stream; with `durable`, also waits until the bytes are on disk.
-bool Flush(std::FILE* f, bool durable) {
-    if (std::fflush(f) != 0) {
+int CreateExclusive(const fs::path& path) {
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                  _S_IREAD | _S_IWRITE);
+}
+long long ReadSome(int fd, char* buffer, std::size_t size) {
+    return _read(fd, buffer, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+long long WriteSome(int fd, const char* bytes, std::size_t size) {
+    return _write(fd, bytes, static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30)));
+}
+int CloseFile(int fd) {
+    return _close(fd);
+}
+int SyncFile(int fd) {
+    return _commit(fd);
+}
+struct OpenedFile {
+    bool regular = false;
+    bool folder = false;
+    std::uint64_t size = 0;
+    std::optional<unsigned> mode;
+};
+bool Describe(int fd, OpenedFile& file) {
+    struct _stat64 st {};
+    if (_fstat64(fd, &st) != 0) {
         return false;
     }
-    if (!durable) {
-        return true;
-    }
-#ifdef _WIN32
-    return _commit(_fileno(f)) == 0;
+    file.regular = (st.st_mode & _S_IFMT) == _S_IFREG;
+    file.folder = (st.st_mode & _S_IFMT) == _S_IFDIR;
+    file.size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
 #else
-    return fsync(fileno(f)) == 0;
+int OpenForReading(const fs::path& path) {
+    // Without blocking: opening a FIFO that no one writes to returns at once,
+    // and the handle is then refused as not a regular file.
+    return open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+int CreateExclusive(const fs::path& path) {
+    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+}
+long long ReadSome(int fd, char* buffer, std::size_t size) {
+    return read(fd, buffer, size);
+}
+long long WriteSome(int fd, const char* bytes, std::size_t size) {
+    return write(fd, bytes, size);
+}
+int CloseFile(int fd) {
+    return close(fd);
+}
+int SyncFile(int fd) {
+    return fsync(fd);
+}
+struct OpenedFile {
+    bool regular = false;
+    bool folder = false;
+    std::uint64_t size = 0;
+    std::optional<unsigned> mode;
+};
+bool Describe(int fd, OpenedFile& file) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        return false;
+    }
+    file.regular = S_ISREG(st.st_mode);
+    file.folder = S_ISDIR(st.st_mode);
+    file.size = static_cast<std::uint64_t>(st.st_size);
+    file.mode = static_cast<unsigned>(st.st_mode & 07777);
+    return true;
+}
+
+// Read once at start-up, while the program has one thread: asking later means
+// setting it, which would race with files other threads create.
+const mode_t kUmask = [] {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}();
+#endif
+
+std::error_code Errno() {
+    return std::error_code(errno, std::generic_category());
+}
+
+// ---- temporary files a signal removes ----------------------------------------
+
+// A fixed table that a signal handler can read: no allocation, no locks.
+struct PendingSlot {
+    std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 holds a path
+    char path[4096] = {};
+};
+std::array<PendingSlot, 8> gPending;
+
+int RegisterPending(const fs::path& path) {
+#ifdef _WIN32
+    (void)path;
+    return -1;  // no signals end a Windows program this way
+#else
+    const std::string& native = path.native();
+    if (native.size() >= sizeof(PendingSlot::path)) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < gPending.size(); ++i) {
+        int expected = 0;
+        if (gPending[i].state.compare_exchange_strong(expected, 1)) {
+            std::memcpy(gPending[i].path, native.c_str(), native.size() + 1);
+            gPending[i].state.store(2);
+            return static_cast<int>(i);
+        }
+    }
+    return -1;  // more writes at once than the table holds: no signal clean-up for this one
 #endif
 }
+
+void UnregisterPending(int slot) {
+    if (slot >= 0) {
+        gPending[static_cast<std::size_t>(slot)].state.store(0);
+    }
+}
+
+// ---- temporary names -----------------------------------------------------------
 
 std::string RandomSuffix() {
     static thread_local std::mt19937_64 generator{std::random_device{}()};
@@ -78,32 +178,76 @@ std::string TemporaryName(const fs::path& target) {
     return "." + name + ".orvane-" + RandomSuffix() + ".tmp";
 }
 
-// Creates a new, empty temporary file beside `target`.
-FilePtr CreateTemporaryBeside(const fs::path& target, fs::path& tempPath) {
+// Creates a new, empty temporary file beside `target`, readable by its owner only.
+int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath, std::error_code& code) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = folder / PathFromUtf8(TemporaryName(target));
-        if (FilePtr f = OpenFile(tempPath, true)) {
-            return f;
+        const int fd = CreateExclusive(tempPath);
+        if (fd >= 0) {
+            return fd;
         }
-        std::error_code ec;
-        if (!fs::is_directory(folder, ec)) {
-            break;
+        code = Errno();
+        if (code != std::errc::file_exists) {
+            break;  // only a name clash is worth another name
         }
     }
-    return nullptr;
+    return -1;
 }
 
-// Keeps the target's permissions when it is replaced.
-void CopyPermissions(const fs::path& from, const fs::path& to) {
+// The target as it stands before it is replaced: a regular file keeps its
+// mode and owner; a link is replaced itself and nothing is read through it.
+struct TargetState {
+    bool regular = false;
+    unsigned mode = 0;
+    long long owner = -1;
+    long long group = -1;
+};
+
+TargetState InspectTarget(const fs::path& target) {
+    TargetState state;
+#ifdef _WIN32
     std::error_code ec;
-    const fs::file_status status = fs::status(from, ec);
-    if (!ec && fs::exists(status)) {
-        fs::permissions(to, status.permissions(), ec);
+    state.regular = fs::is_regular_file(fs::symlink_status(target, ec));
+#else
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        state.regular = true;
+        state.mode = static_cast<unsigned>(st.st_mode & 07777);
+        state.owner = st.st_uid;
+        state.group = st.st_gid;
     }
+#endif
+    return state;
+}
+
+// Gives the finished temporary file the mode (and owner) it keeps.
+void SetFinalMode(int fd, const TargetState& target, const std::optional<unsigned>& modeForNew) {
+#ifdef _WIN32
+    (void)fd;
+    (void)target;
+    (void)modeForNew;
+#else
+    if (target.regular) {
+        // Where the process may not give the file away (not root, not the
+        // owner), the new file stays its own; the mode still follows.
+        if (fchown(fd, static_cast<uid_t>(target.owner), static_cast<gid_t>(target.group)) != 0) {
+            errno = 0;
+        }
+        fchmod(fd, static_cast<mode_t>(target.mode));
+        return;
+    }
+    fchmod(fd, static_cast<mode_t>(modeForNew.value_or(0666) & ~kUmask & 07777));
+#endif
 }
 
 }  // namespace
+
+std::error_code LastSystemError() {
+    return Errno();
+}
+
+// ---- paths ------------------------------------------------------------------------
 
 std::string PathToUtf8(const fs::path& path) {
     const std::u8string u8 = path.u8string();
@@ -114,144 +258,228 @@ fs::path PathFromUtf8(std::string_view utf8) {
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+// ---- reading -------------------------------------------------------------------
+
+namespace {
+
+Failure ReadFailure(FailureKind kind, const fs::path& path, std::error_code code = {}) {
+    Failure failure;
+    failure.kind = kind;
+    failure.path = path;
+    failure.code = code;
+    return failure;
+}
+
+FailureKind KindOfOpenError(const std::error_code& code) {
+    if (code == std::errc::no_such_file_or_directory) {
+        return FailureKind::NoSuchFile;
+    }
+    return code == std::errc::is_a_directory ? FailureKind::IsFolder : FailureKind::OpenFailed;
+}
+
+}  // namespace
+
 BytesResult ReadFileBytes(const fs::path& path) {
     BytesResult result;
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        result.error = "这是一个文件夹，不是字幕文件：" + PathToUtf8(path);
+    const int fd = OpenForReading(path);
+    if (fd < 0) {
+        const std::error_code code = Errno();
+        result.failure = ReadFailure(KindOfOpenError(code), path, code);
         return result;
     }
-    FilePtr f = OpenFile(path, false);
-    if (!f) {
-        result.error = "无法打开文件：" + PathToUtf8(path);
+    struct Closer {
+        int fd;
+        ~Closer() { CloseFile(fd); }
+    } closer{fd};
+
+    OpenedFile file;
+    if (!Describe(fd, file)) {
+        result.failure = ReadFailure(FailureKind::ReadFailed, path, Errno());
         return result;
     }
-    // One allocation of the right size when the size is known; pipes and
-    // special files grow as they are read.
-    const auto expected = fs::file_size(path, ec);
-    if (!ec && expected > kMaxTextFileBytes) {
-        result.error = "文件太大（超过256MB），不是字幕文件：" + PathToUtf8(path);
+    if (file.folder) {
+        result.failure = ReadFailure(FailureKind::IsFolder, path);
         return result;
     }
-    std::size_t capacity = ec ? 1 << 16 : static_cast<std::size_t>(expected) + 1;
+    if (!file.regular) {
+        result.failure = ReadFailure(FailureKind::NotRegularFile, path);
+        return result;
+    }
+    if (file.size > kMaxTextFileBytes) {
+        result.failure = ReadFailure(FailureKind::TooLarge, path);
+        return result;
+    }
+    // One byte more than the size seen, so a file that grew since is noticed
+    // and read on, up to the limit.
+    std::size_t capacity = static_cast<std::size_t>(file.size) + 1;
     result.bytes.resize(capacity);
     std::size_t size = 0;
     while (true) {
-        size += std::fread(result.bytes.data() + size, 1, capacity - size, f.get());
-        if (size < capacity) {
-            break;  // end of file or an error
-        }
-        if (capacity > kMaxTextFileBytes) {
+        const long long got = ReadSome(fd, result.bytes.data() + size, capacity - size);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             result.bytes.clear();
-            result.error = "文件太大（超过256MB），不是字幕文件：" + PathToUtf8(path);
+            result.failure = ReadFailure(FailureKind::ReadFailed, path, Errno());
             return result;
         }
-        capacity *= 2;
-        result.bytes.resize(capacity);
-    }
-    if (std::ferror(f.get())) {
-        result.bytes.clear();
-        result.error = "读取文件失败：" + PathToUtf8(path);
-        return result;
+        if (got == 0) {
+            break;
+        }
+        size += static_cast<std::size_t>(got);
+        if (size == capacity) {
+            if (capacity > kMaxTextFileBytes) {
+                result.bytes.clear();
+                result.failure = ReadFailure(FailureKind::TooLarge, path);
+                return result;
+            }
+            capacity *= 2;
+            result.bytes.resize(capacity);
+        }
     }
     result.bytes.resize(size);
-    result.ok = true;
+    result.mode = file.mode;
     return result;
 }
 
 ReadResult ReadTextFile(const fs::path& path) {
     ReadResult result;
     BytesResult raw = ReadFileBytes(path);
-    if (!raw.ok) {
-        result.error = std::move(raw.error);
+    if (raw.failure) {
+        result.failure = std::move(raw.failure);
         return result;
     }
+    result.mode = raw.mode;
     result.text = DecodeText(std::move(raw.bytes));
     if (result.text.encoding == SourceEncoding::Unsupported) {
-        result.error = "不支持UTF-32编码的文件，请先另存为UTF-8：" + PathToUtf8(path);
-        return result;
+        result.failure = ReadFailure(FailureKind::Utf32, path);
     }
-    result.ok = true;
     return result;
 }
 
-AtomicFileWriter::AtomicFileWriter(fs::path target) : target_(std::move(target)) {
+// ---- writing -------------------------------------------------------------------
+
+std::error_code WriteSeam::Write(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const long long wrote = WriteSome(fd, bytes.data(), bytes.size());
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Errno();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+    return {};
+}
+
+std::error_code WriteSeam::Sync(int fd) {
+    return SyncFile(fd) == 0 ? std::error_code() : Errno();
+}
+
+namespace {
+WriteSeam& RealDisk() {
+    static WriteSeam disk;
+    return disk;
+}
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(fs::path target, WriteOptions options)
+    : target_(std::move(target)), options_(options) {
+    if (!options_.seam) {
+        options_.seam = &RealDisk();
+    }
     std::error_code ec;
+    targetExisted_ = fs::exists(fs::symlink_status(target_, ec));
     if (fs::is_directory(target_, ec)) {
-        Fail("目标是一个文件夹，无法写入：");
+        Fail(FailureKind::TargetIsFolder, {});
         return;
     }
-    FilePtr f = CreateTemporaryBeside(target_, temp_);
-    if (!f) {
-        Fail("无法在目标文件夹中创建临时文件（文件夹不存在或只读？）：");
+    std::error_code code;
+    fd_ = CreateTemporaryBeside(target_, temp_, code);
+    if (fd_ < 0) {
+        Fail(FailureKind::TempCreateFailed, code);
         return;
     }
-    file_.reset(f.release());
+    slot_ = RegisterPending(temp_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     Discard();
 }
 
-bool AtomicFileWriter::Fail(std::string message) {
-    if (!failed_) {
-        error_ = std::move(message) + PathToUtf8(target_);
+bool AtomicFileWriter::Fail(FailureKind kind, std::error_code code) {
+    if (!failure_) {
+        Failure failure;
+        failure.kind = kind;
+        failure.path = target_;
+        failure.code = code;
+        failure.originalKept = targetExisted_;
+        failure_ = std::move(failure);
     }
-    failed_ = true;
     Discard();
     return false;
 }
 
 void AtomicFileWriter::Discard() {
-    if (file_) {
-        file_.reset();
+    if (fd_ >= 0) {
+        CloseFile(fd_);
+        fd_ = -1;
         std::error_code ec;
         fs::remove(temp_, ec);
+        UnregisterPending(slot_);
+        slot_ = -1;
     }
 }
 
 bool AtomicFileWriter::Write(std::string_view bytes) {
-    if (failed_) {
+    if (failure_) {
         return false;
     }
-    std::size_t allowed = bytes.size();
-    if (gFailWritesAfter) {
-        allowed =
-            std::min(allowed, *gFailWritesAfter > written_ ? *gFailWritesAfter - written_ : 0);
-    }
-    written_ += std::fwrite(bytes.data(), 1, allowed, file_.get());
-    if (allowed < bytes.size() || std::ferror(file_.get())) {
-        return Fail("写入失败（磁盘已满？），原文件未改动：");
+    if (const std::error_code code = options_.seam->Write(fd_, bytes)) {
+        return Fail(FailureKind::WriteFailed, code);
     }
     return true;
 }
 
 bool AtomicFileWriter::Commit() {
-    if (failed_) {
+    if (failure_) {
         return false;
     }
     // Replacing a file must leave the old or the new content after a crash,
     // so the new bytes reach the disk before the rename. A new file has
     // nothing to lose and skips that wait.
-    std::error_code ec;
-    const bool replacing = fs::exists(target_, ec);
-    const bool flushed = Flush(file_.get(), replacing);
-    const bool closed = std::fclose(file_.release()) == 0;
-    if (!flushed || !closed) {
-        fs::remove(temp_, ec);
-        return Fail("写入失败（磁盘已满？），原文件未改动：");
+    const TargetState target = InspectTarget(target_);
+    if (target.regular) {
+        if (const std::error_code code = options_.seam->Sync(fd_)) {
+            return Fail(FailureKind::WriteFailed, code);
+        }
     }
-    CopyPermissions(target_, temp_);
-    fs::rename(temp_, target_, ec);
-    if (ec) {
+    SetFinalMode(fd_, target, options_.modeForNew);
+    const int fd = fd_;
+    fd_ = -1;
+    if (CloseFile(fd) != 0) {
+        const std::error_code code = Errno();
+        std::error_code ec;
         fs::remove(temp_, ec);
-        return Fail("无法替换目标文件（文件被占用或只读？），原文件未改动：");
+        UnregisterPending(slot_);
+        slot_ = -1;
+        return Fail(FailureKind::WriteFailed, code);
     }
-    return true;
+    std::error_code code;
+    fs::rename(temp_, target_, code);
+    if (code) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+    }
+    UnregisterPending(slot_);
+    slot_ = -1;
+    return code ? Fail(FailureKind::ReplaceFailed, code) : true;
 }
 
-TextFileWriter::TextFileWriter(fs::path target, Charset charset)
-    : file_(std::move(target)), charset_(charset) {
+TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
+    : file_(std::move(target), options), charset_(charset) {
     if (charset_ == Charset::Utf8) {
         file_.Write(kUtf8Mark);
     }
@@ -267,8 +495,9 @@ void TextFileWriter::Write(std::string_view utf8) {
 
 WriteResult TextFileWriter::Commit() {
     WriteResult result;
-    result.ok = file_.Commit();
-    result.error = file_.error();
+    if (!file_.Commit()) {
+        result.failure = file_.failure();
+    }
     result.gbk = std::move(gbk_);
     return result;
 }
@@ -284,26 +513,23 @@ std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* 
     return bytes;
 }
 
-bool WriteFileAtomically(const fs::path& path, std::string_view bytes, std::string* error) {
-    AtomicFileWriter writer(path);
-    writer.Write(bytes);
-    const bool ok = writer.Commit();
-    if (!ok && error) {
-        *error = writer.error();
-    }
-    return ok;
-}
-
-WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset) {
-    TextFileWriter writer(path, charset);
+WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset,
+                          WriteOptions options) {
+    TextFileWriter writer(path, charset, options);
     writer.Write(utf8);
     return writer.Commit();
 }
 
-namespace testing {
-void FailWritesAfter(std::optional<std::size_t> bytes) {
-    gFailWritesAfter = bytes;
+void RemovePendingTemporaryFiles() noexcept {
+    for (PendingSlot& slot : gPending) {
+        if (slot.state.load() == 2) {
+#ifdef _WIN32
+            (void)slot;
+#else
+            unlink(slot.path);
+#endif
+        }
+    }
 }
-}  // namespace testing
 
 }  // namespace orvane::textio

@@ -35,6 +35,7 @@
 #include "textio/text_file.h"
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
+#include "ui/failure_text.h"
 #include "ui/file_types.h"
 #include "ui/folders.h"
 #include "ui/shift_amount.h"
@@ -732,9 +733,8 @@ void Form1::MenuMove_Click() {
             const engine::FileShiftResult result = engine::ShiftSubtitleFile(
                 file, *settings,
                 [this](const textio::Progress& progress) { ReportProgress(progress); });
-            if (!result.written) {
-                failures << QFileInfo(path).fileName() + QStringLiteral("：") +
-                                QString::fromStdString(result.error);
+            if (result.failure) {
+                failures << FailureLine(*result.failure);
             } else if (result.gbk.unencodableCount > 0) {
                 lossy << QStringLiteral("%1（%2个）")
                              .arg(QFileInfo(path).fileName())
@@ -810,10 +810,10 @@ void Form1::List1_DblClick() {
         },
         [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
-    if (result.ok) {
+    if (!result.failure) {
         dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
     } else {
-        dialogs_.Ask(this, {QString::fromStdString(result.error), MessageIcon::Error});
+        dialogs_.Ask(this, {FailureLine(*result.failure), MessageIcon::Error});
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/why.h"
+
 #include "shift_test_support.h"
 
 namespace orvane::engine {
@@ -49,7 +51,7 @@ class AssShift : public ::testing::TestWithParam<AssCase> {};
 TEST_P(AssShift, WritesTheExpectedFile) {
     const AssCase& c = GetParam();
     const ShiftOutput out = ShiftAssText(c.input, c.settings);
-    ASSERT_TRUE(out.ok) << out.error;
+    ASSERT_FALSE(out.failure) << orvane::testing::Why(out.failure);
     EXPECT_EQ(out.text, c.expected);
 }
 
@@ -164,8 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AssRefused, FileWithoutScriptInfo) {
     const ShiftOutput out = ShiftAssText(
         Crlf({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,A"}), Direct(1, true));
-    EXPECT_FALSE(out.ok);
-    EXPECT_FALSE(out.error.empty());
+    EXPECT_EQ(out.failure, textio::FailureKind::NoScriptInfo);
 }
 
 TEST(AssStats, CountsShiftedDroppedAndTrimmed) {
@@ -182,7 +183,7 @@ TEST(AssLargeFile, ShiftsEveryLineBeyondSixteenBits) {
         text += "Dialogue: 0,0:00:30.00,0:00:31.00,Default,,0,0,0,,text\n";
     }
     const ShiftOutput out = ShiftAssText(text, Direct(1, true));
-    ASSERT_TRUE(out.ok);
+    ASSERT_FALSE(out.failure);
     EXPECT_EQ(out.stats.shifted, static_cast<std::size_t>(kEvents));
 }
 

@@ -9,6 +9,7 @@
 #include "engine/timecode.h"
 #include "shift_test_support.h"
 #include "support/temp_dir.h"
+#include "support/why.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
 
@@ -30,7 +31,7 @@ TEST(ShiftFile, WritesUtf8WithMarkUnderTheSameNameInTheOutputFolder) {
     const fs::path source = dir.Write("a.srt", kSrt);
     fs::create_directory(dir / "out");
     const FileShiftResult result = ShiftSrtFile(source, IntoFolder(Direct(1, true), dir / "out"));
-    ASSERT_TRUE(result.written) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(result.target, dir / "out" / "a.srt");
     EXPECT_EQ(ReadBytes(result.target),
               "\xEF\xBB\xBF" + Crlf({"1", "00:00:02,000 --> 00:00:03,000", "你好 ♪", "Hello"}));
@@ -44,7 +45,7 @@ TEST(ShiftFile, AnsiOutputReportsWhatGbkCannotHold) {
     settings.overwrite = true;
     const fs::path source = dir.Write("a.srt", kSrt);
     const FileShiftResult result = ShiftSrtFile(source, settings);
-    ASSERT_TRUE(result.written) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(result.gbk.unencodableCount, 1u);
     ASSERT_EQ(result.gbk.firstUnencodable.size(), 1u);
     EXPECT_EQ(result.gbk.firstUnencodable[0].codePoint, U'♪');
@@ -60,8 +61,9 @@ TEST(ShiftFile, RefusedAssFileLeavesTheSourceAlone) {
     const std::string content = "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,A\r\n";
     const fs::path source = dir.Write("a.ass", content);
     const FileShiftResult result = ShiftAssFile(source, settings);
-    EXPECT_FALSE(result.written);
-    EXPECT_NE(result.error.find("a.ass"), std::string::npos) << result.error;
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, textio::FailureKind::NoScriptInfo);
+    EXPECT_EQ(result.failure->path, source);
     EXPECT_EQ(ReadBytes(source), content);
 }
 
@@ -69,6 +71,7 @@ struct FailureCase {
     const char* name;
     const char* file;
     const char* content;  // nullptr: no such file
+    textio::FailureKind why;
 };
 
 class ShiftFileFailure : public ::testing::TestWithParam<FailureCase> {};
@@ -82,27 +85,30 @@ TEST_P(ShiftFileFailure, SaysWhyAndWritesNothing) {
     fs::create_directory(dir / "out");
     const FileShiftResult result =
         ShiftSubtitleFile(source, IntoFolder(Direct(1, true), dir / "out"));
-    EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.empty());
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, GetParam().why);
     EXPECT_TRUE(fs::is_empty(dir / "out"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ShiftFileFailure,
-    ::testing::Values(FailureCase{"missing_file", "gone.srt", nullptr},
-                      FailureCase{"empty_file", "empty.srt", ""},
-                      FailureCase{"blank_file", "blank.ass", "\r\n  \r\n"},
-                      FailureCase{"no_cue_numbers", "a.srt", "00:00:01,000 --> 00:00:02,000\nA\n"},
-                      FailureCase{"not_a_subtitle_extension", "a.txt", "1\n"},
-                      FailureCase{"utf32", "a.srt", "\xFF\xFE\x00\x00\x31\x00\x00\x00"}),
+    ::testing::Values(
+        FailureCase{"missing_file", "gone.srt", nullptr, textio::FailureKind::NoSuchFile},
+        FailureCase{"empty_file", "empty.srt", "", textio::FailureKind::Empty},
+        FailureCase{"blank_file", "blank.ass", "\r\n  \r\n", textio::FailureKind::Empty},
+        FailureCase{"no_cue_numbers", "a.srt", "00:00:01,000 --> 00:00:02,000\nA\n",
+                    textio::FailureKind::NoCueNumbers},
+        FailureCase{"not_a_subtitle_extension", "a.txt", "1\n",
+                    textio::FailureKind::NotSubtitleFile},
+        FailureCase{"mark_only", "a.srt", "\xFF\xFE", textio::FailureKind::Empty}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ShiftFile, MissingOutputFolderIsAFailureNotACrash) {
     TempDir dir;
     const fs::path source = dir.Write("a.srt", kSrt);
     const FileShiftResult result = ShiftSrtFile(source, IntoFolder(Direct(1, true), dir / "nope"));
-    EXPECT_FALSE(result.written);
-    EXPECT_FALSE(result.error.empty());
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, textio::FailureKind::TempCreateFailed);
 }
 
 TEST(ShiftFile, RefusesAnAmountThatIsNotANumber) {
@@ -110,7 +116,7 @@ TEST(ShiftFile, RefusesAnAmountThatIsNotANumber) {
     const fs::path source = dir.Write("a.srt", kSrt);
     ShiftSettings settings = Direct(std::nan(""), true);
     settings.overwrite = true;
-    EXPECT_FALSE(ShiftSrtFile(source, settings).written);
+    EXPECT_TRUE(ShiftSrtFile(source, settings).failure);
     EXPECT_EQ(ReadBytes(source), kSrt);
 }
 
@@ -127,7 +133,7 @@ TEST(ShiftFile, LargeFileWrittenInPiecesEqualsTheWholeText) {
         settings.overwrite = true;
         const fs::path source = dir.Write("big.srt", text);
         const FileShiftResult result = ShiftSrtFile(source, settings);
-        ASSERT_TRUE(result.written) << result.error;
+        ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
         const std::string whole = ShiftSrtText(text, settings).text;
         EXPECT_EQ(ReadBytes(source), textio::EncodeText(whole, ansi ? textio::Charset::Gb2312
                                                                     : textio::Charset::Utf8));
@@ -221,16 +227,15 @@ TEST(Corpus, ShiftLaterThenEarlierGivesTheSameLines) {
         ShiftSettings settings = Direct(1.5, true);
         settings.overwrite = true;
         const FileShiftResult later = ShiftSubtitleFile(copy, settings);
-        if (!later.written) {
-            EXPECT_FALSE(later.error.empty());
-            std::cout << "refused " << entry.path().filename().string() << ": " << later.error
-                      << "\n";
+        if (later.failure) {
+            std::cout << "refused " << entry.path().filename().string() << ": "
+                      << orvane::testing::Why(later.failure) << "\n";
             ++refused;
             continue;
         }
         settings.later = false;
         const FileShiftResult earlier = ShiftSubtitleFile(copy, settings);
-        ASSERT_TRUE(earlier.written) << earlier.error;
+        ASSERT_FALSE(earlier.failure) << orvane::testing::Why(earlier.failure);
         const textio::ReadResult back = textio::ReadTextFile(copy);
         EXPECT_EQ(NonBlankLines(back.text.utf8), ExpectedLines(entry.path(), kind));
         ++roundTrips;

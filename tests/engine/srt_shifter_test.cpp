@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/why.h"
+
 #include "shift_test_support.h"
 
 namespace orvane::engine {
@@ -24,7 +26,7 @@ class SrtShift : public ::testing::TestWithParam<SrtCase> {};
 TEST_P(SrtShift, WritesTheExpectedFile) {
     const SrtCase& c = GetParam();
     const ShiftOutput out = ShiftSrtText(c.input, c.settings);
-    ASSERT_TRUE(out.ok) << out.error;
+    ASSERT_FALSE(out.failure) << orvane::testing::Why(out.failure);
     EXPECT_EQ(out.text, c.expected);
 }
 
@@ -139,22 +141,25 @@ INSTANTIATE_TEST_SUITE_P(
 struct RefusedCase {
     const char* name;
     std::string input;
+    textio::FailureKind why;
 };
 
 class SrtRefused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(SrtRefused, FailsWithAReason) {
     const ShiftOutput out = ShiftSrtText(GetParam().input, Direct(1, true));
-    EXPECT_FALSE(out.ok);
-    EXPECT_FALSE(out.error.empty());
+    EXPECT_EQ(out.failure, GetParam().why);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, SrtRefused,
-    ::testing::Values(RefusedCase{"no_cue_numbers", Crlf({"00:00:01,000 --> 00:00:02,000", "A"})},
+    ::testing::Values(RefusedCase{"no_cue_numbers", Crlf({"00:00:01,000 --> 00:00:02,000", "A"}),
+                                  textio::FailureKind::NoCueNumbers},
                       RefusedCase{"html_page",
-                                  Crlf({"<html>", "<body>Not found</body>", "</html>"})},
-                      RefusedCase{"no_readable_time", Crlf({"1", "00:01 --> 00:02", "A"})}),
+                                  Crlf({"<html>", "<body>Not found</body>", "</html>"}),
+                                  textio::FailureKind::NoCueNumbers},
+                      RefusedCase{"no_readable_time", Crlf({"1", "00:01 --> 00:02", "A"}),
+                                  textio::FailureKind::NoTimeLines}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SrtStats, CountsShiftedDroppedAndTrimmedCues) {
@@ -171,7 +176,7 @@ TEST(SrtLargeFile, ShiftsEveryCueBeyondSixteenBits) {
         text += std::to_string(i) + "\n00:00:30,000 --> 00:00:31,000\ntext\n\n";
     }
     const ShiftOutput out = ShiftSrtText(text, Cut(10));
-    ASSERT_TRUE(out.ok);
+    ASSERT_FALSE(out.failure);
     EXPECT_EQ(out.stats.shifted, static_cast<std::size_t>(kCues));
     EXPECT_NE(out.text.find("\r\n40000\r\n00:00:20,000 --> 00:00:21,000\r\n"), std::string::npos);
 }

@@ -21,6 +21,16 @@ TEST(DurationText, ShortestFormWithoutBinaryNoise) {
     }
 }
 
+// One rule for the window and orvane-shift: the limit itself is allowed.
+TEST(OpeningLength, UpToExactly120SecondsIsAccepted) {
+    const std::pair<double, OpeningVerdict> rows[] = {{0.5, OpeningVerdict::kAccepted},
+                                                      {120.0, OpeningVerdict::kAccepted},
+                                                      {120.001, OpeningVerdict::kTooLong}};
+    for (const auto& [seconds, verdict] : rows) {
+        EXPECT_EQ(JudgeOpening(seconds).verdict, verdict) << seconds;
+    }
+}
+
 TEST(VideoName, WholeExtensionWithoutCase) {
     const std::pair<const char*, bool> rows[] = {
         {"/v/clip.mp4", true}, {"/v/CLIP.MKV", true}, {"a.RmVb", true},

