@@ -25,6 +25,7 @@ struct MessageRequest {
     MessageButtons buttons = MessageButtons::Ok;
     MessageAnswer defaultButton = MessageAnswer::Ok;  // what Enter answers
     QString title = kMessageTitle;
+    QString details = {};  // long lists, behind the box's "details" button
 };
 
 struct OpenFileRequest {

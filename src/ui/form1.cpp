@@ -29,8 +29,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "engine/file_shift.h"
+#include "engine/batch.h"
 #include "media/opening_clip.h"
+#include "textio/file_system.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
 #include "ui/dialogs.h"
@@ -38,6 +39,9 @@
 #include "ui/failure_text.h"
 #include "ui/file_types.h"
 #include "ui/folders.h"
+#include "ui/run_controller.h"
+#include "ui/run_report.h"
+#include "ui/status_text.h"
 #include "ui/shift_amount.h"
 #include "ui/system_services.h"
 #include "update/update_checker.h"
@@ -74,6 +78,7 @@ Form1::Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateCheck
     : QMainWindow(parent), dialogs_(dialogs), system_(system), updates_(updates) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(kWindowTitle);
+    run_ = new RunController(this);
     BuildControls();
     BuildMenus();
     ConnectHandlers();
@@ -301,6 +306,10 @@ void Form1::ConnectHandlers() {
     connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
     connect(MenuMove, &QAction::triggered, this, &Form1::MenuMove_Click);
     connect(CmdStop, &QPushButton::clicked, this, &Form1::CmdStop_Click);
+    connect(run_, &RunController::statusChanged, this, &Form1::SetStatus);
+    connect(run_, &RunController::fileStarted, this,
+            [this](int, int, const QString& source) { OnRunFileStarted(source); });
+    connect(run_, &RunController::finished, this, &Form1::OnRunFinished);
 }
 
 void Form1::Form_Load() {
@@ -469,6 +478,18 @@ void Form1::UpdateFileCount() {
     LSubs->setText(QString::number(List1->count()) + QStringLiteral("个字幕文件"));
 }
 
+// The list holds each file once, however it is named (links, other spellings).
+bool Form1::AddToFileList(const QString& path) {
+    const std::optional<textio::FileId> id = textio::InspectPath(ToFsPath(path)).id;
+    for (int i = 0; id && i < List1->count(); ++i) {
+        if (textio::InspectPath(ToFsPath(List1->item(i)->text())).id == id) {
+            return false;
+        }
+    }
+    List1->addItem(QDir::toNativeSeparators(path));
+    return true;
+}
+
 void Form1::MenuAddFiles_Click() {
     const QStringList files =
         dialogs_.GetOpenFileNames(this, {QStringLiteral("添加字幕文件列表"),
@@ -478,7 +499,7 @@ void Form1::MenuAddFiles_Click() {
         return;
     }
     if (files.size() == 1) {
-        List1->addItem(QDir::toNativeSeparators(files.front()));
+        AddToFileList(files.front());
         UpdateFileCount();
         return;
     }
@@ -486,7 +507,7 @@ void Form1::MenuAddFiles_Click() {
     const qsizetype total = files.size();
     for (qsizetype i = 0; i < total; ++i) {
         if (!files[i].trimmed().isEmpty()) {
-            List1->addItem(QDir::toNativeSeparators(files[i]));
+            AddToFileList(files[i]);
         }
         UpdateFileCount();
         SetStatus(QStringLiteral("状态：字幕文件加载中...%1/%2").arg(i + 1).arg(total));
@@ -504,7 +525,9 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
         if (!info.isFile() || info.isHidden() || !MatchesFilePatterns(info.fileName(), patterns)) {
             continue;
         }
-        List1->addItem(QDir::toNativeSeparators(path));
+        if (!AddToFileList(path)) {
+            continue;
+        }
         UpdateFileCount();
         SetStatus(QStringLiteral("状态：字幕文件加载中...已加载") +
                   QString::number(List1->count()));
@@ -645,9 +668,10 @@ void Form1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // A run under way stops where it stands.
+    // A run under way stops once its current file is finished.
     closeConfirmed_ = true;
     bStop = true;
+    run_->RequestStop();
     event->accept();
 }
 
@@ -668,7 +692,7 @@ void Form1::ReportProgress(const textio::Progress& progress) {
     // line, not a few hundred thousand times for a large file.
     const bool eventsDue = !sincePump_.isValid() || sincePump_.elapsed() >= 30;
     if (eventsDue || progress.current == progress.last) {
-        SetStatus(QString::fromStdString(progress.Text()));
+        SetStatus(QStringLiteral("状态：") + ProgressText(progress));
     }
     PumpEvents(false);
 }
@@ -712,73 +736,89 @@ void Form1::MenuMove_Click() {
         return;
     }
 
+    if (List1->currentRow() < 0) {
+        List1->setCurrentRow(0);
+    }
+    runFirst_ = ChBat->isChecked() ? 0 : List1->currentRow();
+    runLast_ = ChBat->isChecked() ? List1->count() - 1 : List1->currentRow();
+    std::optional<engine::BatchPlan> plan = PlanRun(*settings);
+    if (!plan) {
+        return;
+    }
+
     SetTopMenusEnabled(false);
     Frame1->setEnabled(false);
     bStop = false;
     bBusy = true;
-    if (List1->currentRow() < 0) {
-        List1->setCurrentRow(0);
-    }
-    const int first = ChBat->isChecked() ? 0 : List1->currentRow();
-    const int last = ChBat->isChecked() ? List1->count() - 1 : List1->currentRow();
     CmdStop->setVisible(ChBat->isChecked());
+    run_->Start(std::move(*plan));
+}
 
-    QStringList failures;
-    QStringList lossy;  // GB2312 output that could not hold every character
-    for (int i = first; i <= last && i < List1->count(); ++i) {
-        List1->setCurrentRow(i);
-        const QString path = List1->item(i)->text();
-        const std::filesystem::path file = ToFsPath(path);
-        if (engine::KindOfFile(file) != engine::SubtitleKind::Other) {
-            const engine::FileShiftResult result = engine::ShiftSubtitleFile(
-                file, *settings,
-                [this](const textio::Progress& progress) { ReportProgress(progress); });
-            if (result.failure) {
-                failures << FailureLine(*result.failure);
-            } else if (result.gbk.unencodableCount > 0) {
-                lossy << QStringLiteral("%1（%2个）")
-                             .arg(QFileInfo(path).fileName())
-                             .arg(result.gbk.unencodableCount);
-            }
-        }
-        // Stop is pressed while events are pumped; check after the pump so
-        // that no further file starts once it was.
-        PumpEvents(true);
-        if (bStop) {
-            break;
+// Plans the run over the chosen entries. Without overwrite, an output that
+// would replace one of the files is asked about first; Yes writes over the
+// sources, No ends the command.
+std::optional<engine::BatchPlan> Form1::PlanRun(engine::ShiftSettings settings) {
+    std::vector<std::filesystem::path> inputs;
+    for (int i = runFirst_; i <= runLast_ && i < List1->count(); ++i) {
+        inputs.push_back(ToFsPath(List1->item(i)->text()));
+    }
+    engine::BatchPlan plan = engine::PlanBatch(inputs, settings);
+    if (!plan.WouldReplaceAnInput()) {
+        return plan;
+    }
+    const MessageAnswer answer = dialogs_.Ask(
+        this, {QStringLiteral("输出目录就是字幕所在目录，将覆盖源文件，继续吗？"),
+               MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No});
+    if (answer != MessageAnswer::Yes) {
+        return std::nullopt;
+    }
+    settings.overwrite = true;
+    return engine::PlanBatch(inputs, settings);
+}
+
+// The list shows which file is being shifted.
+void Form1::OnRunFileStarted(const QString& source) {
+    for (int i = runFirst_; i <= runLast_ && i < List1->count(); ++i) {
+        if (List1->item(i)->text() == source) {
+            List1->setCurrentRow(i);
+            return;
         }
     }
+}
 
+void Form1::OnRunFinished(const engine::BatchSummary& summary) {
+    if (!summary.stopped && runLast_ < List1->count()) {
+        List1->setCurrentRow(runLast_);
+    }
     if (!closeConfirmed_) {
-        // Files that could not be shifted are named, so that a run with
-        // failures never reads as a clean success.
-        QString done = QStringLiteral("处理完毕！");
-        if (!failures.isEmpty()) {
-            done += QStringLiteral("\r\n以下文件未能处理：\r\n") +
-                    failures.join(QStringLiteral("\r\n"));
-        }
-        if (!lossy.isEmpty()) {
-            done += QStringLiteral("\r\n以下文件含有GB2312无法表示的字符，已写为“?”：\r\n") +
-                    lossy.join(QStringLiteral("\r\n"));
-        }
-        if (ChOverWr->isChecked()) {
-            dialogs_.Ask(this, {done});
-        } else {
-            done += failures.isEmpty() && lossy.isEmpty() ? QStringLiteral(" ")
-                                                          : QStringLiteral("\r\n");
-            const MessageAnswer open = dialogs_.Ask(
-                this, {done + QStringLiteral("要打开输出目录吗？"), MessageIcon::Information,
-                       MessageButtons::YesNo, MessageAnswer::Yes});
-            if (open == MessageAnswer::Yes) {
-                dialogs_.OpenFolder(LDir->text());
-            }
-        }
+        ShowRunReport(summary);
     }
-
     CmdStop->setVisible(false);
     bBusy = false;
     Frame1->setEnabled(true);
     SetTopMenusEnabled(true);
+}
+
+void Form1::ShowRunReport(const engine::BatchSummary& summary) {
+    const RunReport report = MakeRunReport(summary);
+    MessageRequest box{report.text};
+    box.details = report.details;
+    const bool problems = summary.Failed() > 0;
+    if (problems) {
+        box.icon = MessageIcon::Warning;
+    }
+    if (ChOverWr->isChecked()) {
+        dialogs_.Ask(this, box);
+        return;
+    }
+    box.text += report.text.contains(QStringLiteral("\r\n")) ? QStringLiteral("\r\n")
+                                                              : QStringLiteral(" ");
+    box.text += QStringLiteral("要打开输出目录吗？");
+    box.buttons = MessageButtons::YesNo;
+    box.defaultButton = MessageAnswer::Yes;
+    if (dialogs_.Ask(this, box) == MessageAnswer::Yes) {
+        dialogs_.OpenFolder(LDir->text());
+    }
 }
 
 void Form1::CmdStop_Click() {
@@ -788,6 +828,7 @@ void Form1::CmdStop_Click() {
     if (answer == MessageAnswer::Yes) {
         CmdStop->setVisible(false);
         bStop = true;
+        run_->RequestStop();
     }
 }
 

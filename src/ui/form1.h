@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/batch.h"
 #include "engine/shift_settings.h"
 #include "textio/progress.h"
 
@@ -35,6 +36,7 @@ namespace orvane::ui {
 
 class Dialogs;
 class ElidedLabel;
+class RunController;
 class SystemServices;
 
 inline const QString kWindowTitle = QStringLiteral("Orvane字幕时间轴专用平移编辑助手");
@@ -56,6 +58,9 @@ public:
 
     // Every write to the status line goes through here.
     void SetStatus(const QString& text);
+
+    // The run over the file list, for tests that act at a point of a run.
+    RunController& Run() { return *run_; }
 
     // Controls, under the names the rest of the program knows them by.
     QLabel* Label1 = nullptr;
@@ -161,12 +166,17 @@ private:
     void UpdateTShiftEnabled();
     void SetTopMenusEnabled(bool enabled);
     void UpdateFileCount();
+    bool AddToFileList(const QString& path);
     void ApplyOpeningClip(const QString& path);
     bool HandleFileDrop(QEvent* event, std::function<void(const QStringList&)> onDrop);
     bool IsReadOnlySystemFolder(const QString& path) const;
     bool ConfirmClose();
     void PumpEvents(bool always);
     void ReportProgress(const textio::Progress& progress);
+    std::optional<engine::BatchPlan> PlanRun(engine::ShiftSettings settings);
+    void OnRunFileStarted(const QString& source);
+    void OnRunFinished(const engine::BatchSummary& summary);
+    void ShowRunReport(const engine::BatchSummary& summary);
 
     Dialogs& dialogs_;
     const SystemServices& system_;
@@ -174,6 +184,9 @@ private:
     bool closeConfirmed_ = false;
     bool loadingRecords_ = false;
     QElapsedTimer sincePump_;
+    RunController* run_ = nullptr;
+    int runFirst_ = 0;  // the entries of List1 the current run covers
+    int runLast_ = -1;
 };
 
 }  // namespace orvane::ui

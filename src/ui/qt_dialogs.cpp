@@ -67,6 +67,9 @@ public:
     MessageAnswer Ask(QWidget* owner, const MessageRequest& box) override {
         QMessageBox message(ToQt(box.icon), box.title, box.text, ToQt(box.buttons), owner);
         message.setDefaultButton(ToQt(box.defaultButton));
+        if (!box.details.isEmpty()) {
+            message.setDetailedText(box.details);
+        }
         switch (message.exec()) {
             case QMessageBox::Ok:
                 return MessageAnswer::Ok;

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/run_report.h"
+
+#include <QStringList>
+
+#include "ui/failure_text.h"
+
+namespace orvane::ui {
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+QString FileName(const std::filesystem::path& path) {
+    return QString::fromStdString(textio::PathToUtf8(path.filename()));
+}
+
+// One section: a heading and the first names, "……等 N 个文件" for the rest.
+// The details always get every name.
+void AddSection(const QString& heading, const QStringList& lines, QStringList& text,
+                QStringList& details) {
+    if (lines.isEmpty()) {
+        return;
+    }
+    text << heading;
+    text << lines.mid(0, kNamedInMessage);
+    if (lines.size() > kNamedInMessage) {
+        text << QStringLiteral("……等 %1 个文件").arg(lines.size());
+    }
+    details << heading << lines;
+}
+
+}  // namespace
+
+RunReport MakeRunReport(const engine::BatchSummary& summary) {
+    QStringList failures;
+    for (const textio::Failure& refused : summary.refused) {
+        failures << FailureLine(refused);
+    }
+    QStringList lossy;
+    QStringList untimed;
+    for (const engine::FileOutcome& outcome : summary.outcomes) {
+        if (outcome.failure) {
+            failures << FailureLine(*outcome.failure);
+            continue;
+        }
+        if (outcome.gbk.unencodableCount > 0) {
+            lossy << QStringLiteral("%1（%2个）")
+                         .arg(FileName(outcome.source))
+                         .arg(outcome.gbk.unencodableCount);
+        }
+        if (outcome.stats.untimed > 0) {
+            untimed << QStringLiteral("%1（%2处）")
+                           .arg(FileName(outcome.source))
+                           .arg(outcome.stats.untimed);
+        }
+    }
+    QStringList sameFile;
+    for (const engine::SkippedName& skipped : summary.skipped) {
+        if (skipped.why == engine::SkippedName::Why::SameFile) {
+            sameFile << QStringLiteral("%1（与%2是同一个文件）")
+                            .arg(FileName(skipped.path), FileName(skipped.sameAs));
+        }
+    }
+
+    QStringList text;
+    text << (summary.stopped ? QStringLiteral("已终止：已处理 %1/%2 个文件")
+                                   .arg(summary.processed)
+                                   .arg(summary.planned)
+                             : QStringLiteral("处理完毕！"));
+    const bool clean = failures.isEmpty() && lossy.isEmpty() && untimed.isEmpty();
+    if (!clean || summary.stopped) {
+        text << QStringLiteral("已写出 %1 个文件。").arg(summary.Written());
+    }
+    QStringList details;
+    AddSection(QStringLiteral("以下文件未能处理："), failures, text, details);
+    AddSection(QStringLiteral("以下文件含有GB2312无法表示的字符，已写为“?”："), lossy, text,
+               details);
+    AddSection(QStringLiteral("以下文件有无法识别的时间轴行，已原样保留："), untimed, text,
+               details);
+    // One file reached by two names needs no attention: only the details say so.
+    if (!sameFile.isEmpty()) {
+        details << QStringLiteral("以下文件与列表中的另一项是同一个文件，只处理了一次：")
+                << sameFile;
+    }
+
+    RunReport report;
+    report.text = text.join(kLineEnd);
+    const bool cut = failures.size() > kNamedInMessage || lossy.size() > kNamedInMessage ||
+                     untimed.size() > kNamedInMessage || !sameFile.isEmpty();
+    if (cut) {
+        report.details = details.join(QStringLiteral("\n"));
+    }
+    return report;
+}
+
+}  // namespace orvane::ui
