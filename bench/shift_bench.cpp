@@ -67,8 +67,8 @@ void ShiftOneFile(benchmark::State& state, const fs::path& file, ShiftMode mode)
     const ShiftSettings settings = Settings(mode);
     for (auto _ : state) {
         const auto result = orvane::engine::ShiftSubtitleFile(file, settings);
-        if (!result.written) {
-            state.SkipWithError(result.error.c_str());
+        if (result.failure) {
+            state.SkipWithError("the file was not written");
             return;
         }
     }
@@ -89,8 +89,8 @@ void BM_Folder300(benchmark::State& state, ShiftMode mode) {
     for (auto _ : state) {
         for (const fs::path& file : workloads.folder) {
             const auto result = orvane::engine::ShiftSubtitleFile(file, settings);
-            if (!result.written) {
-                state.SkipWithError(result.error.c_str());
+            if (result.failure) {
+                state.SkipWithError("the file was not written");
                 return;
             }
         }

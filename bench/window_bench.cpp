@@ -1,0 +1,162 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The window's run against orvane-shift over the same 300-file folder, in the
+// same process run: the window (offscreen, dialogs answered by a script)
+// goes through its run controller on a worker thread and should cost at most
+// 1.3 times the command-line tool. Also measures how long a Stop takes to end
+// the run once the file under way is finished (goal: 0.2 s).
+//   orvane-window-bench ORVANE_SHIFT [RUNS]
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "fakes.h"
+#include "ui/elided_label.h"
+#include "ui/form1.h"
+#include "ui/run_controller.h"
+#include "workload.h"
+
+using namespace orvane;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Window {
+    ui::ScriptedDialogs dialogs;
+    ui::FakeSystem system;
+    ui::FakeUpdates updates;
+    ui::Form1 form{dialogs, system, updates};
+
+    Window(const QString& folder, const QString& out) {
+        form.OptMove->click();
+        form.ChDirection->click();
+        form.ChBat->setChecked(true);
+        form.LDir->setText(out);
+        const QStringList names = QDir(folder).entryList({QStringLiteral("*.srt")}, QDir::Files,
+                                                          QDir::Name);
+        for (const QString& name : names) {
+            form.List1->addItem(QDir(folder).filePath(name));
+        }
+    }
+
+    // Seconds from the command to the end of the run (the report answered No).
+    double Run() {
+        dialogs.answers = {ui::MessageAnswer::No};
+        QElapsedTimer timer;
+        timer.start();
+        form.MenuMove->trigger();
+        while (form.bBusy) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        return double(timer.nsecsElapsed()) / 1e9;
+    }
+};
+
+double RunCli(const QString& tool, const QString& folder, const QString& out) {
+    QElapsedTimer timer;
+    timer.start();
+    const int status = QProcess::execute(
+        tool, {QStringLiteral("--direct"), QStringLiteral("1"), QStringLiteral("--later"),
+               QStringLiteral("-q"), QStringLiteral("-o"), out, folder});
+    if (status != 0) {
+        std::fprintf(stderr, "orvane-shift failed (%d)\n", status);
+    }
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// From the end of the file that was under way when Stop came to the end of
+// the run, in seconds.
+double StopLatency(const QString& folder, const QString& out) {
+    Window window(folder, out);
+    Clock::time_point lastFileDone;
+    int done = 0;
+    window.form.Run().SetFileDoneHook([&](const engine::FileOutcome&) {
+        lastFileDone = Clock::now();
+        if (++done == 10) {
+            QMetaObject::invokeMethod(
+                &window.form, [&] { window.form.CmdStop->click(); },
+                Qt::BlockingQueuedConnection);
+        }
+    });
+    window.dialogs.answers = {ui::MessageAnswer::Yes, ui::MessageAnswer::No};
+    Clock::time_point finished;
+    QObject::connect(&window.form.Run(), &ui::RunController::finished,
+                     [&] { finished = Clock::now(); });
+    window.form.MenuMove->trigger();
+    while (window.form.bBusy) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return std::chrono::duration<double>(finished - lastFileDone).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: orvane-window-bench ORVANE_SHIFT [RUNS]\n");
+        return 2;
+    }
+    const QString tool = QString::fromLocal8Bit(argv[1]);
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+    QTemporaryDir work;
+    const QString folder = work.filePath(QStringLiteral("folder"));
+    QDir().mkpath(folder);
+    for (std::size_t i = 1; i <= bench::kFolderFiles; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "ep%03zu.srt", i);
+        QFile file(QDir(folder).filePath(QString::fromLatin1(name)));
+        file.open(QIODevice::WriteOnly);
+        const std::string text = bench::MakeSrt(bench::kFolderCues, std::uint32_t(i));
+        file.write(text.data(), qint64(text.size()));
+    }
+
+    // Alternate the two so that both meet the same state of the machine; each
+    // writes new files into a fresh folder.
+    std::vector<double> window;
+    std::vector<double> cli;
+    for (int run = 0; run <= runs; ++run) {
+        const QString outWindow = work.filePath(QStringLiteral("w%1").arg(run));
+        const QString outCli = work.filePath(QStringLiteral("c%1").arg(run));
+        Window form(folder, outWindow);
+        const double w = form.Run();
+        const double c = RunCli(tool, folder, outCli);
+        if (run > 0) {  // the first round warms the caches
+            window.push_back(w);
+            cli.push_back(c);
+        }
+        QDir(outWindow).removeRecursively();
+        QDir(outCli).removeRecursively();
+    }
+    const double stop = StopLatency(folder, work.filePath(QStringLiteral("stop")));
+
+    const double ratio = Median(window) / Median(cli);
+    std::printf("| workload | program | wall (median of %d) |\n|---|---|---|\n", runs);
+    std::printf("| 300 SRT files of 1,500 cues | `orvane-shift`, one call | %.1f ms |\n",
+                Median(cli) * 1e3);
+    std::printf("| | window (offscreen, run controller) | %.1f ms |\n", Median(window) * 1e3);
+    std::printf("\n- window / orvane-shift: %.2f× (goal at most 1.3×): %s\n", ratio,
+                ratio <= 1.3 ? "met" : "missed");
+    std::printf("- Stop answered %.1f ms after the file under way ended (goal 200 ms): %s\n",
+                stop * 1e3, stop <= 0.2 ? "met" : "missed");
+    std::fflush(stdout);
+    return 0;
+}
