@@ -65,7 +65,10 @@ std::optional<std::filesystem::path> PickDroppedClip(std::span<const std::filesy
         if (!std::filesystem::is_regular_file(item, error) || error) {
             continue;
         }
-        const std::string_view name = LastComponent(item.native());
+        // The name as UTF-8: on Windows native() is a wide string.
+        const std::u8string u8 = item.u8string();
+        const std::string utf8(u8.begin(), u8.end());
+        const std::string_view name = LastComponent(utf8);
         if (name.empty() || name.front() == '.') {
             continue;
         }
