@@ -35,6 +35,7 @@ enum class Opt {
     Opening,
     Quiet,
     Help,
+    Version,
 };
 
 struct OptSpec {
@@ -57,6 +58,7 @@ constexpr OptSpec kOptions[] = {
     {"--opening", "", Opt::Opening, true},
     {"--quiet", "-q", Opt::Quiet, false},
     {"--help", "", Opt::Help, false},
+    {"--version", "", Opt::Version, false},
 };
 
 const OptSpec* FindOption(std::string_view name) {
@@ -134,9 +136,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (arg == "--") {
             break;
         }
-        if (arg == "--help") {
+        if (arg == "--help" || arg == "--version") {
             ParseResult result;
-            result.action = ParseResult::Action::Help;
+            result.action = arg == "--help" ? ParseResult::Action::Help : ParseResult::Action::Version;
             return result;
         }
     }
@@ -254,6 +256,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 options.quiet = true;
                 break;
             case Opt::Help:
+            case Opt::Version:
                 break;  // handled above
         }
     }
@@ -344,6 +347,7 @@ Output 输出 (one of the two is required 二者必选其一):
 
   -q, --quiet         print only warnings and errors   只显示警告和错误
   --help              show this help   显示本帮助
+  --version           print the version   显示版本
 
 SECONDS is a plain decimal such as 12 or 1.5.   秒数为普通小数，如 12 或 1.5。
 

@@ -26,7 +26,7 @@ struct CliOptions {
 };
 
 struct ParseResult {
-    enum class Action { Run, Help, UsageError };
+    enum class Action { Run, Help, Version, UsageError };
     Action action = Action::UsageError;
     CliOptions options;   // when Run
     std::string message;  // when UsageError: what is wrong, one line

@@ -16,6 +16,7 @@
 #include "cli/messages.h"
 #include "cli/options.h"
 #include "engine/batch.h"
+#include "orvane_version.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
 
@@ -322,6 +323,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         switch (parsed.action) {
             case ParseResult::Action::Help:
                 out << HelpText();
+                out.flush();
+                return kExitOk;
+            case ParseResult::Action::Version:
+                out << kProgramName << " " << kVersion << "\n";
                 out.flush();
                 return kExitOk;
             case ParseResult::Action::UsageError:

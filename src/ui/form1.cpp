@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include "engine/batch.h"
+#include "orvane_version.h"
 #include "media/opening_clip.h"
 #include "textio/file_system.h"
 #include "textio/record_loader.h"
@@ -167,7 +168,7 @@ void Form1::BuildControls() {
         "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)"));
     ChBat = Named(new QCheckBox(QStringLiteral("批量处理")), "ChBat");
     ChOverWr = Named(new QCheckBox(QStringLiteral("覆盖源文件")), "ChOverWr");
-    TV = Named(new QLineEdit(kProgramVersion), "TV");
+    TV = Named(new QLineEdit(QString::fromLatin1(kVersionDigits)), "TV");
     TV->setVisible(false);
 
     // One row per mode; the two mode switches line up in the first column.

@@ -41,7 +41,6 @@ class SystemServices;
 
 inline const QString kWindowTitle = QStringLiteral("Orvane字幕时间轴专用平移编辑助手");
 inline const QString kUpdateNotice = QStringLiteral("【发现有更新版本，建议及时更新】");
-inline const QString kProgramVersion = QStringLiteral("001");
 
 class Form1 : public QMainWindow {
     Q_OBJECT
