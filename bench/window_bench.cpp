@@ -48,8 +48,8 @@ struct Window {
         form.ChDirection->click();
         form.ChBat->setChecked(true);
         form.LDir->setText(out);
-        const QStringList names = QDir(folder).entryList({QStringLiteral("*.srt")}, QDir::Files,
-                                                          QDir::Name);
+        const QStringList names =
+            QDir(folder).entryList({QStringLiteral("*.srt")}, QDir::Files, QDir::Name);
         for (const QString& name : names) {
             form.List1->addItem(QDir(folder).filePath(name));
         }
@@ -90,8 +90,7 @@ double StopLatency(const QString& folder, const QString& out) {
         lastFileDone = Clock::now();
         if (++done == 10) {
             QMetaObject::invokeMethod(
-                &window.form, [&] { window.form.CmdStop->click(); },
-                Qt::BlockingQueuedConnection);
+                &window.form, [&] { window.form.CmdStop->click(); }, Qt::BlockingQueuedConnection);
         }
     });
     window.dialogs.answers = {ui::MessageAnswer::Yes, ui::MessageAnswer::No};

@@ -97,8 +97,7 @@ std::string FailureText(const Failure& failure) {
         case FailureKind::OutputDirNotFolder:
             return "the output folder " + ShowPath(failure.other) + " is not a folder";
         case FailureKind::OutputDirCreateFailed:
-            return WithCode("cannot create the output folder " + ShowPath(failure.other),
-                            failure);
+            return WithCode("cannot create the output folder " + ShowPath(failure.other), failure);
         case FailureKind::TargetIsFolder:
             return "a folder stands where the output goes";
         case FailureKind::TempCreateFailed:

@@ -138,7 +138,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
         if (arg == "--help" || arg == "--version") {
             ParseResult result;
-            result.action = arg == "--help" ? ParseResult::Action::Help : ParseResult::Action::Version;
+            result.action =
+                arg == "--help" ? ParseResult::Action::Help : ParseResult::Action::Version;
             return result;
         }
     }

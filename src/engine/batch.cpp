@@ -28,10 +28,8 @@ Failure MakeFailure(FailureKind kind, const fs::path& path, std::error_code code
     return failure;
 }
 
-
 // The files of a folder (not its subfolders), sorted by name.
-void ListFolder(const fs::path& folder, std::vector<fs::path>& out,
-                std::vector<Failure>& refused) {
+void ListFolder(const fs::path& folder, std::vector<fs::path>& out, std::vector<Failure>& refused) {
     std::vector<fs::path> names;
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
@@ -123,9 +121,9 @@ private:
             return;
         }
         if (info.type != PathType::Regular || !info.id) {
-            plan_.refused.push_back(MakeFailure(
-                info.code ? FailureKind::OpenFailed : FailureKind::NotRegularFile, candidate,
-                info.code));
+            plan_.refused.push_back(
+                MakeFailure(info.code ? FailureKind::OpenFailed : FailureKind::NotRegularFile,
+                            candidate, info.code));
             return;
         }
         const auto [known, added] = firstNameOf_.emplace(*info.id, candidate);

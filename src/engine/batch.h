@@ -40,8 +40,8 @@ struct SkippedName {
 
 struct BatchPlan {
     ShiftSettings settings;
-    std::vector<PlannedFile> files;         // in the order given
-    std::vector<textio::Failure> refused;   // inputs refused before anything is written
+    std::vector<PlannedFile> files;        // in the order given
+    std::vector<textio::Failure> refused;  // inputs refused before anything is written
     std::vector<SkippedName> skipped;
 
     // Without overwrite, some output would replace an input of the run.
@@ -63,12 +63,12 @@ struct FileOutcome {
 };
 
 struct BatchSummary {
-    std::size_t planned = 0;    // files the plan held
-    std::size_t processed = 0;  // files handed to the shifters
-    bool stopped = false;       // a stop request ended the run early
-    std::vector<FileOutcome> outcomes;      // every processed file, in order
-    std::vector<textio::Failure> refused;   // from the plan
-    std::vector<SkippedName> skipped;       // from the plan
+    std::size_t planned = 0;               // files the plan held
+    std::size_t processed = 0;             // files handed to the shifters
+    bool stopped = false;                  // a stop request ended the run early
+    std::vector<FileOutcome> outcomes;     // every processed file, in order
+    std::vector<textio::Failure> refused;  // from the plan
+    std::vector<SkippedName> skipped;      // from the plan
 
     std::size_t Written() const;
     std::size_t Failed() const;  // processed files that failed, and refused inputs

@@ -103,8 +103,7 @@ FileShiftResult ShiftSrtFile(const fs::path& path, const ShiftSettings& settings
 
 FileShiftResult ShiftAssFile(const fs::path& path, const ShiftSettings& settings,
                              const textio::ProgressFn& progress, const FileShiftOptions& options) {
-    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Plain,
-                     &ShiftAssLines);
+    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Plain, &ShiftAssLines);
 }
 
 FileShiftResult ShiftSubtitleFile(const fs::path& path, const ShiftSettings& settings,

@@ -29,7 +29,7 @@ std::filesystem::path TargetPath(const std::filesystem::path& source,
 
 // Where and how one file's output is written.
 struct FileShiftOptions {
-    std::filesystem::path target;    // empty: TargetPath()
+    std::filesystem::path target;       // empty: TargetPath()
     textio::WriteSeam* seam = nullptr;  // empty: the real disk
 };
 

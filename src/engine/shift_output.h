@@ -25,7 +25,7 @@ using TextChunkFn = std::function<void(std::string_view)>;
 
 // Passes `text` on and empties it once it has grown large.
 inline void PassOnIfLarge(std::string& text, const TextChunkFn& onChunk) {
-    constexpr std::size_t kChunkBytes = 256 * 1024;
+    constexpr std::size_t kChunkBytes = std::size_t{256} * 1024;
     if (onChunk && text.size() >= kChunkBytes) {
         onChunk(text);
         text.clear();

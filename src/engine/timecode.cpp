@@ -176,6 +176,8 @@ double ShiftAfterCut(double t, double cut, double extra) {
 SplitTime SplitMillis(double t) {
     const double x = t * 1000;
     // nearbyint in the default rounding mode rounds ties to even.
+    // Half the range, so that the sum of a time and a shift still fits.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     constexpr double kLargest = static_cast<double>(std::numeric_limits<std::int64_t>::max() / 2);
     const double rounded = std::nearbyint(x);
     std::int64_t total = 0;

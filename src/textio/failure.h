@@ -14,37 +14,37 @@ namespace orvane::textio {
 
 enum class FailureKind {
     // The input itself.
-    NoSuchFile,       // nothing at that path
-    IsFolder,         // a folder where a file was expected
-    NotRegularFile,   // a FIFO, device or socket: never read, it could block or never end
-    NotSubtitleFile,  // not .srt, .ass or .ssa
-    OpenFailed,       // the system refused to open it (see code)
-    ReadFailed,       // reading failed part-way (see code)
-    TooLarge,         // larger than any subtitle file
-    Utf32,            // UTF-32, which no subtitle tool writes
-    ListFolderFailed, // a folder given as input could not be listed
+    NoSuchFile,        // nothing at that path
+    IsFolder,          // a folder where a file was expected
+    NotRegularFile,    // a FIFO, device or socket: never read, it could block or never end
+    NotSubtitleFile,   // not .srt, .ass or .ssa
+    OpenFailed,        // the system refused to open it (see code)
+    ReadFailed,        // reading failed part-way (see code)
+    TooLarge,          // larger than any subtitle file
+    Utf32,             // UTF-32, which no subtitle tool writes
+    ListFolderFailed,  // a folder given as input could not be listed
 
     // What the shifters find in the text.
-    Empty,             // no text at all
-    NoCueNumbers,      // SRT without cue numbers
-    NoTimeLines,       // SRT without one readable time line
-    NoScriptInfo,      // ASS/SSA without [Script Info]
-    NothingLeft,       // cut mode removed every cue: nothing worth writing
-    BadAmount,         // the amount or the opening length is not a usable number
+    Empty,         // no text at all
+    NoCueNumbers,  // SRT without cue numbers
+    NoTimeLines,   // SRT without one readable time line
+    NoScriptInfo,  // ASS/SSA without [Script Info]
+    NothingLeft,   // cut mode removed every cue: nothing worth writing
+    BadAmount,     // the amount or the opening length is not a usable number
 
     // Decided before the run writes anything.
-    TargetIsSource,    // without overwrite, the output would replace the file itself
-    TargetIsInput,     // without overwrite, the output would replace another input (`other`)
-    TargetTaken,       // another input (`other`) writes the same target
-    TargetReadOnly,    // the file to be replaced is read-only
+    TargetIsSource,         // without overwrite, the output would replace the file itself
+    TargetIsInput,          // without overwrite, the output would replace another input (`other`)
+    TargetTaken,            // another input (`other`) writes the same target
+    TargetReadOnly,         // the file to be replaced is read-only
     OutputDirNotFolder,     // the output folder's path holds a file
     OutputDirCreateFailed,  // the output folder could not be made (see code)
 
     // Writing.
-    TargetIsFolder,      // a folder stands where the output goes
-    TempCreateFailed,    // no temporary file beside the target (see code)
-    WriteFailed,         // writing or flushing failed (see code)
-    ReplaceFailed,       // the finished file could not replace the target (see code)
+    TargetIsFolder,    // a folder stands where the output goes
+    TempCreateFailed,  // no temporary file beside the target (see code)
+    WriteFailed,       // writing or flushing failed (see code)
+    ReplaceFailed,     // the finished file could not replace the target (see code)
 
     Unexpected,  // anything else; `detail` says what
 };

@@ -4,8 +4,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
 #include <sys/stat.h>
+#include <cerrno>
 #endif
 
 namespace orvane::textio {

@@ -16,6 +16,7 @@ namespace orvane::textio {
 struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    // NOLINTNEXTLINE(modernize-use-nullptr): a false alarm on "= default"
     auto operator<=>(const FileId&) const = default;
 };
 

@@ -25,7 +25,8 @@ struct Simplifier {
 
     Simplifier() {
         opencc_t opened = opencc_open(OPENCC_DEFAULT_CONFIG_TRAD_TO_SIMP);
-        if (opened != reinterpret_cast<opencc_t>(-1)) {
+        // OpenCC's failure value is (opencc_t)-1.
+        if (opened != reinterpret_cast<opencc_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
             handle.reset(opened);
         }
     }

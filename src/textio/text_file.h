@@ -113,8 +113,8 @@ private:
 };
 
 // Encodes UTF-8 text in `charset` and writes it atomically.
-WriteResult WriteTextFile(const std::filesystem::path& path, std::string_view utf8,
-                          Charset charset, WriteOptions options = {});
+WriteResult WriteTextFile(const std::filesystem::path& path, std::string_view utf8, Charset charset,
+                          WriteOptions options = {});
 
 // Encodes UTF-8 text in `charset` (with the mark for UTF-8).
 std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* report = nullptr);

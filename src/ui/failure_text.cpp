@@ -50,9 +50,9 @@ QString SystemReason(const std::error_code& code) {
 }
 
 QString WithCode(const QString& text, const Failure& failure) {
-    return failure.code ? text + QStringLiteral("（") + SystemReason(failure.code) +
-                              QStringLiteral("）")
-                        : text;
+    return failure.code
+               ? text + QStringLiteral("（") + SystemReason(failure.code) + QStringLiteral("）")
+               : text;
 }
 
 QString WriteText(const QString& text, const Failure& failure) {

@@ -30,8 +30,8 @@
 #include <QVBoxLayout>
 
 #include "engine/batch.h"
-#include "orvane_version.h"
 #include "media/opening_clip.h"
+#include "orvane_version.h"
 #include "textio/file_system.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
@@ -42,8 +42,8 @@
 #include "ui/folders.h"
 #include "ui/run_controller.h"
 #include "ui/run_report.h"
-#include "ui/status_text.h"
 #include "ui/shift_amount.h"
+#include "ui/status_text.h"
 #include "ui/system_services.h"
 #include "update/update_checker.h"
 
@@ -767,9 +767,9 @@ std::optional<engine::BatchPlan> Form1::PlanRun(engine::ShiftSettings settings) 
     if (!plan.WouldReplaceAnInput()) {
         return plan;
     }
-    const MessageAnswer answer = dialogs_.Ask(
-        this, {QStringLiteral("输出目录就是字幕所在目录，将覆盖源文件，继续吗？"),
-               MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No});
+    const MessageAnswer answer =
+        dialogs_.Ask(this, {QStringLiteral("输出目录就是字幕所在目录，将覆盖源文件，继续吗？"),
+                            MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No});
     if (answer != MessageAnswer::Yes) {
         return std::nullopt;
     }
@@ -812,8 +812,8 @@ void Form1::ShowRunReport(const engine::BatchSummary& summary) {
         dialogs_.Ask(this, box);
         return;
     }
-    box.text += report.text.contains(QStringLiteral("\r\n")) ? QStringLiteral("\r\n")
-                                                              : QStringLiteral(" ");
+    box.text +=
+        report.text.contains(QStringLiteral("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral(" ");
     box.text += QStringLiteral("要打开输出目录吗？");
     box.buttons = MessageButtons::YesNo;
     box.defaultButton = MessageAnswer::Yes;

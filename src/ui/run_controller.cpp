@@ -35,11 +35,11 @@ bool RunController::Start(engine::BatchPlan plan) {
     }
     stop_.store(false);
     statusTimer_->start();
-    worker_ = std::thread([this, plan = std::move(plan)]() mutable { Work(std::move(plan)); });
+    worker_ = std::thread([this, plan = std::move(plan)] { Work(plan); });
     return true;
 }
 
-void RunController::Work(engine::BatchPlan plan) {
+void RunController::Work(const engine::BatchPlan& plan) {
     QString fileText;  // "正在处理第 3/5 个文件：a.srt"; only this thread touches it
     std::size_t calls = 0;
     auto setStatus = [this](QString text) {
@@ -55,9 +55,8 @@ void RunController::Work(engine::BatchPlan plan) {
         setStatus(QStringLiteral("状态：") + fileText);
         const QString source = QString::fromStdString(textio::PathToUtf8(file.source));
         QMetaObject::invokeMethod(
-            this, [this, number, count, source] {
-                emit fileStarted(int(number), int(count), source);
-            },
+            this,
+            [this, number, count, source] { emit fileStarted(int(number), int(count), source); },
             Qt::QueuedConnection);
     };
     observer.progress = [&](const textio::Progress& progress) {

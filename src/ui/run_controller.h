@@ -46,7 +46,7 @@ signals:
     void finished(const engine::BatchSummary& summary);
 
 private:
-    void Work(engine::BatchPlan plan);
+    void Work(const engine::BatchPlan& plan);
     void PublishStatus();
 
     std::thread worker_;

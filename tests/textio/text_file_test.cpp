@@ -163,9 +163,9 @@ unsigned Umask() {
 
 struct ModeCase {
     const char* name;
-    unsigned oldMode;       // 0: no target yet
-    unsigned modeForNew;    // 0: none given
-    unsigned expected;      // before the umask, for a new file
+    unsigned oldMode;     // 0: no target yet
+    unsigned modeForNew;  // 0: none given
+    unsigned expected;    // before the umask, for a new file
     bool appliesUmask;
 };
 

@@ -508,8 +508,7 @@ void Form1Test::dropFiles_data() {
         << 0 << QStringList{"a.SRT", "b.ass", "folder.srt", "nodot"} << QStringList{"a.SRT"};
     QTest::newRow("ass and ssa in any case")
         << 1 << QStringList{"x.ssa", "y.ASS", "a.SRT"} << QStringList{"x.ssa", "y.ASS"};
-    QTest::newRow("same file twice")
-        << 0 << QStringList{"a.SRT", "a.SRT"} << QStringList{"a.SRT"};
+    QTest::newRow("same file twice") << 0 << QStringList{"a.SRT", "a.SRT"} << QStringList{"a.SRT"};
     QTest::newRow("missing file") << 0 << QStringList{"gone.srt"} << QStringList{};
 #ifndef Q_OS_WIN
     QTest::newRow("hidden file") << 0 << QStringList{".hidden.srt"} << QStringList{};
