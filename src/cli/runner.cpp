@@ -303,7 +303,7 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
 std::size_t DisplayWidth(std::string_view utf8) {
     std::size_t width = 0;
     for (std::size_t pos = 0; pos < utf8.size();) {
-        width += IsWide(textio::NextCodePoint(utf8, pos)) ? 2 : 1;
+        width += IsWide(textio::NextCodePoint(utf8, pos)) ? 2u : 1u;
     }
     return width;
 }

@@ -55,8 +55,12 @@ void AppendUtf8(std::string& out, char32_t cp) {
     char buffer[U8_MAX_LENGTH];
     int32_t length = 0;
     UBool error = false;
+    // ICU's macro compares its signed code point as unsigned, on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"
     U8_APPEND(reinterpret_cast<uint8_t*>(buffer), length, U8_MAX_LENGTH, static_cast<UChar32>(cp),
               error);
+#pragma GCC diagnostic pop
     if (error) {
         out += "\xEF\xBF\xBD";
         return;

@@ -6,11 +6,13 @@
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/system_services.h"
+#include "ui/translations.h"
 #include "update/update_checker.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     orvane::ui::SetUpApplication();
+    orvane::ui::InstallQtChineseTranslations();
     QApplication::setApplicationDisplayName(orvane::ui::kWindowTitle);
 
     const auto dialogs = orvane::ui::MakeQtDialogs();

@@ -2,6 +2,7 @@
 // The window's plain rules: the shift amount, the file types of the list and
 // the output and working folders (Windows rules included, checked here on
 // any system).
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -10,12 +11,14 @@
 #include "ui/file_types.h"
 #include "ui/folders.h"
 #include "ui/shift_amount.h"
+#include "ui/translations.h"
 
 using namespace orvane::ui;
 
 class RulesTest : public QObject {
     Q_OBJECT
 private slots:
+    void qtSpeaksChinese();
     void leadingNumber_data();
     void leadingNumber();
     void validatedShiftText_data();
@@ -303,6 +306,12 @@ void RulesTest::trailingSeparator() {
     QFETCH(QString, separator);
     QFETCH(QString, expected);
     QCOMPARE(WithOneTrailingSeparator(path, separator.front()), expected);
+}
+
+// Message boxes and dialogs show Qt's own buttons in Chinese.
+void RulesTest::qtSpeaksChinese() {
+    QVERIFY(InstallQtChineseTranslations());
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
 }
 
 QTEST_GUILESS_MAIN(RulesTest)

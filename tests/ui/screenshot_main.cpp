@@ -12,6 +12,7 @@
 #include "ui/dialogs.h"
 #include "ui/form1.h"
 #include "ui/system_services.h"
+#include "ui/translations.h"
 #include "update/update_checker.h"
 
 int main(int argc, char* argv[]) {
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     orvane::ui::SetUpApplication();
+    orvane::ui::InstallQtChineseTranslations();
 
     const auto dialogs = orvane::ui::MakeQtDialogs();
     const auto system = orvane::ui::MakeQtSystemServices();
