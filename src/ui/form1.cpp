@@ -104,6 +104,10 @@ void Form1::BuildControls() {
     LDir->setCursor(Qt::PointingHandCursor);
     CmdStop = Named(new QPushButton(QStringLiteral("终止")), "CmdStop");
     CmdStop->setVisible(false);
+    // Its place is kept while it is hidden, so nothing moves when it shows.
+    QSizePolicy stopPolicy = CmdStop->sizePolicy();
+    stopPolicy.setRetainSizeWhenHidden(true);
+    CmdStop->setSizePolicy(stopPolicy);
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(Label1);
     folderRow->addWidget(LDir, 1);
@@ -794,6 +798,7 @@ void Form1::OnRunFinished(const engine::BatchSummary& summary) {
     if (!closeConfirmed_) {
         ShowRunReport(summary);
     }
+    SetStatus(summary.stopped ? QStringLiteral("状态：已终止") : QStringLiteral("状态：处理完毕"));
     CmdStop->setVisible(false);
     bBusy = false;
     Frame1->setEnabled(true);

@@ -10,7 +10,8 @@ QString ProgressText(const textio::Progress& progress) {
                        ? QStringLiteral("字幕记录读取中...")
                        : QStringLiteral("字幕记录时间轴平移处理中...");
     text += QString::number(progress.current) + QLatin1Char('/') + QString::number(progress.last);
-    if (progress.stage == textio::ProgressStage::Reading && progress.forShifter) {
+    if (progress.stage == textio::ProgressStage::Reading && progress.forShifter &&
+        !progress.suffix.empty()) {
         text += QStringLiteral("；") +
                 QString::fromUtf8(progress.suffix.data(), qsizetype(progress.suffix.size()));
     }

@@ -4,6 +4,7 @@
 // responsive while a worker thread shifts.
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -61,6 +62,7 @@ private slots:
     void stopAfterTheThirdOfFive();
     void manyFailuresKeepTheMessageShort();
     void windowAnswersDuringARun();
+    void stopButtonMovesNothing();
 };
 
 void RunTest::sameFolderIsAskedFirst_data() {
@@ -174,6 +176,18 @@ void RunTest::windowAnswersDuringARun() {
     h.dialogs.answers << MessageAnswer::No;
     RunAndWait(w);
     QVERIFY(answered);
+}
+
+void RunTest::stopButtonMovesNothing() {
+    Harness h;
+    Form1& w = h.w();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRect before = w.Frame1->geometry();
+    w.CmdStop->setVisible(true);
+    QTRY_VERIFY(w.CmdStop->isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Frame1->geometry(), before);
 }
 
 QTEST_MAIN(RunTest)
