@@ -4,8 +4,8 @@
 // responsive while a worker thread shifts.
 #include <QAction>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
