@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The real orvane-shift process under signals: a kill leaves no temporary
+// file behind, and a closed standard output does not stop a batch.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+namespace fs = std::filesystem;
+using orvane::testing::ReadBytes;
+using orvane::testing::TempDir;
+using Clock = std::chrono::steady_clock;
+
+// Starts orvane-shift with `args`; its standard output goes to `stdoutFd`.
+pid_t Start(const std::vector<std::string>& args, int stdoutFd) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(stdoutFd, STDOUT_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDERR_FILENO);
+        std::vector<char*> argv{const_cast<char*>(ORVANE_SHIFT_PATH)};
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        execv(ORVANE_SHIFT_PATH, argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits at most ten seconds; -1 when the process had to be killed.
+int Wait(pid_t pid) {
+    const auto giveUp = Clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (Clock::now() > giveUp) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return status;
+}
+
+bool HasTemporaryFile(const fs::path& dir) {
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().filename().string().find(".orvane-") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string BigSrt(int cues) {
+    std::string text;
+    for (int i = 1; i <= cues; ++i) {
+        text +=
+            std::to_string(i) + "\r\n00:00:10,000 --> 00:00:11,000\r\nsome text 一些文字\r\n\r\n";
+    }
+    return text;
+}
+
+TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
+    TempDir dir;
+    const std::string original = BigSrt(400000);
+    const fs::path source = dir.Write("big.srt", original);
+    const int null = open("/dev/null", O_WRONLY);
+    const pid_t pid = Start({"--direct", "1", "--overwrite", source.string()}, null);
+    close(null);
+    // SIGTERM as soon as the temporary file exists, or at the latest after a while.
+    const auto giveUp = Clock::now() + std::chrono::seconds(5);
+    bool midWrite = false;
+    while (!(midWrite = HasTemporaryFile(dir.path())) && Clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    kill(pid, SIGTERM);
+    const int status = Wait(pid);
+    ASSERT_NE(status, -1);
+    EXPECT_TRUE(midWrite);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_FALSE(HasTemporaryFile(dir.path()));
+    // Either untouched (the signal came first) or wholly shifted.
+    const std::string now = ReadBytes(source);
+    EXPECT_TRUE(now == original || now.find("00:00:09,000 --> 00:00:10,000") != std::string::npos);
+}
+
+TEST(Process, ClosedStandardOutputDoesNotStopTheBatch) {
+    TempDir dir;
+    const std::string srt = "1\r\n00:00:10,000 --> 00:00:11,000\r\nA\r\n";
+    for (const char* name : {"a.srt", "b.srt", "c.srt"}) {
+        dir.Write(name, srt);
+    }
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    close(pipeFds[0]);  // as "| head -1" does once it has its line
+    const pid_t pid = Start({"--direct", "1", "--overwrite", dir.path().string()}, pipeFds[1]);
+    close(pipeFds[1]);
+    const int status = Wait(pid);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    for (const char* name : {"a.srt", "b.srt", "c.srt"}) {
+        EXPECT_NE(ReadBytes(dir / name).find("00:00:09,000"), std::string::npos) << name;
+    }
+}
+
+}  // namespace
+#endif
