@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/timecode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -30,11 +31,32 @@ bool CharAt(std::string_view s, std::size_t pos, char c) {
     return pos < s.size() && s[pos] == c;
 }
 
-// \d{2}:\d{2}:\d{2},\d{3} at `pos`.
-bool SrtCodeAt(std::string_view s, std::size_t pos) {
-    return DigitsAt(s, pos, 2) && CharAt(s, pos + 2, ':') && DigitsAt(s, pos + 3, 2) &&
-           CharAt(s, pos + 5, ':') && DigitsAt(s, pos + 6, 2) && CharAt(s, pos + 8, ',') &&
-           DigitsAt(s, pos + 9, 3);
+// Where the run of digits that ends just before `end` begins.
+std::size_t DigitRunStart(std::string_view s, std::size_t end) {
+    while (end > 0 && IsDigit(s[end - 1])) {
+        --end;
+    }
+    return end;
+}
+
+// The end of the run of digits that begins at `pos`.
+std::size_t DigitRunEnd(std::string_view s, std::size_t pos) {
+    while (pos < s.size() && IsDigit(s[pos])) {
+        ++pos;
+    }
+    return pos;
+}
+
+// \d{2,}:\d{2}:\d{2},\d{3} at `pos`, the hours being every digit from `pos`
+// on; returns its length, or 0.
+std::size_t SrtCodeAt(std::string_view s, std::size_t pos) {
+    const std::size_t colon = DigitRunEnd(s, pos);
+    if (colon - pos < 2 || !CharAt(s, colon, ':') || !DigitsAt(s, colon + 1, 2) ||
+        !CharAt(s, colon + 3, ':') || !DigitsAt(s, colon + 4, 2) || !CharAt(s, colon + 6, ',') ||
+        !DigitsAt(s, colon + 7, 3)) {
+        return 0;
+    }
+    return colon + 10 - pos;
 }
 
 // ECMAScript's "." stops at line terminators: LF, CR, U+2028 and U+2029.
@@ -53,81 +75,81 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+// A code never starts inside a longer number: its hours are every digit in
+// front of its first ':', so "100:00:00,000" is 100 hours, not 0.
 std::optional<TimeMatch> MatchSrt(std::string_view line) {
-    // A code has ':' two bytes in; look only where a ':' stands.
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
          colon = line.find(':', colon + 1)) {
-        if (colon < 2 || !SrtCodeAt(line, colon - 2)) {
+        const std::size_t start = DigitRunStart(line, colon);
+        const std::size_t first = SrtCodeAt(line, start);
+        if (first == 0) {
             continue;
         }
-        const std::size_t start = colon - 2;
-        // ".+?": at least one character, then the nearest second code.
-        std::size_t q = start + kSrtCodeLength;
+        // ".+?": at least one character, then the nearest second code that
+        // does not follow a digit.
+        std::size_t q = start + first;
         if (q >= line.size() || LineTerminatorAt(line, q)) {
             continue;
         }
         q += Utf8SequenceLength(static_cast<unsigned char>(line[q]));
         for (; q < line.size(); ++q) {
+            if (!IsDigit(line[q - 1])) {
+                if (const std::size_t second = SrtCodeAt(line, q)) {
+                    return TimeMatch{{start, first}, {q, second}};
+                }
+            }
             if (LineTerminatorAt(line, q)) {
                 break;
-            }
-            if (SrtCodeAt(line, q)) {
-                return TimeMatch{{start, kSrtCodeLength}, {q, kSrtCodeLength}};
             }
         }
     }
     return std::nullopt;
 }
 
-// \d{1,2}:\d{2}:\d{2}\.\d{2,3} at `pos`, greedy as a regex engine takes it;
-// returns its length, or 0. With `needComma`, the code must be followed by
-// "," (the fraction then backtracks from 3 digits to 2 if it must).
+// \d+:\d{2}:\d{2}\.\d{2,3} at `pos`, the hours being every digit from `pos`
+// on, greedy as a regex engine takes it; returns its length, or 0. With
+// `needComma`, the code must be followed by "," (the fraction then
+// backtracks from 3 digits to 2 if it must).
 std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
-    for (std::size_t hourDigits : {2u, 1u}) {
-        const std::size_t p = pos + hourDigits;
-        if (!DigitsAt(s, pos, hourDigits) || !CharAt(s, p, ':') || !DigitsAt(s, p + 1, 2) ||
-            !CharAt(s, p + 3, ':') || !DigitsAt(s, p + 4, 2) || !CharAt(s, p + 6, '.')) {
-            continue;
-        }
-        for (std::size_t fractionDigits : {3u, 2u}) {
-            const std::size_t length = hourDigits + 7 + fractionDigits;
-            if (DigitsAt(s, p + 7, fractionDigits) &&
-                (!needComma || CharAt(s, pos + length, ','))) {
-                return length;
-            }
+    const std::size_t p = DigitRunEnd(s, pos);
+    if (p == pos || !CharAt(s, p, ':') || !DigitsAt(s, p + 1, 2) || !CharAt(s, p + 3, ':') ||
+        !DigitsAt(s, p + 4, 2) || !CharAt(s, p + 6, '.')) {
+        return 0;
+    }
+    for (std::size_t fractionDigits : {3u, 2u}) {
+        const std::size_t length = p - pos + 7 + fractionDigits;
+        if (DigitsAt(s, p + 7, fractionDigits) && (!needComma || CharAt(s, pos + length, ','))) {
+            return length;
         }
     }
     return 0;
 }
 
 std::optional<TimeMatch> MatchAss(std::string_view line) {
-    // A code starts one or two digits before its first ':'. Trying two before
-    // one, colon by colon, visits the start positions from left to right.
+    // A code starts where the digits before its first ':' begin.
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
          colon = line.find(':', colon + 1)) {
-        for (std::size_t back : {2u, 1u}) {
-            if (colon < back) {
-                continue;
-            }
-            const std::size_t start = colon - back;
-            const std::size_t first = AssCodeAt(line, start, true);
-            if (first == 0) {
-                continue;
-            }
-            const std::size_t secondStart = start + first + 1;  // past the ","
-            if (const std::size_t second = AssCodeAt(line, secondStart, false)) {
-                return TimeMatch{{start, first}, {secondStart, second}};
-            }
+        const std::size_t start = DigitRunStart(line, colon);
+        const std::size_t first = AssCodeAt(line, start, true);
+        if (first == 0) {
+            continue;
+        }
+        const std::size_t secondStart = start + first + 1;  // past the ","
+        if (const std::size_t second = AssCodeAt(line, secondStart, false)) {
+            return TimeMatch{{start, first}, {secondStart, second}};
         }
     }
     return std::nullopt;
 }
 
-// The digits of a field as a number; the patterns admit digits only.
+// The digits of a field as a number; the patterns admit digits only. Hours
+// may have any number of digits: past a trillion the value stops growing,
+// far beyond any video and far below what would overflow.
 std::int64_t ReadNumber(std::string_view digits) {
+    constexpr std::int64_t kCeiling = 1'000'000'000'000;
     std::int64_t value = 0;
     for (char c : digits) {
-        value = value * 10 + (c - '0');
+        value = std::min(value * 10 + (c - '0'), kCeiling);
     }
     return value;
 }

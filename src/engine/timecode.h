@@ -18,11 +18,15 @@ using textio::IsCueNumberLine;
 using textio::IsSingleByteText;
 
 enum class TimePattern {
-    // "(\d{2}:\d{2}:\d{2},\d{3}).+?(\d{2}:\d{2}:\d{2},\d{3})": two SubRip codes
+    // "(\d{2,}:\d{2}:\d{2},\d{3}).+?(\d{2,}:\d{2}:\d{2},\d{3})": two SubRip codes
     // with at least one character between them.
     Srt,
-    // "(\d{1,2}:\d{2}:\d{2}\.\d{2,3}),(\d{1,2}:\d{2}:\d{2}\.\d{2,3})": the start
-    // and end fields of an ASS/SSA event line.
+    // "(\d+:\d{2}:\d{2}\.\d{2,3}),(\d+:\d{2}:\d{2}\.\d{2,3})": the start and end
+    // fields of an ASS/SSA event line.
+    //
+    // In both, a code never starts inside a longer number: its hours are every
+    // digit in front of its first ':', so "100:00:00,000" reads as 100 hours,
+    // as it is written.
     Ass,
 };
 

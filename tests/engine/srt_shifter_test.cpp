@@ -61,6 +61,10 @@ INSTANTIATE_TEST_SUITE_P(
                       "2", "00:00:09,000 --> 00:00:12,000", "Two", "",  //
                       "3", "00:00:19,000 --> 00:00:21,000", "Three"})},
         SrtCase{"cut_past_every_cue_gives_empty_text", kThreeCues, Cut(100), ""},
+        // Read back as 100 hours, not as 0 with a stray "1" before it.
+        SrtCase{"cut_keeps_a_cue_past_ninety_nine_hours",
+                Crlf({"1", "100:00:00,000 --> 100:00:01,000", "Late"}), Cut(12),
+                Crlf({"1", "99:59:48,000 --> 99:59:49,000", "Late"})},
         SrtCase{"mixed_one_and_two_line_cues_all_shift",
                 Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "",         //
                       "2", "00:00:03,000 --> 00:00:04,000", "B1", "B2", "",  //

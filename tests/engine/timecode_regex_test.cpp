@@ -21,11 +21,14 @@
 namespace orvane::engine {
 namespace {
 
+// A code does not start inside a longer number: "(?:^|[^0-9])" before the
+// first, a last non-digit in ".+?" before the second (".*?[^0-9\n\r]").
 const std::regex& PatternFor(TimePattern pattern) {
-    static const std::regex srt(R"((\d{2}\:\d{2}\:\d{2}\,\d{3}).+?(\d{2}\:\d{2}\:\d{2}\,\d{3}))",
-                                std::regex::ECMAScript | std::regex::icase);
+    static const std::regex srt(
+        R"((?:^|[^0-9])(\d{2,}\:\d{2}\:\d{2}\,\d{3}).*?[^0-9\n\r](\d{2,}\:\d{2}\:\d{2}\,\d{3}))",
+        std::regex::ECMAScript | std::regex::icase);
     static const std::regex ass(
-        R"((\d{1,2}\:\d{2}\:\d{2}\.\d{2,3})\,(\d{1,2}\:\d{2}\:\d{2}\.\d{2,3}))",
+        R"((?:^|[^0-9])(\d+\:\d{2}\:\d{2}\.\d{2,3})\,(\d+\:\d{2}\:\d{2}\.\d{2,3}))",
         std::regex::ECMAScript | std::regex::icase);
     return pattern == TimePattern::Srt ? srt : ass;
 }

@@ -145,6 +145,31 @@ TEST(FormatTime, AssHoursGrowPastTwoDigits) {
     EXPECT_EQ(FormatAssTime(ParseAssTime("99:59:59.99") + 120), "100:01:59.99");
 }
 
+// What is written past 99 hours reads back as the same time, so a second
+// run (a cut after a shift later) meets the cue where the first left it.
+TEST(TimeCode, PastNinetyNineHoursReadsBackAsWritten) {
+    for (const double t : {359999.999, 360000.0, 3600000.5, 36000000.25}) {
+        const std::string srt = FormatSrtTime(t) + " --> " + FormatSrtTime(t + 1);
+        const auto srtMatch = MatchTimeLine(srt, TimePattern::Srt);
+        ASSERT_TRUE(srtMatch) << srt;
+        EXPECT_DOUBLE_EQ(ParseSrtTime(srtMatch->start.In(srt)), t) << srt;
+        const std::string ass = FormatAssTime(t) + "," + FormatAssTime(t + 1);
+        const auto assMatch = MatchTimeLine(ass, TimePattern::Ass);
+        ASSERT_TRUE(assMatch) << ass;
+        EXPECT_NEAR(ParseAssTime(assMatch->start.In(ass)), t, 0.01) << ass;
+    }
+}
+
+TEST(TimeCode, EndlessHourDigitsStayFinite) {
+    const std::string line =
+        std::string(40, '9') + ":00:00,000 --> " + std::string(40, '9') + ":00:01,000";
+    const auto match = MatchTimeLine(line, TimePattern::Srt);
+    ASSERT_TRUE(match);
+    const double t = ParseSrtTime(match->start.In(line));
+    EXPECT_TRUE(std::isfinite(t));
+    EXPECT_GE(t, 3.6e15);
+}
+
 TEST(FormatTime, NonFiniteTimesDoNotBreakTheFormatter) {
     EXPECT_EQ(FormatSrtTime(std::nan("")), "00:00:00,000");
     EXPECT_EQ(FormatAssTime(-std::numeric_limits<double>::infinity()), "0:00:00.00");
@@ -186,8 +211,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "00:00:03,000"},
         MatchCase{"lazy_takes_nearest_end", "00:00:01,000 --> 00:00:02,000 00:00:03,000",
                   TimePattern::Srt, "00:00:01,000", "00:00:02,000"},
+        // Hours take every digit in front of them: what is written past 99
+        // hours reads back the same.
         MatchCase{"three_hour_digits", "100:01:59,000 --> 100:02:00,000", TimePattern::Srt,
-                  "00:01:59,000", "00:02:00,000"},
+                  "100:01:59,000", "100:02:00,000"},
+        MatchCase{"second_code_not_inside_a_number", "00:00:01,0001100:00:02,000 x 00:00:03,000",
+                  TimePattern::Srt, "00:00:01,000", "00:00:03,000"},
         MatchCase{"chinese_between", "00:00:01,000 到 00:00:03,000", TimePattern::Srt,
                   "00:00:01,000", "00:00:03,000"},
         MatchCase{"single_code", "00:00:01,000 -->", TimePattern::Srt, nullptr, nullptr},
@@ -199,8 +228,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "0:00:05.00", "0:00:07.50"},
         MatchCase{"ass_two_hour_digits", "Dialogue: 0,10:00:05.00,10:00:07.50,", TimePattern::Ass,
                   "10:00:05.00", "10:00:07.50"},
-        MatchCase{"ass_three_hour_digits_starts_later", "Dialogue: 0,100:00:05.00,1:00:07.50,",
-                  TimePattern::Ass, "00:00:05.00", "1:00:07.50"},
+        MatchCase{"ass_three_hour_digits", "Dialogue: 0,100:00:05.00,1:00:07.50,", TimePattern::Ass,
+                  "100:00:05.00", "1:00:07.50"},
         MatchCase{"ass_needs_comma", "0:00:05.00 0:00:07.50", TimePattern::Ass, nullptr, nullptr},
         MatchCase{"ass_mixed_fractions", "0:00:05.123,0:00:07.5", TimePattern::Ass, nullptr,
                   nullptr}),
