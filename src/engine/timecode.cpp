@@ -9,8 +9,6 @@
 namespace orvane::engine {
 namespace {
 
-constexpr std::size_t kSrtCodeLength = 12;  // 00:00:00,000
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

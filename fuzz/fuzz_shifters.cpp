@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Arbitrary bytes loaded as an SRT and as an ASS file and shifted later, then
+// earlier, by the same amount: wherever no clamp happened the times come back
+// as a shift by nothing writes them, and nothing crashes.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "engine/ass_shifter.h"
+#include "engine/srt_shifter.h"
+#include "engine/timecode.h"
+#include "textio/encoding.h"
+#include "textio/record_loader.h"
+
+namespace {
+
+using namespace orvane;
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+engine::ShiftSettings Direct(double seconds, bool later) {
+    engine::ShiftSettings settings;
+    settings.mode = engine::ShiftMode::Direct;
+    settings.shiftSeconds = seconds;
+    settings.later = later;
+    return settings;
+}
+
+engine::ShiftOutput Shift(std::string text, textio::LoadLayout layout,
+                          const engine::ShiftSettings& settings) {
+    const textio::RecordLines lines = textio::SplitRecordLines(std::move(text), layout);
+    return layout == textio::LoadLayout::Srt ? engine::ShiftSrtLines(lines, settings)
+                                             : engine::ShiftAssLines(lines, settings);
+}
+
+// Beyond this a double no longer holds whole milliseconds after a shift.
+bool TimesAreModest(const std::string& text, engine::TimePattern pattern) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        const std::string_view line = std::string_view(text).substr(start, end - start);
+        if (const auto match = engine::MatchTimeLine(line, pattern)) {
+            const bool srt = pattern == engine::TimePattern::Srt;
+            for (const engine::CodeSpan& span : {match->start, match->end}) {
+                const double t =
+                    srt ? engine::ParseSrtTime(span.In(line)) : engine::ParseAssTime(span.In(line));
+                if (!(t < 1e9)) {
+                    return false;
+                }
+            }
+        }
+        start = end + 2;
+    }
+    return true;
+}
+
+void CheckRoundTrip(const std::string& utf8, textio::LoadLayout layout, double seconds) {
+    const engine::ShiftOutput unmoved = Shift(utf8, layout, Direct(0, true));
+    const engine::ShiftOutput later = Shift(utf8, layout, Direct(seconds, true));
+    Check(unmoved.failure == later.failure);
+    if (unmoved.failure) {
+        return;
+    }
+    const engine::ShiftOutput back = Shift(later.text, layout, Direct(seconds, false));
+    Check(!back.failure);
+    const auto pattern =
+        layout == textio::LoadLayout::Srt ? engine::TimePattern::Srt : engine::TimePattern::Ass;
+    if (TimesAreModest(unmoved.text, pattern)) {
+        Check(back.text == unmoved.text);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    // The first byte picks the amount: whole milliseconds up to 25.5 s.
+    const double seconds = static_cast<double>(data[0]) / 10.0;
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const textio::DecodedText decoded = textio::DecodeText(std::string(bytes));
+    CheckRoundTrip(decoded.utf8, textio::LoadLayout::Srt, seconds);
+    CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);
+    return 0;
+}
