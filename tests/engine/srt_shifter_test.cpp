@@ -61,6 +61,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "2", "00:00:09,000 --> 00:00:12,000", "Two", "",  //
                       "3", "00:00:19,000 --> 00:00:21,000", "Three"})},
         SrtCase{"cut_past_every_cue_gives_empty_text", kThreeCues, Cut(100), ""},
+        // Ending exactly at the cut: kept, zero-length at 0. Starting exactly
+        // at it: shifted, not trimmed.
+        SrtCase{"cues_ending_and_starting_exactly_at_the_cut",
+                Crlf({"1", "00:00:02,000 --> 00:00:05,000", "End", "",  //
+                      "2", "00:00:05,000 --> 00:00:07,000", "Start"}),
+                Cut(5),
+                Crlf({"1", "00:00:00,000 --> 00:00:00,000", "End", "",  //
+                      "2", "00:00:00,000 --> 00:00:02,000", "Start"})},
         // Read back as 100 hours, not as 0 with a stray "1" before it.
         SrtCase{"cut_keeps_a_cue_past_ninety_nine_hours",
                 Crlf({"1", "100:00:00,000 --> 100:00:01,000", "Late"}), Cut(12),
@@ -171,6 +179,11 @@ TEST(SrtStats, CountsShiftedDroppedAndTrimmedCues) {
     EXPECT_EQ(out.stats.shifted, 2u);
     EXPECT_EQ(out.stats.dropped, 1u);
     EXPECT_EQ(out.stats.trimmed, 1u);
+    // A cue that starts exactly at the cut is shifted, not trimmed.
+    const ShiftOutput atCut =
+        ShiftSrtText(Crlf({"1", "00:00:05,000 --> 00:00:07,000", "A"}), Cut(5));
+    EXPECT_EQ(atCut.stats.trimmed, 0u);
+    EXPECT_EQ(atCut.stats.shifted, 1u);
 }
 
 TEST(SrtLargeFile, ShiftsEveryCueBeyondSixteenBits) {

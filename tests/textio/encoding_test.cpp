@@ -72,6 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "UTF-16LE", "中A\r\n"},
         ReadCase{"utf16be_mark", std::string("\xFE\xFF\x4E\x2D\x00\x41"sv), "ube", "UTF-16BE",
                  "中A"},
+        // Only the first mark is one; a second is text.
+        ReadCase{"utf16be_doubled_mark", std::string("\xFE\xFF\xFE\xFF\x00\x41"sv), "ube",
+                 "UTF-16BE", "\uFEFFA"},
         ReadCase{"utf16le_emoji_surrogate_pair", std::string("\xFF\xFE\x3D\xD8\x00\xDE"sv), "uni",
                  "UTF-16LE", "\U0001F600"},
         ReadCase{"utf16le_odd_trailing_byte", std::string("\xFF\xFE\x41\x00\x42"sv), "uni",
