@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
                                     std::string& error) -> std::optional<double> {
         const orvane::media::OpeningMeasure measured = orvane::media::MeasureOpening(video);
         if (!measured.ok) {
-            error = measured.error;
+            error = measured.verdict == orvane::media::OpeningVerdict::kTooLong
+                        ? "the opening is longer than 120 seconds"
+                        : "cannot read the video's length";
             return std::nullopt;
         }
         return measured.seconds;

@@ -88,7 +88,9 @@ public:
         if ((++calls_ & 0xFF) != 0) {
             return;
         }
-        Draw(prefix_ + "  " + progress.Text());
+        Draw(prefix_ + "  " +
+             (progress.stage == textio::ProgressStage::Reading ? "reading " : "shifting ") +
+             std::to_string(progress.current) + "/" + std::to_string(progress.last));
     }
 
     void Clear() {

@@ -21,25 +21,15 @@ char AsciiLower(char c) {
 }
 
 std::string_view LastComponent(std::string_view path) {
+#ifdef _WIN32
+    const std::size_t slash = path.find_last_of("/\\");
+#else
     const std::size_t slash = path.find_last_of('/');
+#endif
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
-
-std::string OpeningDialogFilter() {
-    std::string filter(kOpeningFilterLabel);
-    filter += " (";
-    for (std::size_t i = 0; i < kVideoExtensions.size(); ++i) {
-        if (i > 0) {
-            filter += ' ';
-        }
-        filter += '*';
-        filter += kVideoExtensions[i];
-    }
-    filter += ')';
-    return filter;
-}
 
 bool IsOpeningVideoName(std::string_view path) {
     const std::string_view name = LastComponent(path);
@@ -92,32 +82,17 @@ std::string FormatDurationText(double seconds) {
     return std::string(buffer.data(), end);
 }
 
-std::string HeadCaption(std::string_view clipPath, std::string_view durationText) {
-    std::string caption(clipPath);
-    caption += kHeadCaptionSeparator;
-    caption += durationText;
-    caption += "秒";
-    return caption;
-}
-
-std::string_view ClipPathFromHeadCaption(std::string_view caption) {
-    const std::size_t at = caption.rfind(kHeadCaptionSeparator);
-    return at == std::string_view::npos ? std::string_view{} : caption.substr(0, at);
-}
-
 OpeningMeasure JudgeOpening(double seconds) {
     OpeningMeasure measure;
     if (!(seconds > 0) || !std::isfinite(seconds)) {
         measure.verdict = OpeningVerdict::kUnreadable;
         measure.durationText = FormatDurationText(0);
-        measure.error = kOpeningUnreadableMessage;
         return measure;
     }
     measure.seconds = seconds;
     measure.durationText = FormatDurationText(seconds);
     if (seconds > kMaxOpeningSeconds) {
         measure.verdict = OpeningVerdict::kTooLong;
-        measure.error = kOpeningTooLongMessage;
         return measure;
     }
     measure.ok = true;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The opening clip: which dropped or chosen file is a video, how long it may be,
-// and the texts the window shows for it. Free of Qt, so the window and the
-// command-line tool share the same rules; all texts are UTF-8.
+// The opening clip: which dropped or chosen file is a video and how long it
+// may be. Free of Qt, so the window and the command-line tool share the same
+// rules.
 #pragma once
 
 #include <filesystem>
@@ -15,26 +15,9 @@ namespace orvane::media {
 // Longest opening that may be cut; exactly 120 seconds is still accepted.
 inline constexpr double kMaxOpeningSeconds = 120.0;
 
-inline constexpr std::string_view kOpeningTooLongMessage = "片头时间太长，超过120秒限制，请更换！";
-// A clip whose length cannot be read would otherwise become a cut of 0 seconds.
-inline constexpr std::string_view kOpeningUnreadableMessage = "无法读取片头视频的时长，请更换！";
-
-// `LHead` before any clip is chosen, and its tag (the amount cut mode removes).
-inline constexpr std::string_view kDefaultHeadCaption =
-    "片头视频文件未指定(片头时长不超过120秒，支持文件拖放)  /时长：12秒";
-inline constexpr std::string_view kDefaultOpeningText = "12.000";
-// Between the clip's path and its duration in the `LHead` caption.
-inline constexpr std::string_view kHeadCaptionSeparator = "  /时长";
-
-// The `MenuHead` dialog.
-inline constexpr std::string_view kOpeningDialogTitle = "指定片头文件";
-inline constexpr std::string_view kOpeningFilterLabel = "常见视频";
+// The types the opening-clip dialog offers, as its pattern list.
 inline constexpr std::string_view kOpeningVideoPatterns =
     "*.avi;*.mp4;*.wmv;*.flv;*.rmvb;*.rm;*.mpeg;*.3gp;*.mkv;*.asf;*.dat;*.qt";
-
-// The dialog filter in the form QFileDialog takes:
-// "常见视频 (*.avi *.mp4 *.wmv ... *.qt)".
-std::string OpeningDialogFilter();
 
 // True when the file name's extension (from its last ".", compared without
 // regard to case) is one of the accepted video types. Only the last path
@@ -50,25 +33,18 @@ std::optional<std::filesystem::path> PickDroppedClip(std::span<const std::filesy
 // 12.345 -> "12.345", 12.0 -> "12", 0 -> "0".
 std::string FormatDurationText(double seconds);
 
-// The `LHead` caption for a chosen clip: path + "  /时长" + text + "秒".
-std::string HeadCaption(std::string_view clipPath, std::string_view durationText);
-
-// The clip's path from an `LHead` caption: the text before the last "  /时长",
-// or empty when the caption has none.
-std::string_view ClipPathFromHeadCaption(std::string_view caption);
-
 enum class OpeningVerdict {
-    kAccepted,    // use it: caption, tag and (ChMove clear) TShift get durationText
-    kTooLong,     // over 120 seconds: show `error`, change nothing
-    kUnreadable,  // no length could be read: show `error`, change nothing
+    kAccepted,    // use it as the length of the opening
+    kTooLong,     // over 120 seconds: refused
+    kUnreadable,  // no length could be read: refused (it would be a cut of 0 s)
 };
 
+// Each front end words a refusal in its own language.
 struct OpeningMeasure {
     bool ok = false;  // verdict == kAccepted
     OpeningVerdict verdict = OpeningVerdict::kUnreadable;
     double seconds = 0;        // as measured (0 when unreadable)
     std::string durationText;  // FormatDurationText(seconds), also when refused
-    std::string error;         // the message box text when !ok, else empty
 };
 
 // The verdict on a measured length.

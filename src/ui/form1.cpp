@@ -40,6 +40,8 @@
 #include "ui/failure_text.h"
 #include "ui/file_types.h"
 #include "ui/folders.h"
+#include "ui/opening.h"
+#include "ui/option_rules.h"
 #include "ui/run_controller.h"
 #include "ui/run_report.h"
 #include "ui/shift_amount.h"
@@ -50,9 +52,6 @@
 namespace orvane::ui {
 namespace {
 
-const QString kInitialShift = QStringLiteral("12.000");
-const QString kStepShift = QStringLiteral("1.000");
-const QString kInitialHeadCaption = QString::fromUtf8(media::kDefaultHeadCaption);
 const QString kDropTip =
     QStringLiteral("支持文件拖放(Win7/Win10如拖放失效，请尝试以非管理员权限运行，或可生效)");
 
@@ -133,9 +132,9 @@ void Form1::BuildControls() {
     CmbDel->setCurrentIndex(-1);  // the start-up sequence selects the first item
     ChHead = Named(new QCheckBox(QStringLiteral("以片头时长为基准")), "ChHead");
     ChHead->setChecked(true);
-    LHead = Named(new ElidedLabel(kInitialHeadCaption), "LHead");
+    LHead = Named(new ElidedLabel(kDefaultHeadCaption), "LHead");
     LHead->setToolTip(kDropTip);
-    LHead->setTag(kInitialShift);
+    LHead->setTag(opening_.durationText);
 
     OptMove = Named(new QRadioButton(QStringLiteral("直接平移")), "OptMove");
     OptMove->setToolTip(
@@ -145,7 +144,7 @@ void Form1::BuildControls() {
     ChDirection->setEnabled(false);
     Label4 = Named(new QLabel(QStringLiteral("平移秒数：")), "Label4");
     Label4->setToolTip(QStringLiteral("(200毫秒到120秒)"));
-    TShift = Named(new QLineEdit(kInitialShift), "TShift");
+    TShift = Named(new QLineEdit(kInitialAmount), "TShift");
     TShift->setMaxLength(6);
     TShift->setToolTip(QStringLiteral("200毫秒-120秒"));
     TShift->setEnabled(false);
@@ -303,7 +302,6 @@ void Form1::ConnectHandlers() {
     connect(ChASCII, &QCheckBox::toggled, this, &Form1::ChASCII_Click);
     connect(ChOverWr, &QCheckBox::toggled, this, &Form1::ChOverWr_Click);
     connect(CmbType, &QComboBox::currentIndexChanged, this, &Form1::CmbType_Click);
-    connect(CmbDel, &QComboBox::currentIndexChanged, this, &Form1::CmbDel_Click);
 
     connect(MenuAddFiles, &QAction::triggered, this, &Form1::MenuAddFiles_Click);
     connect(MenuHead, &QAction::triggered, this, &Form1::MenuHead_Click);
@@ -321,7 +319,6 @@ void Form1::Form_Load() {
     sProgramDataDir = system_.EnvironmentVariable(QStringLiteral("programdata"));
     sProgramFilesDir = system_.EnvironmentVariable(QStringLiteral("programfiles"));
     sWinDir = system_.EnvironmentVariable(QStringLiteral("windir"));
-    bHasProgramData = !sProgramDataDir.isEmpty();
 
     CmbType->setCurrentIndex(0);
     SetUpWorkDir();
@@ -339,8 +336,8 @@ void Form1::Form_Load() {
 // ---- option interlocks ------------------------------------------------------
 
 void Form1::UpdateTShiftEnabled() {
-    TShift->setEnabled(ChSelect->isChecked() || OptMove->isChecked() || ChMove->isChecked() ||
-                       !ChHead->isChecked());
+    TShift->setEnabled(AmountIsUsed(ChSelect->isChecked(), OptMove->isChecked(),
+                                    ChMove->isChecked(), ChHead->isChecked()));
 }
 
 void Form1::ChHead_Click() {
@@ -352,14 +349,14 @@ void Form1::ChHead_Click() {
 
 void Form1::ChMove_Click() {
     UpdateTShiftEnabled();
-    TShift->setText(ChMove->isChecked() ? kStepShift : LHead->tag());
+    TShift->setText(ChMove->isChecked() ? kStepAmount : opening_.durationText);
 }
 
 void Form1::ChSelect_Click() {
     const bool rowMode = ChSelect->isChecked();
     UpdateTShiftEnabled();
     MenuSave->setEnabled(rowMode);
-    TShift->setText(rowMode ? kStepShift : kInitialShift);
+    TShift->setText(rowMode ? kStepAmount : kInitialAmount);
     if (rowMode) {
         ChFanToJ->setChecked(false);
         ChFanToJ->setEnabled(false);
@@ -380,7 +377,7 @@ void Form1::OptCutMove_Click() {
     ChSelect->setEnabled(false);
     ChDirection->setChecked(false);
     ChDirection->setEnabled(false);
-    TShift->setText(kInitialShift);
+    TShift->setText(kInitialAmount);
     UpdateTShiftEnabled();
 }
 
@@ -394,7 +391,7 @@ void Form1::OptMove_Click() {
     ChDirection->setChecked(false);
     ChDirection->setEnabled(true);
     UpdateTShiftEnabled();
-    TShift->setText(kStepShift);
+    TShift->setText(kStepAmount);
 }
 
 void Form1::ChASCII_Click() {
@@ -434,10 +431,6 @@ void Form1::CmbType_Click() {
     // The counts follow the emptied lists.
     UpdateFileCount();
     LSubRecs->setText(QStringLiteral("0条字幕"));
-}
-
-void Form1::CmbDel_Click() {
-    // Read by the shifters when a run starts.
 }
 
 // ---- the shift-seconds field --------------------------------------------------
@@ -547,8 +540,7 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
 
 void Form1::MenuHead_Click() {
     const QStringList chosen =
-        dialogs_.GetOpenFileNames(this, {QString::fromUtf8(media::kOpeningDialogTitle),
-                                         QString::fromUtf8(media::kOpeningFilterLabel),
+        dialogs_.GetOpenFileNames(this, {kOpeningDialogTitle, kOpeningFilterLabel,
                                          QString::fromUtf8(media::kOpeningVideoPatterns), false});
     if (chosen.isEmpty()) {
         dialogs_.Beep();
@@ -574,15 +566,18 @@ void Form1::LHead_OLEDragDrop(const QStringList& paths) {
 void Form1::ApplyOpeningClip(const QString& path) {
     const media::OpeningMeasure measure = media::MeasureOpening(ToFsPath(path));
     if (!measure.ok) {
-        dialogs_.Ask(this, {QString::fromStdString(measure.error), MessageIcon::Error});
+        dialogs_.Ask(this, {OpeningRefusal(measure.verdict), MessageIcon::Error});
         return;
     }
-    const QString duration = QString::fromStdString(measure.durationText);
-    LHead->setText(QString::fromStdString(
-        media::HeadCaption(QDir::toNativeSeparators(path).toStdString(), measure.durationText)));
-    LHead->setTag(duration);
+    SetOpeningClip({path, QString::fromStdString(measure.durationText), measure.seconds});
+}
+
+void Form1::SetOpeningClip(const OpeningClip& clip) {
+    opening_ = clip;
+    LHead->setText(HeadCaption(clip));
+    LHead->setTag(clip.durationText);
     if (!ChMove->isChecked()) {
-        TShift->setText(duration);
+        TShift->setText(clip.durationText);
     }
 }
 
@@ -713,9 +708,7 @@ void Form1::MenuMove_Click() {
         return;
     }
     if (ChHead->isChecked() && !ChSelect->isChecked()) {
-        const QString clip = QString::fromStdString(
-            std::string(media::ClipPathFromHeadCaption(LHead->text().toStdString())));
-        if (clip.isEmpty() || !QFileInfo::exists(clip)) {
+        if (opening_.path.isEmpty() || !QFileInfo::exists(opening_.path)) {
             dialogs_.Ask(this, {QStringLiteral("请指定片头视频文件！"), MessageIcon::Error});
             return;
         }
@@ -867,29 +860,19 @@ void Form1::List1_DblClick() {
 // ---- settings of a run --------------------------------------------------------
 
 std::optional<engine::ShiftSettings> Form1::GatherShiftSettings() const {
-    engine::ShiftSettings settings;
-    const bool direct = OptMove->isChecked();
-    settings.mode = direct ? engine::ShiftMode::Direct : engine::ShiftMode::Cut;
-    settings.later = direct && ChDirection->isChecked();
-    settings.extraAdvance = !direct && ChMove->isChecked();
-    settings.removal = static_cast<engine::LanguageRemoval>(qBound(0, CmbDel->currentIndex(), 2));
-    settings.simplify = ChFanToJ->isChecked();
-    settings.ansi = ChASCII->isChecked();
-    settings.overwrite = ChOverWr->isChecked();
-    settings.outputDir = ToFsPath(LDir->text());
-    settings.cutSeconds = LeadingNumber(LHead->tag()).value_or(0.0);
-
-    // Without the opening clip as the measure, the field holds the amount to
-    // cut; it is enabled then for exactly that.
-    const bool typedCut = !direct && !ChHead->isChecked();
-    if (direct || settings.extraAdvance || typedCut) {
-        const std::optional<double> seconds = UsableShiftSeconds(TShift->text());
-        if (!seconds) {
-            return std::nullopt;
-        }
-        (typedCut ? settings.cutSeconds : settings.shiftSeconds) = *seconds;
-    }
-    return settings;
+    OptionValues values;
+    values.direct = OptMove->isChecked();
+    values.later = ChDirection->isChecked();
+    values.extraAdvance = ChMove->isChecked();
+    values.useOpening = ChHead->isChecked();
+    values.removal = CmbDel->currentIndex();
+    values.simplify = ChFanToJ->isChecked();
+    values.ansi = ChASCII->isChecked();
+    values.overwrite = ChOverWr->isChecked();
+    values.amountText = TShift->text();
+    values.openingSeconds = opening_.seconds;
+    values.outputDir = LDir->text();
+    return SettingsFrom(values);
 }
 
 // ---- events -----------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "engine/batch.h"
 #include "engine/shift_settings.h"
 #include "textio/progress.h"
+#include "ui/opening.h"
 
 class QAction;
 class QCheckBox;
@@ -54,6 +55,11 @@ public:
     // The settings of a run as the controls give them now; nothing when the
     // run needs the shift amount and the field does not hold a usable one.
     std::optional<engine::ShiftSettings> GatherShiftSettings() const;
+
+    // The clip whose length cut mode removes: caption, tag and (while no
+    // further advance is asked for) the amount field follow it.
+    void SetOpeningClip(const OpeningClip& clip);
+    const OpeningClip& Opening() const { return opening_; }
 
     // Every write to the status line goes through here.
     void SetStatus(const QString& text);
@@ -114,7 +120,6 @@ public:
     QString sWinDir;
     QString sProgramFilesDir;
     QString sProgramDataDir;
-    bool bHasProgramData = false;
     QString sWorkDir;
 
     // The file the rows of List2 came from.
@@ -129,7 +134,6 @@ public slots:
     void ChASCII_Click();
     void ChOverWr_Click();
     void CmbType_Click();
-    void CmbDel_Click();
     void TShift_LostFocus();
 
     void MenuAddFiles_Click();
@@ -184,6 +188,7 @@ private:
     bool loadingRecords_ = false;
     QElapsedTimer sincePump_;
     RunController* run_ = nullptr;
+    OpeningClip opening_;
     int runFirst_ = 0;  // the entries of List1 the current run covers
     int runLast_ = -1;
 };

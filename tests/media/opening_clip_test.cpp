@@ -66,11 +66,5 @@ TEST(DroppedClip, FirstUsableVideoWins) {
     }
 }
 
-TEST(HeadCaptionTest, PathComesBackFromCaption) {
-    const std::string caption = HeadCaption("/视频/a  /时长b/片头.mp4", "7.5");
-    EXPECT_EQ(caption, "/视频/a  /时长b/片头.mp4  /时长7.5秒");
-    EXPECT_EQ(ClipPathFromHeadCaption(caption), "/视频/a  /时长b/片头.mp4");
-}
-
 }  // namespace
 }  // namespace orvane::media

@@ -294,7 +294,7 @@ void Form1Test::cutModeOptions() {
     QFETCH(bool, shiftEnabled);
     QFETCH(bool, moveEnabled);
     Harness h;
-    h.w().LHead->setTag(headTag);
+    h.w().SetOpeningClip({QString(), headTag, headTag.toDouble()});
     for (const QString& name : clicks) {
         Click(h, name);
         CheckInvariants(h.w());
@@ -843,7 +843,7 @@ void Form1Test::gatherSettings() {
     QFETCH(bool, later);
     Harness h;
     Form1& w = h.w();
-    w.LHead->setTag(QStringLiteral("7.5"));
+    w.SetOpeningClip({QString(), QStringLiteral("7.5"), 7.5});
     for (const QString& name : clicks) {
         Click(h, name);
     }

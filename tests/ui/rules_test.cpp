@@ -10,7 +10,9 @@
 
 #include "ui/file_types.h"
 #include "ui/folders.h"
+#include "ui/option_rules.h"
 #include "ui/shift_amount.h"
+#include "ui/status_text.h"
 #include "ui/translations.h"
 
 using namespace orvane::ui;
@@ -19,6 +21,10 @@ class RulesTest : public QObject {
     Q_OBJECT
 private slots:
     void qtSpeaksChinese();
+    void progressText_data();
+    void progressText();
+    void settingsFrom_data();
+    void settingsFrom();
     void leadingNumber_data();
     void leadingNumber();
     void validatedShiftText_data();
@@ -306,6 +312,86 @@ void RulesTest::trailingSeparator() {
     QFETCH(QString, separator);
     QFETCH(QString, expected);
     QCOMPARE(WithOneTrailingSeparator(path, separator.front()), expected);
+}
+
+void RulesTest::progressText_data() {
+    using orvane::textio::Progress;
+    using orvane::textio::ProgressStage;
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<int>("current");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<bool>("forShifter");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("shifter read") << int(ProgressStage::Reading) << 57 << 1203 << true << ""
+                                  << "字幕记录读取中...57/1203";
+    QTest::newRow("shifter read with suffix")
+        << int(ProgressStage::Reading) << 0 << 9 << true << "第2个文件"
+        << "字幕记录读取中...0/9；第2个文件";
+    QTest::newRow("beyond 16 bits")
+        << int(ProgressStage::Reading) << 70000 << 4000000 << false << ""
+        << "字幕记录读取中...70000/4000000";
+    QTest::newRow("shifting") << int(ProgressStage::Shifting) << 3 << 10 << false << ""
+                              << "字幕记录时间轴平移处理中...3/10";
+}
+
+void RulesTest::progressText() {
+    QFETCH(int, stage);
+    QFETCH(int, current);
+    QFETCH(int, last);
+    QFETCH(bool, forShifter);
+    QFETCH(QString, suffix);
+    QFETCH(QString, text);
+    const std::string suffixUtf8 = suffix.toStdString();
+    const orvane::textio::Progress progress{orvane::textio::ProgressStage(stage),
+                                            std::size_t(current), std::size_t(last), forShifter,
+                                            suffixUtf8};
+    QCOMPARE(ProgressText(progress), text);
+}
+
+// Which field the typed amount goes to, and when it is needed at all.
+void RulesTest::settingsFrom_data() {
+    QTest::addColumn<bool>("direct");
+    QTest::addColumn<bool>("extraAdvance");
+    QTest::addColumn<bool>("useOpening");
+    QTest::addColumn<QString>("amount");
+    QTest::addColumn<bool>("usable");
+    QTest::addColumn<double>("cutSeconds");
+    QTest::addColumn<double>("shiftSeconds");
+    QTest::newRow("cut by the clip, field unused")
+        << false << false << true << "abc" << true << 7.5 << 12.0;
+    QTest::newRow("cut by the typed amount")
+        << false << false << false << "30" << true << 30.0 << 12.0;
+    QTest::newRow("cut by the clip, then advance")
+        << false << true << true << "2" << true << 7.5 << 2.0;
+    QTest::newRow("direct") << true << true << true << "1.5" << true << 7.5 << 1.5;
+    QTest::newRow("direct, amount too small")
+        << true << false << true << "0.1" << false << 0.0 << 0.0;
+    QTest::newRow("typed cut above 120 s")
+        << false << false << false << "121" << false << 0.0 << 0.0;
+}
+
+void RulesTest::settingsFrom() {
+    QFETCH(bool, direct);
+    QFETCH(bool, extraAdvance);
+    QFETCH(bool, useOpening);
+    QFETCH(QString, amount);
+    QFETCH(bool, usable);
+    QFETCH(double, cutSeconds);
+    QFETCH(double, shiftSeconds);
+    OptionValues values;
+    values.direct = direct;
+    values.extraAdvance = extraAdvance;
+    values.useOpening = useOpening;
+    values.amountText = amount;
+    values.openingSeconds = 7.5;
+    const std::optional<orvane::engine::ShiftSettings> settings = SettingsFrom(values);
+    QCOMPARE(settings.has_value(), usable);
+    if (settings) {
+        QCOMPARE(settings->cutSeconds, cutSeconds);
+        QCOMPARE(settings->shiftSeconds, shiftSeconds);
+        QCOMPARE(settings->extraAdvance, !direct && extraAdvance);
+    }
 }
 
 // Message boxes and dialogs show Qt's own buttons in Chinese.
