@@ -93,10 +93,9 @@ TEST_F(Clips, LimitIsAcceptedAndFortyMillisecondsMoreRefused) {
         OpeningVerdict verdict;
         const char* text;
     };
-    for (const Row& row :
-         {Row{"short.mkv", OpeningVerdict::kAccepted, "7.5"},
-          Row{"limit.mp4", OpeningVerdict::kAccepted, "120"},
-          Row{"over.avi", OpeningVerdict::kTooLong, "120.04"}}) {
+    for (const Row& row : {Row{"short.mkv", OpeningVerdict::kAccepted, "7.5"},
+                           Row{"limit.mp4", OpeningVerdict::kAccepted, "120"},
+                           Row{"over.avi", OpeningVerdict::kTooLong, "120.04"}}) {
         const OpeningMeasure measure = MeasureOpening(Clip(row.clip));
         EXPECT_EQ(measure.verdict, row.verdict) << row.clip;
         EXPECT_EQ(measure.durationText, row.text) << row.clip;
