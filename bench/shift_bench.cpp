@@ -12,6 +12,8 @@
 #include "engine/ass_shifter.h"
 #include "engine/file_shift.h"
 #include "engine/srt_shifter.h"
+#include "textio/encoding.h"
+#include "textio/icu_handles.h"
 #include "textio/record_loader.h"
 #include "workload.h"
 
@@ -129,6 +131,25 @@ void BM_ShiftBigAssLines(benchmark::State& state, ShiftMode mode) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
 }
 
+// Decoding a 5 MB text: UTF-8 never reaches the detector; GBK is detected
+// (libuchardet over 64 KB, a second look when it may be Big5) and converted.
+void BM_Decode5MB(benchmark::State& state, const char* charset) {
+    std::string utf8;
+    while (utf8.size() < 5'000'000) {
+        utf8 += orvane::bench::MakeSrt(2000, static_cast<std::uint32_t>(utf8.size()));
+    }
+    const std::string bytes = std::string_view(charset) == "UTF-8"
+                                  ? utf8
+                                  : orvane::textio::ConvertCharset(charset, "UTF-8", utf8);
+    for (auto _ : state) {
+        auto decoded = orvane::textio::DecodeText(bytes);
+        benchmark::DoNotOptimize(decoded.utf8.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+
+BENCHMARK_CAPTURE(BM_Decode5MB, utf8, "UTF-8")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Decode5MB, gbk, "GBK")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BigSrtFile, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BigSrtFile, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_BigAssFile, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);

@@ -69,6 +69,9 @@ std::string FailureText(const Failure& failure) {
             return "larger than 256 MB, not a subtitle file";
         case FailureKind::Utf32:
             return "UTF-32 is not supported; save it as UTF-8 first";
+        case FailureKind::InvalidBytes:
+            return "holds bytes that are not valid UTF-8; not written over the source (write a "
+                   "copy with -o, or name the encoding with --encoding)";
         case FailureKind::ListFolderFailed:
             return WithCode("cannot list the folder", failure);
         case FailureKind::Empty:

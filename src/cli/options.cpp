@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 
+#include "textio/encoding.h"
 #include "textio/text_file.h"
 
 namespace orvane::cli {
@@ -34,6 +35,8 @@ enum class Opt {
     OutputDir,
     Opening,
     Quiet,
+    Verbose,
+    Encoding,
     Help,
     Version,
 };
@@ -57,6 +60,8 @@ constexpr OptSpec kOptions[] = {
     {"--output-dir", "-o", Opt::OutputDir, true},
     {"--opening", "", Opt::Opening, true},
     {"--quiet", "-q", Opt::Quiet, false},
+    {"--verbose", "-v", Opt::Verbose, false},
+    {"--encoding", "", Opt::Encoding, true},
     {"--help", "", Opt::Help, false},
     {"--version", "", Opt::Version, false},
 };
@@ -256,6 +261,16 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             case Opt::Quiet:
                 options.quiet = true;
                 break;
+            case Opt::Verbose:
+                options.verbose = true;
+                break;
+            case Opt::Encoding:
+                if (!textio::IsKnownCharset(value)) {
+                    return UsageError("--encoding: \"" + value +
+                                      "\" is not an encoding this program can read");
+                }
+                options.settings.encoding = value;
+                break;
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
@@ -346,7 +361,10 @@ Output 输出 (one of the two is required 二者必选其一):
                         输出到指定文件夹（不存在则创建）
   --overwrite           write over the source files   覆盖源文件
 
+  --encoding NAME     read every file in encoding NAME (such as Big5, GB18030,
+                      windows-1252) instead of detecting it   指定输入文件的编码
   -q, --quiet         print only warnings and errors   只显示警告和错误
+  -v, --verbose       also name the encoding each file was read in   显示每个文件的编码
   --help              show this help   显示本帮助
   --version           print the version   显示版本
 

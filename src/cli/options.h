@@ -23,6 +23,7 @@ struct CliOptions {
     std::vector<std::filesystem::path> inputs;  // files or folders, in the order given
     std::optional<std::filesystem::path> openingVideo;
     bool quiet = false;
+    bool verbose = false;  // name the encoding each file was read in
 };
 
 struct ParseResult {

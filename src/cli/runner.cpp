@@ -171,6 +171,13 @@ void PrintUntimedWarning(std::ostream& err, const engine::FileOutcome& outcome) 
         << " without a readable time line, written unchanged\n";
 }
 
+void PrintReplacedWarning(std::ostream& err, const engine::FileOutcome& outcome) {
+    err << kProgramName << ": warning: " << ShowPath(outcome.source) << ": "
+        << Count(outcome.read.replacedBytes, "byte sequence", "byte sequences")
+        << " not valid UTF-8, written as U+FFFD (the first on line "
+        << outcome.read.firstReplacedLine << ")\n";
+}
+
 void PrintFailure(std::ostream& err, const textio::Failure& failure) {
     err << kProgramName << ": " << ShowPath(failure.path) << ": " << FailureText(failure) << "\n";
 }
@@ -224,11 +231,22 @@ public:
         progressLine_.Clear();
         if (outcome.failure) {
             PrintFailure(err_, *outcome.failure);
+            if (options_.verbose && !outcome.read.charset.empty()) {
+                err_ << kProgramName << ": " << ShowPath(outcome.source) << ": read as "
+                     << outcome.read.charset << "\n";
+            }
             return;
         }
         if (!options_.quiet) {
             out_ << ShowPath(outcome.source) << " -> " << ShowPath(outcome.target) << ": "
-                 << StatsText(outcome.stats, options_.settings.mode) << "\n";
+                 << StatsText(outcome.stats, options_.settings.mode);
+            if (options_.verbose) {
+                out_ << " (read as " << outcome.read.charset << ")";
+            }
+            out_ << "\n";
+        }
+        if (outcome.read.replacedBytes > 0) {
+            PrintReplacedWarning(err_, outcome);
         }
         if (outcome.stats.untimed > 0) {
             PrintUntimedWarning(err_, outcome);

@@ -218,6 +218,7 @@ FileOutcome ShiftOne(const PlannedFile& file, const ShiftSettings& settings,
         outcome.failure = std::move(result.failure);
         outcome.stats = result.stats;
         outcome.gbk = std::move(result.gbk);
+        outcome.read = std::move(result.read);
     } catch (const std::exception& e) {
         outcome.failure = MakeFailure(FailureKind::Unexpected, file.source);
         outcome.failure->detail = e.what();
@@ -256,7 +257,7 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchObserver& observer,
 
     if (const std::optional<Failure> folderFailure = PrepareOutputFolder(plan)) {
         for (const PlannedFile& file : plan.files) {
-            FileOutcome outcome{file.source, file.target, folderFailure, {}, {}};
+            FileOutcome outcome{file.source, file.target, folderFailure, {}, {}, {}};
             outcome.failure->other = folderFailure->path;
             outcome.failure->path = file.source;
             summary.outcomes.push_back(outcome);

@@ -60,6 +60,7 @@ struct FileOutcome {
     std::optional<textio::Failure> failure;  // nothing: written
     ShiftStats stats;
     textio::GbkEncodeReport gbk;
+    ReadNotes read;
 };
 
 struct BatchSummary {

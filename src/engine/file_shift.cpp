@@ -63,9 +63,19 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
         result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }
-    textio::LoadResult loaded = textio::LoadSubRecords(path, layout, progress);
+    textio::LoadResult loaded =
+        textio::LoadSubRecords(path, layout, progress, {}, settings.encoding);
     if (loaded.failure) {
         result.failure = std::move(loaded.failure);
+        return result;
+    }
+    result.read = {loaded.charset,
+                   loaded.encoding == textio::SourceEncoding::CodePage && loaded.charset != "GBK",
+                   loaded.replacedBytes, loaded.firstReplacedLine};
+    // Bytes that could not be read as text are gone from the output: fine
+    // for a copy, never over the only original.
+    if (loaded.replacedBytes > 0 && settings.overwrite) {
+        result.failure = FailureOf(textio::FailureKind::InvalidBytes, path);
         return result;
     }
     if (loaded.lines.empty()) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "engine/shift_settings.h"
 #include "engine/shift_stats.h"
@@ -15,11 +16,20 @@
 
 namespace orvane::engine {
 
+// How a file was read: its encoding, and bytes that were not text in it.
+struct ReadNotes {
+    std::string charset;          // the encoding's name for people
+    bool unusualCharset = false;  // neither UTF-8 nor GBK: worth telling
+    std::size_t replacedBytes = 0;
+    std::size_t firstReplacedLine = 0;
+};
+
 struct FileShiftResult {
     std::optional<textio::Failure> failure;  // nothing: written
     std::filesystem::path target;
     ShiftStats stats;
     textio::GbkEncodeReport gbk;  // characters GB2312 output could not hold
+    ReadNotes read;
 };
 
 // Where the output of `source` goes: the source itself when overwriting,

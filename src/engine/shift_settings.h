@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace orvane::engine {
 
@@ -30,6 +31,7 @@ struct ShiftSettings {
     bool ansi = false;       // write GB2312 (GBK) instead of UTF-8 with a mark
     bool overwrite = false;  // write over the source instead of into outputDir
     std::filesystem::path outputDir;
+    std::string encoding;  // read every input in this charset; empty: detect
 
     // The seconds moved earlier after the cut: shiftSeconds or nothing.
     double ExtraSeconds() const { return extraAdvance ? shiftSeconds : 0.0; }

@@ -1,49 +1,48 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Telling how a subtitle file is encoded, and turning its bytes into UTF-8.
+//
+// In this order: a byte-order mark (UTF-8, UTF-16; UTF-32 is refused); UTF-16
+// without a mark, by its zero bytes; valid UTF-8; then a detector
+// (libuchardet) over the first 64 KB names a code page (Big5, GB18030, the
+// windows-125x and ISO-8859 pages, Shift_JIS, EUC-KR, ...), which ICU
+// decodes. UTF-8 with a few invalid bytes is read as UTF-8 with those bytes
+// replaced, and says so. Without an answer from the detector, GBK.
 #pragma once
 
-#include <filesystem>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace orvane::textio {
 
-// The tag given by the first two bytes of a file.
-enum class EncodingTag {
-    Unreadable,  // the file could not be read
-    Ansi,        // no byte-order mark (also files shorter than two bytes)
-    Uni,         // FF FE: UTF-16 little-endian
-    Ube,         // FE FF: UTF-16 big-endian
-    Utf,         // EF BB: start of the UTF-8 byte-order mark
-};
-
-// "ansi", "uni", "ube", "utf", or "" for an unreadable file.
-std::string_view TagName(EncodingTag tag);
-
-EncodingTag TagFromLeadingBytes(std::string_view bytes);
-EncodingTag DetectEncoding(const std::filesystem::path& path);
-
-// How the bytes were actually read, and why.
+// How the bytes were read.
 enum class SourceEncoding {
-    Utf8Bom,     // EF BB BF
-    Utf16Le,     // FF FE
-    Utf16Be,     // FE FF
-    Utf8,        // no mark, and every byte sequence is valid UTF-8
-    Gbk,         // not valid UTF-8 (after a UTF-8 mark, if any): code page 936
-    Unsupported  // UTF-32, which no subtitle tool writes for burning
+    Utf8Bom,       // EF BB BF
+    Utf16Le,       // FF FE, or zero bytes after most ASCII characters
+    Utf16Be,       // FE FF, or zero bytes before them
+    Utf8,          // every byte sequence is valid UTF-8
+    Utf8Repaired,  // UTF-8 with a few bytes that are not: those became U+FFFD
+    CodePage,      // a legacy code page, named in `charset`
+    Unsupported    // UTF-32, which no subtitle tool writes for burning
 };
-
-std::string_view SourceEncodingName(SourceEncoding encoding);
 
 struct DecodedText {
     std::string utf8;  // the text without its byte-order mark
     SourceEncoding encoding = SourceEncoding::Utf8;
+    // The encoding's name for people: "UTF-8", "UTF-8 (BOM)", "UTF-16LE",
+    // "GBK" (any of GB2312, GBK, GB18030), "Big5", "windows-1252", ...
+    std::string charset = "UTF-8";
+    std::size_t replacedBytes = 0;      // Utf8Repaired: sequences replaced
+    std::size_t firstReplacedLine = 0;  // and the 1-based line of the first
 };
 
-SourceEncoding DetectSourceEncoding(std::string_view bytes);
+// Decodes a whole file's bytes. With `forcedCharset` (any name ICU knows),
+// the bytes are read in that charset and nothing is detected. Unsupported
+// input yields empty text.
+DecodedText DecodeText(std::string bytes, std::string_view forcedCharset = {});
 
-// Decodes a whole file's bytes. Unsupported input yields empty text.
-DecodedText DecodeText(std::string bytes);
+// Whether ICU can read text in the charset of that name ("Big5", "cp1251").
+bool IsKnownCharset(std::string_view name);
 
 // The two charsets that output is written in.
 enum class Charset {

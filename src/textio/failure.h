@@ -22,6 +22,7 @@ enum class FailureKind {
     ReadFailed,        // reading failed part-way (see code)
     TooLarge,          // larger than any subtitle file
     Utf32,             // UTF-32, which no subtitle tool writes
+    InvalidBytes,      // bytes that are not text in its encoding: never written over the source
     ListFolderFailed,  // a folder given as input could not be listed
 
     // What the shifters find in the text.

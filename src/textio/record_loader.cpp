@@ -122,14 +122,18 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
 
 namespace {
 
-LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout) {
+LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout,
+                        std::string_view forcedCharset = {}) {
     LoadResult result;
-    ReadResult read = ReadTextFile(path);
+    ReadResult read = ReadTextFile(path, forcedCharset);
     if (read.failure) {
         result.failure = std::move(read.failure);
         return result;
     }
     result.encoding = read.text.encoding;
+    result.charset = std::move(read.text.charset);
+    result.replacedBytes = read.text.replacedBytes;
+    result.firstReplacedLine = read.text.firstReplacedLine;
     result.mode = read.mode;
     result.lines = SplitRecordLines(std::move(read.text.utf8), layout);
     return result;
@@ -138,8 +142,9 @@ LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout) {
 }  // namespace
 
 LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
-                          const ProgressFn& progress, std::string_view suffix) {
-    LoadResult result = ReadAndSplit(path, layout);
+                          const ProgressFn& progress, std::string_view suffix,
+                          std::string_view forcedCharset) {
+    LoadResult result = ReadAndSplit(path, layout, forcedCharset);
     if (!result.failure && progress && !result.lines.empty()) {
         Progress report{ProgressStage::Reading, 0, result.lines.size() - 1, true, suffix};
         for (; report.current < result.lines.size(); ++report.current) {

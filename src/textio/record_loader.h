@@ -68,14 +68,19 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout);
 struct LoadResult {
     std::optional<Failure> failure;
     SourceEncoding encoding = SourceEncoding::Utf8;
-    std::optional<unsigned> mode;  // the file's permission bits
+    std::string charset = "UTF-8";      // the encoding's name for people
+    std::size_t replacedBytes = 0;      // UTF-8 with a few invalid bytes: how many
+    std::size_t firstReplacedLine = 0;  // and where the first is
+    std::optional<unsigned> mode;       // the file's permission bits
     RecordLines lines;
 };
 
 // Reads, decodes and splits a file for a shifter; reports each line with the
 // reading stage, `suffix` after "；".
+// `forcedCharset`, when not empty, names the encoding instead of detecting it.
 LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
-                          const ProgressFn& progress = {}, std::string_view suffix = {});
+                          const ProgressFn& progress = {}, std::string_view suffix = {},
+                          std::string_view forcedCharset = {});
 
 // Reads a file for the record list: each line goes to `addRow` in order, and
 // progress is reported without a suffix. The result holds no lines.

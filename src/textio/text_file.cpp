@@ -343,7 +343,7 @@ BytesResult ReadFileBytes(const fs::path& path) {
     return result;
 }
 
-ReadResult ReadTextFile(const fs::path& path) {
+ReadResult ReadTextFile(const fs::path& path, std::string_view forcedCharset) {
     ReadResult result;
     BytesResult raw = ReadFileBytes(path);
     if (raw.failure) {
@@ -351,7 +351,7 @@ ReadResult ReadTextFile(const fs::path& path) {
         return result;
     }
     result.mode = raw.mode;
-    result.text = DecodeText(std::move(raw.bytes));
+    result.text = DecodeText(std::move(raw.bytes), forcedCharset);
     if (result.text.encoding == SourceEncoding::Unsupported) {
         result.failure = ReadFailure(FailureKind::Utf32, path);
     }

@@ -41,8 +41,9 @@ struct ReadResult {
     std::optional<unsigned> mode;
 };
 
-// Reads and decodes a whole file (see DecodeText for the rules).
-ReadResult ReadTextFile(const std::filesystem::path& path);
+// Reads and decodes a whole file (see DecodeText for the rules), in
+// `forcedCharset` when one is named.
+ReadResult ReadTextFile(const std::filesystem::path& path, std::string_view forcedCharset = {});
 
 // How written bytes reach the disk. The writer goes through this, so a test
 // can count the waits for the disk or make a write fail as a full disk would.

@@ -80,6 +80,8 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("文件太大（超过256MB），不是字幕文件");
         case FailureKind::Utf32:
             return QStringLiteral("不支持UTF-32编码的文件，请先另存为UTF-8");
+        case FailureKind::InvalidBytes:
+            return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
         case FailureKind::ListFolderFailed:
             return WithCode(QStringLiteral("无法读取文件夹"), failure);
         case FailureKind::Empty:

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -851,6 +852,10 @@ void Form1::List1_DblClick() {
         [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
     if (!result.failure) {
+        // The count, and the encoding the file was read in: "1,234条字幕（Big5）".
+        LSubRecs->setText(QLocale(QLocale::English).toString(List2->count()) +
+                          QStringLiteral("条字幕（") + QString::fromStdString(result.charset) +
+                          QStringLiteral("）"));
         dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
     } else {
         dialogs_.Ask(this, {FailureLine(*result.failure), MessageIcon::Error});

@@ -38,6 +38,8 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
     }
     QStringList lossy;
     QStringList untimed;
+    QStringList unusual;
+    QStringList replaced;
     for (const engine::FileOutcome& outcome : summary.outcomes) {
         if (outcome.failure) {
             failures << FailureLine(*outcome.failure);
@@ -47,6 +49,17 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
             lossy << QStringLiteral("%1（%2个）")
                          .arg(FileName(outcome.source))
                          .arg(outcome.gbk.unencodableCount);
+        }
+        if (outcome.read.unusualCharset) {
+            unusual << QStringLiteral("%1（%2）")
+                           .arg(FileName(outcome.source),
+                                QString::fromStdString(outcome.read.charset));
+        }
+        if (outcome.read.replacedBytes > 0) {
+            replaced << QStringLiteral("%1（第%2行起，%3处）")
+                            .arg(FileName(outcome.source))
+                            .arg(outcome.read.firstReplacedLine)
+                            .arg(outcome.read.replacedBytes);
         }
         if (outcome.stats.untimed > 0) {
             untimed << QStringLiteral("%1（%2处）")
@@ -67,7 +80,8 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
                                    .arg(summary.processed)
                                    .arg(summary.planned)
                              : QStringLiteral("处理完毕！"));
-    const bool clean = failures.isEmpty() && lossy.isEmpty() && untimed.isEmpty();
+    const bool clean =
+        failures.isEmpty() && lossy.isEmpty() && untimed.isEmpty() && replaced.isEmpty();
     if (!clean || summary.stopped) {
         text << QStringLiteral("已写出 %1 个文件。").arg(summary.Written());
     }
@@ -76,6 +90,10 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
     AddSection(QStringLiteral("以下文件含有GB2312无法表示的字符，已写为“?”："), lossy, text,
                details);
     AddSection(QStringLiteral("以下文件有无法识别的时间轴行，已原样保留："), untimed, text,
+               details);
+    AddSection(QStringLiteral("以下文件中有无法识别的字节，已替换为“\uFFFD”："), replaced, text,
+               details);
+    AddSection(QStringLiteral("以下文件不是UTF-8或GBK编码，已按检测到的编码读取："), unusual, text,
                details);
     // One file reached by two names needs no attention: only the details say so.
     if (!sameFile.isEmpty()) {
@@ -86,7 +104,8 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
     RunReport report;
     report.text = text.join(kLineEnd);
     const bool cut = failures.size() > kNamedInMessage || lossy.size() > kNamedInMessage ||
-                     untimed.size() > kNamedInMessage || !sameFile.isEmpty();
+                     untimed.size() > kNamedInMessage || replaced.size() > kNamedInMessage ||
+                     unusual.size() > kNamedInMessage || !sameFile.isEmpty();
     if (cut) {
         report.details = details.join(QStringLiteral("\n"));
     }

@@ -11,6 +11,7 @@
 
 #include "cli/runner.h"
 #include "support/temp_dir.h"
+#include "textio/icu_handles.h"
 
 namespace orvane::cli {
 namespace {
@@ -81,6 +82,51 @@ TEST(ExitStatus, FailedStandardOutputIsNoSuccess) {
     EXPECT_EQ(cli::Run({"--direct", "1", "-o", (dir / "out").string(), source.string()}, out, err),
               kExitSomeFailed);
     EXPECT_TRUE(fs::exists(dir / "out" / "a.srt"));
+}
+
+// A file in a legacy code page comes out as its UTF-8 original does.
+TEST(Encodings, LegacyFilesGiveTheBytesOfTheirUtf8Original) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"Big5",
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\n我們去看電影，這個故事很長。\r\n\r\n"
+         "2\r\n00:00:03,000 --> 00:00:04,000\r\n兩個朋友在這裡說話。\r\n"},
+        {"windows-1252",
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\nCE FILM RELATE DES ÉVÉNEMENTS "
+         "QUI ONT EXISTÉ, déjà vu, Noël.\r\n"},
+        {"windows-1251",
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\nДоброе утро, как дела? Всё "
+         "хорошо, спасибо.\r\n"},
+    };
+    for (const auto& [charset, text] : cases) {
+        SCOPED_TRACE(charset);
+        TempDir dir;
+        const fs::path utf8 = dir.Write("a_utf8.srt", text);
+        const fs::path legacy =
+            dir.Write("a_legacy.srt", textio::ConvertCharset(charset, "UTF-8", text));
+        std::ostringstream out;
+        std::ostringstream err;
+        for (const fs::path& source : {utf8, legacy}) {
+            ASSERT_EQ(cli::Run({"--direct", "1", "--later", "--simplified", "-q", "-o",
+                                (dir.path() / source.stem()).string(), source.string()},
+                               out, err),
+                      kExitOk)
+                << err.str();
+        }
+        EXPECT_EQ(orvane::testing::ReadBytes(dir / "a_legacy" / "a_legacy.srt"),
+                  orvane::testing::ReadBytes(dir / "a_utf8" / "a_utf8.srt"));
+    }
+}
+
+TEST(Encodings, AStrayByteKeepsTheSourceUnderOverwrite) {
+    TempDir dir;
+    const std::string bytes = "1\r\n00:00:01,000 --> 00:00:02,000\r\n我有个点子\xE9\r\n";
+    const fs::path source = dir.Write("a.srt", bytes);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(cli::Run({"--direct", "1", "--overwrite", source.string()}, out, err),
+              kExitSomeFailed);
+    EXPECT_EQ(orvane::testing::ReadBytes(source), bytes);
+    EXPECT_NE(err.str().find("not valid UTF-8"), std::string::npos) << err.str();
 }
 
 }  // namespace

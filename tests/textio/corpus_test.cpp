@@ -3,6 +3,10 @@
 // folder holds malformed and mislabelled files on purpose.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <iconv.h>
+#endif
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -10,6 +14,7 @@
 
 #include "support/temp_dir.h"
 #include "support/why.h"
+#include "textio/encoding.h"
 #include "textio/line_tests.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
@@ -48,7 +53,7 @@ TEST(Corpus, EveryFileLoadsInBothLayouts) {
         SCOPED_TRACE(PathToUtf8(file));
         const BytesResult raw = ReadFileBytes(file);
         ASSERT_FALSE(raw.failure) << orvane::testing::Why(raw.failure);
-        const bool refused = DetectSourceEncoding(raw.bytes) == SourceEncoding::Unsupported;
+        const bool refused = DecodeText(raw.bytes).encoding == SourceEncoding::Unsupported;
         for (LoadLayout layout : {LoadLayout::Srt, LoadLayout::Plain}) {
             const LoadResult result = LoadSubRecords(file, layout);
             EXPECT_EQ(!result.failure, !refused) << orvane::testing::Why(result.failure);
@@ -108,6 +113,64 @@ TEST(Corpus, SrtFilesHaveOneBlankRowBetweenCues) {
     }
     EXPECT_GT(checked, 0u);
 }
+
+#ifndef _WIN32
+// The file's bytes as iconv reads them in `charset`; empty when it cannot.
+std::string Iconv(const std::string& bytes, const char* charset) {
+    const iconv_t cd = iconv_open("UTF-8", charset);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return {};
+    }
+    std::string out(bytes.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t done = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (done == static_cast<std::size_t>(-1)) {
+        return {};
+    }
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+// Every file whose encoding its name or SOURCES.md states reads as iconv
+// reads it from that encoding. (jPod is said to be Latin-1, but its bytes
+// are Russian in windows-1251, as the detector finds; it is left out.)
+TEST(Corpus, StatedEncodingsReadAsIconvReadsThem) {
+    const auto corpus = orvane::testing::CorpusDir();
+    if (!corpus) {
+        GTEST_SKIP() << "no corpus folder (ORVANE_CORPUS_DIR)";
+    }
+    const std::pair<const char*, const char*> stated[] = {
+        {"srt/derived__big5__acopopb_zho-Hant.srt", "BIG5"},
+        {"srt/derived__gb18030__t_zho-Hans_eng.srt", "GB18030"},
+        {"srt/aspasia__gbk.srt", "GBK"},
+        {"srt/cdownsrt__gb2312.srt", "GBK"},
+        {"srt/pysrt__windows-1252.srt", "CP1252"},
+        {"srt/subtitleedit__auto_detect_windows-1251.srt", "CP1251"},
+        {"srt/subtitlesparser__Salvage.SRT", "CP1256"},
+        {"ssa/subtitlesparser__Lost_and_Delirious_fr.ssa", "CP1252"},
+        {"ssa/subtitlesparser__HellBoy_2_The_Golden_Army.ssa", "CP1252"},
+        {"odd/subtitlesparser__20140115-204540_invalidSub", "CP1252"},
+        {"srt/pysrt__bom-utf-16-le.srt", "UTF-16"},
+        {"srt/pysrt__bom-utf-16-be.srt", "UTF-16"},
+    };
+    for (const auto& [name, charset] : stated) {
+        SCOPED_TRACE(name);
+        const fs::path file = *corpus / name;
+        if (!fs::exists(file)) {
+            continue;
+        }
+        const std::string bytes = orvane::testing::ReadBytes(file);
+        const std::string expected = Iconv(bytes, charset);
+        ASSERT_FALSE(expected.empty());
+        const DecodedText decoded = DecodeText(bytes);
+        EXPECT_TRUE(decoded.utf8 == expected) << "read as " << decoded.charset;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace orvane::textio

@@ -159,7 +159,7 @@ TEST_P(LoadFile, GivesTheSameRowsWhateverTheEncoding) {
     TempDir dir;
     const LoadResult result = LoadSubRecords(dir.Write("sub.srt", c.bytes), LoadLayout::Srt);
     ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
-    EXPECT_EQ(SourceEncodingName(result.encoding), c.encoding);
+    EXPECT_EQ(result.charset, c.encoding);
     EXPECT_EQ(result.lines.ToVector(), TwoCueRows("中文", "♪"));
 }
 
@@ -178,7 +178,7 @@ TEST(LoadFile, GbkWithoutMusicNote) {
     const LoadResult result = LoadSubRecords(
         dir.Write("sub.srt", TwoCues("\n", "", "\xD6\xD0\xCE\xC4", "x")), LoadLayout::Srt);
     ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
-    EXPECT_EQ(SourceEncodingName(result.encoding), "GBK");
+    EXPECT_EQ(result.charset, "GBK");
     EXPECT_EQ(result.lines.ToVector(), TwoCueRows("中文", "x"));
 }
 

@@ -1124,7 +1124,8 @@ void Form1Test::recordsLoaded() {
     QCOMPARE(Entries(w.List2).mid(0, 3),
              (QStringList{QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000"),
                           QStringLiteral("Hello")}));
-    QCOMPARE(w.LSubRecs->text(), QString::number(w.List2->count()) + QStringLiteral("条字幕"));
+    QCOMPARE(w.LSubRecs->text(),
+             QString::number(w.List2->count()) + QStringLiteral("条字幕（UTF-8）"));
     QVERIFY2(w.LSt->text().startsWith(QStringLiteral("状态：字幕记录读取中...")),
              qPrintable(w.LSt->text()));
 }
