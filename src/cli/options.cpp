@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 
+#include "engine/timecode.h"
 #include "textio/encoding.h"
 #include "textio/text_file.h"
 
@@ -37,6 +38,8 @@ enum class Opt {
     Quiet,
     Verbose,
     Encoding,
+    From,
+    Until,
     Help,
     Version,
 };
@@ -62,6 +65,8 @@ constexpr OptSpec kOptions[] = {
     {"--quiet", "-q", Opt::Quiet, false},
     {"--verbose", "-v", Opt::Verbose, false},
     {"--encoding", "", Opt::Encoding, true},
+    {"--from", "", Opt::From, true},
+    {"--until", "", Opt::Until, true},
     {"--help", "", Opt::Help, false},
     {"--version", "", Opt::Version, false},
 };
@@ -99,6 +104,24 @@ bool LooksLikeOption(std::string_view arg) {
 }
 
 }  // namespace
+
+std::optional<double> ParseTimeArgument(std::string_view text) {
+    if (const std::optional<double> seconds = ParseAmount(text)) {
+        return seconds;
+    }
+    // A whole SubRip or ASS time code, nothing around it.
+    for (const engine::TimePattern pattern : {engine::TimePattern::Srt, engine::TimePattern::Ass}) {
+        const std::string twice = std::string(text) +
+                                  (pattern == engine::TimePattern::Srt ? " --> " : ",") +
+                                  std::string(text);
+        const auto match = engine::MatchTimeLine(twice, pattern);
+        if (match && match->start.pos == 0 && match->start.length == text.size()) {
+            return pattern == engine::TimePattern::Srt ? engine::ParseSrtTime(text)
+                                                       : engine::ParseAssTime(text);
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<double> ParseAmount(std::string_view text) {
     std::size_t digits = 0;
@@ -264,6 +287,17 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             case Opt::Verbose:
                 options.verbose = true;
                 break;
+            case Opt::From:
+            case Opt::Until: {
+                const std::optional<double> time = ParseTimeArgument(value);
+                if (!time) {
+                    return UsageError(std::string(known->longName) + ": \"" + value +
+                                      "\" is neither seconds nor a time code such as "
+                                      "00:20:00,000");
+                }
+                (known->id == Opt::From ? options.settings.from : options.settings.until) = time;
+                break;
+            }
             case Opt::Encoding:
                 if (!textio::IsKnownCharset(value)) {
                     return UsageError("--encoding: \"" + value +
@@ -290,6 +324,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     }
     if (later && !direct) {
         return UsageError("--later only applies to --direct");
+    }
+    if ((options.settings.from || options.settings.until) && !direct) {
+        return UsageError("--from and --until only apply to --direct");
     }
     if (cut && options.openingVideo) {
         return UsageError("--cut and --opening both give the opening's length; use one of them");
@@ -349,6 +386,11 @@ Mode 模式 (default 默认: --cut 12):
   --direct SECONDS    direct mode: move every cue SECONDS earlier
                       直接平移：所有字幕提前指定秒数
   --later             direct mode: move later instead   延后而不是提前
+  --from TIME         direct mode: move only cues that start at or after TIME
+                      (seconds, or a time code such as 00:20:00,000)
+                      仅平移此时间及之后开始的字幕
+  --until TIME        direct mode: move only cues that start before TIME
+                      仅平移此时间之前开始的字幕
 
 Text 文字:
   --drop english|chinese  remove the English or the Chinese text of bilingual cues

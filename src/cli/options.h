@@ -37,6 +37,9 @@ struct ParseResult {
 // least one digit, no sign, exponent, "inf" or "nan", at most kMaxAmountSeconds.
 std::optional<double> ParseAmount(std::string_view text);
 
+// Reads --from and --until: plain seconds, or one SubRip or ASS time code.
+std::optional<double> ParseTimeArgument(std::string_view text);
+
 // Reads the arguments after the program name.
 ParseResult ParseArguments(const std::vector<std::string>& args);
 

@@ -59,49 +59,6 @@ std::string WithoutOverrides(std::string_view part) {
     return text;
 }
 
-// Which language stands before the "\N" of bilingual cue text, judged once
-// per file from the last dialogue line and the three lines above it.
-struct LanguageSample {
-    bool hasChinese = false;
-    bool englishFirst = false;
-};
-
-LanguageSample SampleLanguages(const textio::RecordLines& lines, std::size_t scriptStart,
-                               std::size_t last) {
-    LanguageSample sample;
-    std::size_t m = kNone;
-    for (std::size_t k = last + 1; k-- > scriptStart;) {
-        if (IsDialogueLine(lines[k])) {
-            m = k;
-            break;
-        }
-    }
-    if (m == kNone) {
-        return sample;
-    }
-    // Short files sample whichever of the four lines exist.
-    for (std::size_t k = m >= 3 ? m - 3 : 0; k <= m; ++k) {
-        const std::string folded = textio::FoldHalfWidth(lines[k]);
-        if (textio::IsSingleByteText(folded)) {
-            continue;
-        }
-        sample.hasChinese = true;
-        std::string_view part = folded;
-        const std::size_t fields = part.find(",,");
-        if (fields != std::string_view::npos) {
-            part.remove_prefix(fields + 2);
-        } else if (!part.empty()) {
-            std::size_t afterFirst = 0;  // past the first character, not just its first byte
-            textio::NextCodePoint(part, afterFirst);
-            part.remove_prefix(afterFirst);
-        }
-        part = part.substr(0, part.find("\\N"));
-        sample.englishFirst = textio::IsSingleByteText(part);
-        break;
-    }
-    return sample;
-}
-
 class AssShifter {
 public:
     AssShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
@@ -119,7 +76,6 @@ public:
         while (last > scriptStart && lines_[last].empty()) {
             --last;
         }
-        sample_ = SampleLanguages(lines_, scriptStart, last);
         std::size_t firstCue = scriptStart;
         while (firstCue <= last && !IsDialogueLine(lines_[firstCue])) {
             ++firstCue;
@@ -187,6 +143,10 @@ private:
             AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
             return;
         }
+        if (times.fate == CueFate::Kept) {
+            Append(line);  // outside the range to move: its times as they were
+            return;
+        }
         out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
         Shifted(
             RewriteTimeLine(line, *match, FormatAssTime(times.start), FormatAssTime(times.end)));
@@ -214,7 +174,7 @@ private:
     // ",,first\N". Text without "\N{\" after its last ",," stays as it is,
     // and so does text whose two parts are in the same language.
     std::string RemoveLanguage(std::string_view line) const {
-        if (!sample_.hasChinese || settings_.removal == LanguageRemoval::Keep) {
+        if (settings_.removal == LanguageRemoval::Keep) {
             return std::string(line);
         }
         const std::size_t tailStart = line.rfind(",,");
@@ -231,15 +191,16 @@ private:
         if (breakAt == std::string_view::npos) {
             return std::string(line);
         }
-        // Only a cue that holds both languages, in the file's order, loses
-        // one: a cue in one language keeps all of its text.
+        // Judged cue by cue: only a cue whose two parts are in two languages
+        // loses one, whichever comes first; a cue in one language keeps all
+        // of its text.
         const bool firstEnglish = IsSingleByteText(WithoutOverrides(tail.substr(2, breakAt - 2)));
         const bool secondEnglish = IsSingleByteText(WithoutOverrides(tail.substr(breakAt + 2)));
-        if (firstEnglish == secondEnglish || firstEnglish != sample_.englishFirst) {
+        if (firstEnglish == secondEnglish) {
             return std::string(line);
         }
         const bool removeFirst =
-            (settings_.removal == LanguageRemoval::RemoveEnglish) == sample_.englishFirst;
+            (settings_.removal == LanguageRemoval::RemoveEnglish) == firstEnglish;
         std::string edited(line.substr(0, tailStart));
         if (removeFirst) {
             edited += ",,";
@@ -254,7 +215,6 @@ private:
     const ShiftSettings& settings_;
     const textio::ProgressFn& progress_;
     const TextChunkFn& onChunk_;
-    LanguageSample sample_;
     ShiftOutput out_;
     CueTimeShifter times_{settings_};
 };

@@ -7,6 +7,11 @@ namespace orvane::engine {
 
 CueTimes CueTimeShifter::Shift(double start, double end) {
     if (settings_.mode == ShiftMode::Direct) {
+        const bool inRange = (!settings_.from || start >= *settings_.from) &&
+                             (!settings_.until || start < *settings_.until);
+        if (!inRange) {
+            return {CueFate::Kept, start, end};
+        }
         return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
                 ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
     }

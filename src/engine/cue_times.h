@@ -11,6 +11,7 @@ enum class CueFate {
     Shifted,  // both times moved
     Trimmed,  // cut mode: the cue across the cut, now starting at zero
     Cut,      // cut mode: wholly inside the opening; its times stay as they were
+    Kept,     // direct mode: outside the range of cues to move; written as it was
 };
 
 struct CueTimes {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace orvane::engine {
@@ -32,6 +33,10 @@ struct ShiftSettings {
     bool overwrite = false;  // write over the source instead of into outputDir
     std::filesystem::path outputDir;
     std::string encoding;  // read every input in this charset; empty: detect
+    // Direct mode: only cues that start at or after `from` and before `until`
+    // move; the others are written as they were.
+    std::optional<double> from;
+    std::optional<double> until;
 
     // The seconds moved earlier after the cut: shiftSeconds or nothing.
     double ExtraSeconds() const { return extraAdvance ? shiftSeconds : 0.0; }

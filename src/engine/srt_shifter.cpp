@@ -149,6 +149,10 @@ private:
             ++out_.stats.dropped;  // wholly inside the opening
             return;
         }
+        if (times.fate == CueFate::Kept) {
+            Write(cue, std::string(line));
+            return;
+        }
         out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
         Shifted(cue,
                 RewriteTimeLine(line, match, FormatSrtTime(times.start), FormatSrtTime(times.end)));

@@ -40,6 +40,11 @@ TEST_P(ExitStatus, TellsWhatHappened) {
 }
 
 const ExitCase kExits[] = {
+    {"from_in_cut_mode",
+     [](const TempDir&) {
+         return std::vector<std::string>{"--cut", "5", "--from", "1200", "-o", "out", "a.srt"};
+     },
+     kExitUsage, "--from and --until only apply to --direct"},
     {"option_as_a_value",
      [](const TempDir&) {
          return std::vector<std::string>{"-o", "-q", "a.srt"};
@@ -82,6 +87,23 @@ TEST(ExitStatus, FailedStandardOutputIsNoSuccess) {
     EXPECT_EQ(cli::Run({"--direct", "1", "-o", (dir / "out").string(), source.string()}, out, err),
               kExitSomeFailed);
     EXPECT_TRUE(fs::exists(dir / "out" / "a.srt"));
+}
+
+// "An advert was inserted at 20:00": only what starts from there moves.
+TEST(Range, FromMovesOnlyTheCuesFromThatTimeOn) {
+    TempDir dir;
+    const std::string before = "1\r\n00:19:59,999 --> 00:20:01,000\r\nBefore\r\n\r\n";
+    const fs::path source =
+        dir.Write("a.srt", before + "2\r\n00:20:00,000 --> 00:20:02,000\r\nAfter\r\n");
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(cli::Run({"--direct", "30", "--later", "--from", "1200", "-q", "-o",
+                        (dir / "out").string(), source.string()},
+                       out, err),
+              kExitOk)
+        << err.str();
+    EXPECT_EQ(orvane::testing::ReadBytes(dir / "out" / "a.srt"),
+              "\xEF\xBB\xBF" + before + "2\r\n00:20:30,000 --> 00:20:32,000\r\nAfter\r\n");
 }
 
 // A file in a legacy code page comes out as its UTF-8 original does.

@@ -33,6 +33,11 @@ const std::string kChineseFirst =
 const std::string kEnglishFirst =
     Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N{\\fs14}中文"});
 
+const std::string kAlternating =
+    Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N{\\fs14}中文",
+            "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,中文\\N{\\fs14}English",
+            "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,只有中文"});
+
 // Chinese first; the first two cues hold one language each.
 const std::string kOneLanguageCues =
     Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,第一行\\N{\\fs14}第二行",
@@ -113,6 +118,17 @@ INSTANTIATE_TEST_SUITE_P(
         AssCase{"english_first_remove_chinese", kEnglishFirst,
                 WithRemoval(Direct(0, true), LanguageRemoval::RemoveChinese),
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N"})},
+        // Judged cue by cue: alternating orders each lose the chosen language.
+        AssCase{"alternating_orders_remove_english", kAlternating,
+                WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\fs14}中文",
+                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,中文\\N",
+                        "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,只有中文"})},
+        AssCase{"alternating_orders_remove_chinese", kAlternating,
+                WithRemoval(Direct(0, true), LanguageRemoval::RemoveChinese),
+                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N",
+                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,{\\fs14}English",
+                        "Dialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,只有中文"})},
         AssCase{"remove_english_leaves_chinese_only_and_english_only_cues", kOneLanguageCues,
                 WithRemoval(Direct(0, true), LanguageRemoval::RemoveEnglish),
                 Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,第一行\\N{\\fs14}第二行",

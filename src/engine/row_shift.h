@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Shifting chosen rows of a loaded file by hand: only the time codes of the
+// selected rows move, by the direct formula, and every other character of
+// every row stays as it was.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/timecode.h"
+
+namespace orvane::engine {
+
+// The time pattern of a file's rows by its extension (srt; ass or ssa);
+// nothing for other files, whose rows hold no time codes to move.
+std::optional<TimePattern> RowPatternFor(const std::filesystem::path& source);
+
+struct RowChange {
+    std::size_t index = 0;
+    std::string before;
+    std::string after;
+};
+
+// Moves the start and the end of every selected row that holds a time line,
+// each on its own: later adds, earlier subtracts and stops at zero. Rows
+// without a time line (numbers, text, blanks) stay as they are. Returns the
+// rows that changed, in index order; indexes past the end are passed over.
+std::vector<RowChange> ShiftRows(const std::vector<std::string>& rows,
+                                 const std::vector<std::size_t>& selected, TimePattern pattern,
+                                 double seconds, bool later);
+
+}  // namespace orvane::engine
