@@ -16,8 +16,8 @@ namespace orvane::ui {
 inline const QString kMessageTitle = QStringLiteral("消息");
 
 enum class MessageIcon { Information, Warning, Error };
-enum class MessageButtons { Ok, OkCancel, YesNo };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class MessageButtons { Ok, OkCancel, YesNo, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Save, Discard };
 
 struct MessageRequest {
     QString text;

@@ -18,6 +18,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QFontDatabase>
+#include <QItemSelection>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -228,7 +230,13 @@ void Form1::BuildControls() {
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     List2 = Named(new QListWidget, "List2");
     List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    List2->setToolTip(QStringLiteral("可多选多条字幕记录，执行自定义修改"));
+    List2->setToolTip(QStringLiteral("可多选多条字幕记录，执行自定义修改；右键可选中此行及之后的所有行"));
+    List2->setContextMenuPolicy(Qt::CustomContextMenu);
+    List2->setUniformItemSizes(true);  // fast for tens of thousands of rows
+    // Time codes line up in a fixed-pitch face; Chinese falls back as usual.
+    QFont rowsFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    rowsFont.setPointSizeF(List2->font().pointSizeF());
+    List2->setFont(rowsFont);
 
     auto* lists = new QGridLayout;
     lists->setHorizontalSpacing(8);
@@ -276,6 +284,13 @@ void Form1::BuildMenus() {
     MenuMove = AddItem(MenuOps, QStringLiteral("平移时间轴(&M)"), "MenuMove");
     MenuSave = AddItem(MenuOps, QStringLiteral("保存当前平移(&S)..."), "MenuSave");
     MenuSave->setEnabled(false);
+    MenuSave->setShortcut(QKeySequence::Save);
+    MenuOps->addSeparator();
+    MenuUndo = AddItem(MenuOps, QStringLiteral("撤销平移(&U)"), "MenuUndo");
+    MenuUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MenuRedo = AddItem(MenuOps, QStringLiteral("重做平移(&R)"), "MenuRedo");
+    MenuRedo->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    UpdateUndoActions();
 
     MenuHelp = Named(menuBar()->addMenu(QStringLiteral("帮助(&H)")), "MenuHelp");
     MenuUpdate = AddItem(MenuHelp, QStringLiteral("检查更新(&U)"), "MenuUpdate");
@@ -309,6 +324,10 @@ void Form1::ConnectHandlers() {
     connect(MenuOutpath, &QAction::triggered, this, &Form1::MenuOutpath_Click);
     connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
     connect(MenuMove, &QAction::triggered, this, &Form1::MenuMove_Click);
+    connect(MenuSave, &QAction::triggered, this, &Form1::MenuSave_Click);
+    connect(MenuUndo, &QAction::triggered, this, &Form1::MenuUndo_Click);
+    connect(MenuRedo, &QAction::triggered, this, &Form1::MenuRedo_Click);
+    connect(List2, &QWidget::customContextMenuRequested, this, &Form1::List2_ContextMenu);
     connect(CmdStop, &QPushButton::clicked, this, &Form1::CmdStop_Click);
     connect(run_, &RunController::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunController::fileStarted, this,
@@ -328,7 +347,8 @@ void Form1::Form_Load() {
         updates_.Check(TV->text().toStdString(), ToFsPath(sWorkDir));
     if (check.newerVersionFound) {
         MenuUpdate->setEnabled(true);
-        setWindowTitle(windowTitle() + kUpdateNotice);
+        updateAnnounced_ = true;
+        UpdateTitle();
     }
 
     CmbDel->setCurrentIndex(0);
@@ -426,8 +446,7 @@ void Form1::CmbType_Click() {
         CmbType->setCurrentIndex(0);
         dialogs_.Beep();
     }
-    List2->clear();
-    sRecordsPath.clear();
+    ClearRecords();
     List1->clear();
     // The counts follow the emptied lists.
     UpdateFileCount();
@@ -593,9 +612,10 @@ void Form1::List1_MouseUp(Qt::MouseButton button) {
     const MessageAnswer answer =
         dialogs_.Ask(this, {QStringLiteral("清空字幕文件列表？"), MessageIcon::Warning,
                             MessageButtons::OkCancel, MessageAnswer::Ok});
-    if (answer == MessageAnswer::Ok) {
+    if (answer == MessageAnswer::Ok && SettleUnsavedRows()) {
         List1->clear();
         UpdateFileCount();
+        ClearRecords();
     }
 }
 
@@ -657,7 +677,7 @@ bool Form1::ConfirmClose() {
 }
 
 void Form1::MenuExit_Click() {
-    if (!ConfirmClose()) {
+    if (!SettleUnsavedRows() || !ConfirmClose()) {
         return;
     }
     closeConfirmed_ = true;
@@ -665,7 +685,7 @@ void Form1::MenuExit_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!closeConfirmed_ && !ConfirmClose()) {
+    if (!closeConfirmed_ && (!SettleUnsavedRows() || !ConfirmClose())) {
         event->ignore();
         return;
     }
@@ -730,8 +750,7 @@ void Form1::MenuMove_Click() {
         QDir().mkpath(LDir->text());
     }
     if (ChSelect->isChecked()) {
-        // Shifting the selected rows of the record list is not available yet.
-        dialogs_.Beep();
+        ShiftSelectedRows(*settings);
         return;
     }
 
@@ -838,19 +857,26 @@ void Form1::List1_DblClick() {
         dialogs_.Beep();
         return;
     }
+    if (!SettleUnsavedRows()) {
+        return;
+    }
     loadingRecords_ = true;
-    List2->clear();
+    ClearRecords();
     sRecordsPath = current->text();
+    std::vector<std::string> rows;
     const textio::LoadLayout layout =
         CmbType->currentIndex() == 0 ? textio::LoadLayout::Srt : textio::LoadLayout::Plain;
     const textio::LoadResult result = textio::LoadSubRecordsIntoList(
         ToFsPath(sRecordsPath), layout,
-        [this](std::string_view row) {
+        [this, &rows](std::string_view row) {
+            rows.emplace_back(row);
             List2->addItem(QString::fromUtf8(row.data(), qsizetype(row.size())));
             LSubRecs->setText(QString::number(List2->count()) + QStringLiteral("条字幕"));
         },
         [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
+    records_.Load(ToFsPath(sRecordsPath), std::move(rows), result.replacedBytes);
+    UpdateUndoActions();
     if (!result.failure) {
         // The count, and the encoding the file was read in: "1,234条字幕（Big5）".
         LSubRecs->setText(QLocale(QLocale::English).toString(List2->count()) +
@@ -860,6 +886,133 @@ void Form1::List1_DblClick() {
     } else {
         dialogs_.Ask(this, {FailureLine(*result.failure), MessageIcon::Error});
     }
+}
+
+// ---- row editing ----------------------------------------------------------------
+
+void Form1::ShiftSelectedRows(const engine::ShiftSettings& settings) {
+    if (!records_.HasTimePattern()) {
+        dialogs_.Ask(this, {QStringLiteral("该类型的文件没有可平移的时间轴行（仅支持srt、ass、ssa）！"),
+                            MessageIcon::Information});
+        return;
+    }
+    std::vector<std::size_t> selected;
+    for (const QModelIndex& index : List2->selectionModel()->selectedRows()) {
+        selected.push_back(static_cast<std::size_t>(index.row()));
+    }
+    ShowRowChanges(records_.Shift(selected, settings.shiftSeconds, settings.later));
+    dialogs_.Ask(this, {QStringLiteral("选中的时间轴平移处理完毕！ 稍后可以直接保存修改！")});
+}
+
+// The list shows the rows as they now are; rows not yet saved are bold.
+void Form1::ShowRowChanges(const std::vector<engine::RowChange>& changes) {
+    for (const engine::RowChange& change : changes) {
+        QListWidgetItem* item = List2->item(int(change.index));
+        if (!item) {
+            continue;
+        }
+        item->setText(QString::fromStdString(change.after));
+        QFont font = item->font();
+        font.setBold(records_.IsRowUnsaved(change.index));
+        item->setFont(font);
+    }
+    UpdateUndoActions();
+}
+
+void Form1::MenuUndo_Click() {
+    ShowRowChanges(records_.Undo());
+}
+
+void Form1::MenuRedo_Click() {
+    ShowRowChanges(records_.Redo());
+}
+
+void Form1::UpdateUndoActions() {
+    MenuUndo->setEnabled(records_.CanUndo());
+    MenuRedo->setEnabled(records_.CanRedo());
+    UpdateTitle();
+}
+
+void Form1::UpdateTitle() {
+    setWindowTitle(kWindowTitle + (updateAnnounced_ ? kUpdateNotice : QString()) +
+                   (records_.IsModified() ? QStringLiteral(" *") : QString()));
+}
+
+void Form1::ClearRecords() {
+    List2->clear();
+    sRecordsPath.clear();
+    records_.Clear();
+    LSubRecs->setText(QStringLiteral("0条字幕"));
+    UpdateUndoActions();
+}
+
+bool Form1::MenuSave_Click() {
+    if (List2->count() == 0) {
+        dialogs_.Beep();
+        return false;
+    }
+    const RecordEditor::SaveResult saved = records_.Save(
+        ChASCII->isChecked(), ChOverWr->isChecked(), ToFsPath(LDir->text()));
+    if (saved.failure) {
+        dialogs_.Ask(this, {QStringLiteral("保存失败：") + FailureLine(*saved.failure),
+                            MessageIcon::Error});
+        return false;
+    }
+    for (int i = 0; i < List2->count(); ++i) {
+        QFont font = List2->item(i)->font();
+        if (font.bold()) {
+            font.setBold(false);
+            List2->item(i)->setFont(font);
+        }
+    }
+    UpdateUndoActions();
+    QString text = QStringLiteral("编辑修改过的字幕内容已保存！");
+    if (saved.gbk.unencodableCount > 0) {
+        text += QStringLiteral("\r\n其中%1个字符GB2312无法表示，已写为“?”。")
+                    .arg(saved.gbk.unencodableCount);
+    }
+    dialogs_.Ask(this, {text});
+    return true;
+}
+
+// Rows shifted and not saved: asks whether to save them first. False when
+// the user cancels (or the save fails), and what was about to happen must not.
+bool Form1::SettleUnsavedRows() {
+    if (!records_.IsModified()) {
+        return true;
+    }
+    const MessageAnswer answer = dialogs_.Ask(
+        this, {QStringLiteral("当前字幕列表的平移修改尚未保存，要先保存吗？"), MessageIcon::Warning,
+               MessageButtons::SaveDiscardCancel, MessageAnswer::Save});
+    if (answer == MessageAnswer::Save) {
+        return MenuSave_Click();
+    }
+    return answer == MessageAnswer::Discard;
+}
+
+void Form1::List2_ContextMenu(const QPoint& position) {
+    const int row = List2->indexAt(position).row();
+    QMenu menu(this);
+    QAction* fromHere = menu.addAction(QStringLiteral("选中此行及之后的所有行"));
+    fromHere->setEnabled(row >= 0);
+    QAction* all = menu.addAction(QStringLiteral("全选"));
+    all->setEnabled(List2->count() > 0);
+    QAction* chosen = menu.exec(List2->viewport()->mapToGlobal(position));
+    if (chosen == fromHere) {
+        SelectRowsFrom(row);
+    } else if (chosen == all) {
+        List2->selectAll();
+    }
+}
+
+void Form1::SelectRowsFrom(int row) {
+    if (row < 0 || row >= List2->count()) {
+        return;
+    }
+    List2->clearSelection();
+    const QItemSelection range(List2->model()->index(row, 0),
+                               List2->model()->index(List2->count() - 1, 0));
+    List2->selectionModel()->select(range, QItemSelectionModel::Select);
 }
 
 // ---- settings of a run --------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "engine/shift_settings.h"
 #include "textio/progress.h"
 #include "ui/opening.h"
+#include "ui/record_editor.h"
 
 class QAction;
 class QCheckBox;
@@ -106,6 +107,8 @@ public:
     QMenu* MenuOps = nullptr;
     QAction* MenuMove = nullptr;
     QAction* MenuSave = nullptr;
+    QAction* MenuUndo = nullptr;
+    QAction* MenuRedo = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuUpdate = nullptr;
     QAction* MenuHelpSub = nullptr;
@@ -141,12 +144,20 @@ public slots:
     void MenuOutpath_Click();
     void MenuExit_Click();
     void MenuMove_Click();
+    // False when nothing was saved (an empty list, a refusal, a failure).
+    bool MenuSave_Click();
+    void MenuUndo_Click();
+    void MenuRedo_Click();
     void CmdStop_Click();
     void List1_DblClick();
     void LDir_DblClick();
     void List1_MouseUp(Qt::MouseButton button);
 
 public:
+    // Row editing: selects the rows from `row` to the end of List2.
+    void SelectRowsFrom(int row);
+    const RecordEditor& Records() const { return records_; }
+
     // Dropped items, in the order the desktop delivers them.
     void List1_OLEDragDrop(const QStringList& paths);
     void LHead_OLEDragDrop(const QStringList& paths);
@@ -180,6 +191,13 @@ private:
     void OnRunFileStarted(const QString& source);
     void OnRunFinished(const engine::BatchSummary& summary);
     void ShowRunReport(const engine::BatchSummary& summary);
+    void ShiftSelectedRows(const engine::ShiftSettings& settings);
+    void ShowRowChanges(const std::vector<engine::RowChange>& changes);
+    void UpdateUndoActions();
+    void UpdateTitle();
+    void ClearRecords();
+    bool SettleUnsavedRows();
+    void List2_ContextMenu(const QPoint& position);
 
     Dialogs& dialogs_;
     const SystemServices& system_;
@@ -189,6 +207,8 @@ private:
     QElapsedTimer sincePump_;
     RunController* run_ = nullptr;
     OpeningClip opening_;
+    RecordEditor records_;
+    bool updateAnnounced_ = false;
     int runFirst_ = 0;  // the entries of List1 the current run covers
     int runLast_ = -1;
 };

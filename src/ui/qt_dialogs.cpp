@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace orvane::ui {
@@ -20,6 +21,10 @@ QMessageBox::StandardButton ToQt(MessageAnswer answer) {
             return QMessageBox::Yes;
         case MessageAnswer::No:
             return QMessageBox::No;
+        case MessageAnswer::Save:
+            return QMessageBox::Save;
+        case MessageAnswer::Discard:
+            return QMessageBox::Discard;
     }
     return QMessageBox::Ok;
 }
@@ -32,6 +37,8 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
             return QMessageBox::Ok | QMessageBox::Cancel;
         case MessageButtons::YesNo:
             return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::SaveDiscardCancel:
+            return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -58,6 +65,8 @@ MessageAnswer EscapeAnswer(MessageButtons buttons) {
             return MessageAnswer::Cancel;
         case MessageButtons::YesNo:
             return MessageAnswer::No;
+        case MessageButtons::SaveDiscardCancel:
+            return MessageAnswer::Cancel;
     }
     return MessageAnswer::Cancel;
 }
@@ -70,6 +79,11 @@ public:
         if (!box.details.isEmpty()) {
             message.setDetailedText(box.details);
         }
+        if (box.buttons == MessageButtons::SaveDiscardCancel) {
+            message.button(QMessageBox::Save)->setText(QStringLiteral("保存"));
+            message.button(QMessageBox::Discard)->setText(QStringLiteral("不保存"));
+            message.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+        }
         switch (message.exec()) {
             case QMessageBox::Ok:
                 return MessageAnswer::Ok;
@@ -79,6 +93,10 @@ public:
                 return MessageAnswer::Yes;
             case QMessageBox::No:
                 return MessageAnswer::No;
+            case QMessageBox::Save:
+                return MessageAnswer::Save;
+            case QMessageBox::Discard:
+                return MessageAnswer::Discard;
             default:
                 return EscapeAnswer(box.buttons);
         }

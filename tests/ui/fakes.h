@@ -40,6 +40,10 @@ inline char* toString(MessageAnswer answer) {
             return qstrdup("Yes");
         case MessageAnswer::No:
             return qstrdup("No");
+        case MessageAnswer::Save:
+            return qstrdup("Save");
+        case MessageAnswer::Discard:
+            return qstrdup("Discard");
     }
     return qstrdup("?");
 }
@@ -52,6 +56,8 @@ inline char* toString(MessageButtons buttons) {
             return qstrdup("OkCancel");
         case MessageButtons::YesNo:
             return qstrdup("YesNo");
+        case MessageButtons::SaveDiscardCancel:
+            return qstrdup("SaveDiscardCancel");
     }
     return qstrdup("?");
 }
