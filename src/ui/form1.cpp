@@ -11,15 +11,15 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelection>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QFontDatabase>
-#include <QItemSelection>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -230,7 +230,8 @@ void Form1::BuildControls() {
     List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     List2 = Named(new QListWidget, "List2");
     List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    List2->setToolTip(QStringLiteral("可多选多条字幕记录，执行自定义修改；右键可选中此行及之后的所有行"));
+    List2->setToolTip(
+        QStringLiteral("可多选多条字幕记录，执行自定义修改；右键可选中此行及之后的所有行"));
     List2->setContextMenuPolicy(Qt::CustomContextMenu);
     List2->setUniformItemSizes(true);  // fast for tens of thousands of rows
     // Time codes line up in a fixed-pitch face; Chinese falls back as usual.
@@ -892,8 +893,9 @@ void Form1::List1_DblClick() {
 
 void Form1::ShiftSelectedRows(const engine::ShiftSettings& settings) {
     if (!records_.HasTimePattern()) {
-        dialogs_.Ask(this, {QStringLiteral("该类型的文件没有可平移的时间轴行（仅支持srt、ass、ssa）！"),
-                            MessageIcon::Information});
+        dialogs_.Ask(this,
+                     {QStringLiteral("该类型的文件没有可平移的时间轴行（仅支持srt、ass、ssa）！"),
+                      MessageIcon::Information});
         return;
     }
     std::vector<std::size_t> selected;
@@ -951,11 +953,11 @@ bool Form1::MenuSave_Click() {
         dialogs_.Beep();
         return false;
     }
-    const RecordEditor::SaveResult saved = records_.Save(
-        ChASCII->isChecked(), ChOverWr->isChecked(), ToFsPath(LDir->text()));
+    const RecordEditor::SaveResult saved =
+        records_.Save(ChASCII->isChecked(), ChOverWr->isChecked(), ToFsPath(LDir->text()));
     if (saved.failure) {
-        dialogs_.Ask(this, {QStringLiteral("保存失败：") + FailureLine(*saved.failure),
-                            MessageIcon::Error});
+        dialogs_.Ask(
+            this, {QStringLiteral("保存失败：") + FailureLine(*saved.failure), MessageIcon::Error});
         return false;
     }
     for (int i = 0; i < List2->count(); ++i) {

@@ -8,8 +8,7 @@
 namespace orvane::ui {
 namespace fs = std::filesystem;
 
-void RecordEditor::Load(fs::path source, std::vector<std::string> rows,
-                        std::size_t replacedBytes) {
+void RecordEditor::Load(fs::path source, std::vector<std::string> rows, std::size_t replacedBytes) {
     source_ = std::move(source);
     pattern_ = engine::RowPatternFor(source_);
     rows_ = std::move(rows);
@@ -71,7 +70,8 @@ std::vector<engine::RowChange> RecordEditor::Apply(const std::vector<engine::Row
 }
 
 bool RecordEditor::IsRowUnsaved(std::size_t index) const {
-    return index < rows_.size() && (index >= savedRows_.size() || rows_[index] != savedRows_[index]);
+    return index < rows_.size() &&
+           (index >= savedRows_.size() || rows_[index] != savedRows_[index]);
 }
 
 RecordEditor::SaveResult RecordEditor::Save(bool gb2312, bool overwrite,
