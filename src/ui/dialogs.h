@@ -16,8 +16,8 @@ namespace orvane::ui {
 inline const QString kMessageTitle = QStringLiteral("消息");
 
 enum class MessageIcon { Information, Warning, Error };
-enum class MessageButtons { Ok, OkCancel, YesNo, SaveDiscardCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No, Save, Discard };
+enum class MessageButtons { Ok, OkCancel, YesNo, SaveDiscardCancel, RetryCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Save, Discard, Retry };
 
 struct MessageRequest {
     QString text;

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -25,6 +26,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -50,6 +52,8 @@
 #include "ui/shift_amount.h"
 #include "ui/status_text.h"
 #include "ui/system_services.h"
+#include "update/downloader.h"
+#include "update/restart_helper.h"
 #include "update/update_checker.h"
 
 namespace orvane::ui {
@@ -85,6 +89,8 @@ Form1::Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateCheck
     BuildControls();
     BuildMenus();
     ConnectHandlers();
+    archiveTool_ = MakeArchiveTool(system_.ProgramDir(), sWorkDir);
+    restartLauncher_ = MakeRestartLauncher();
     Form_Load();
     // The reference client area is 968 x 536 below the menu bar.
     resize(968, 536 + menuBar()->sizeHint().height());
@@ -325,6 +331,9 @@ void Form1::ConnectHandlers() {
     connect(MenuOutpath, &QAction::triggered, this, &Form1::MenuOutpath_Click);
     connect(MenuExit, &QAction::triggered, this, &Form1::MenuExit_Click);
     connect(MenuMove, &QAction::triggered, this, &Form1::MenuMove_Click);
+    connect(MenuUpdate, &QAction::triggered, this, &Form1::MenuUpdate_Click);
+    connect(MenuHelpSub, &QAction::triggered, this, &Form1::MenuHelpSub_Click);
+    connect(MenuHome, &QAction::triggered, this, &Form1::MenuHome_Click);
     connect(MenuSave, &QAction::triggered, this, &Form1::MenuSave_Click);
     connect(MenuUndo, &QAction::triggered, this, &Form1::MenuUndo_Click);
     connect(MenuRedo, &QAction::triggered, this, &Form1::MenuRedo_Click);
@@ -344,13 +353,13 @@ void Form1::Form_Load() {
     CmbType->setCurrentIndex(0);
     SetUpWorkDir();
 
-    const update::UpdateCheckResult check =
-        updates_.Check(TV->text().toStdString(), ToFsPath(sWorkDir));
-    if (check.newerVersionFound) {
-        MenuUpdate->setEnabled(true);
-        updateAnnounced_ = true;
-        UpdateTitle();
-    }
+    // The answer comes when it comes; the window does not wait for it.
+    updates_.Check(TV->text().toStdString(), ToFsPath(sWorkDir),
+                   [window = QPointer<Form1>(this)](const update::UpdateCheckResult& check) {
+                       if (window) {
+                           window->OnUpdateChecked(check);
+                       }
+                   });
 
     CmbDel->setCurrentIndex(0);
 }
@@ -887,6 +896,134 @@ void Form1::List1_DblClick() {
     } else {
         dialogs_.Ask(this, {FailureLine(*result.failure), MessageIcon::Error});
     }
+}
+
+// ---- update, about, home page -------------------------------------------------
+
+void Form1::OnUpdateChecked(const update::UpdateCheckResult& check) {
+    lastCheck_ = check;
+    if (check.newerVersionFound && !updateAnnounced_) {
+        MenuUpdate->setEnabled(true);
+        updateAnnounced_ = true;
+        UpdateTitle();
+    }
+}
+
+void Form1::SetUpdateServices(std::unique_ptr<ArchiveTool> tool,
+                              std::unique_ptr<RestartLauncher> launcher) {
+    archiveTool_ = std::move(tool);
+    restartLauncher_ = std::move(launcher);
+}
+
+// Until the archive tool is there: the user is asked to install it, given a
+// minute to do so, then asked to retry or give up.
+bool Form1::EnsureArchiveTool() {
+    while (!archiveTool_->Installed()) {
+        if (!archiveTool_->CanInstall()) {
+            dialogs_.Ask(this, {QStringLiteral("找不到更新程序Tarrow（应与本程序在同一文件夹），"
+                                               "无法自动更新！"),
+                                MessageIcon::Error});
+            return false;
+        }
+        archiveTool_->StartInstaller();
+        dialogs_.Ask(
+            this,
+            {QStringLiteral("资源文件缺失，请先安装默认经典的WinRAR解压缩应用程序！\r\n"
+                            "对不起！有意不支持您本机安装的非经典的360、2345、便压等等解压缩程序。"
+                            "如果您的系统为win7及以上版本，WinRAR安装完毕之后，请务必： \r\n"
+                            "右键WinRAR.exe->属性->兼容性->兼容xp3且勾选始终以管理员权限运行")});
+        QElapsedTimer waited;
+        waited.start();
+        while (!archiveTool_->Installed() && waited.elapsed() < installWaitMs_) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+        }
+        if (archiveTool_->Installed()) {
+            break;
+        }
+        const MessageAnswer answer = dialogs_.Ask(
+            this, {QStringLiteral("资源文件缺失，请先安装WinRAR解压缩应用程序！"),
+                   MessageIcon::Information, MessageButtons::RetryCancel, MessageAnswer::Retry});
+        if (answer != MessageAnswer::Retry) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Form1::MenuUpdate_Click() {
+    hide();
+    const std::optional<QString> refusal = InstallUpdate();
+    if (!refusal) {
+        return;  // the restart helper takes over; the program has been asked to end
+    }
+    show();
+    if (!refusal->isEmpty()) {
+        dialogs_.Ask(this, {*refusal, MessageIcon::Error});
+    }
+}
+
+// Nothing when the restart helper was started; otherwise why not (empty: the
+// user chose not to go on).
+std::optional<QString> Form1::InstallUpdate() {
+    if (!EnsureArchiveTool()) {
+        return QString();
+    }
+    const std::optional<QUrl> base = update::DownloadBase();
+    if (!base) {
+        return QStringLiteral("未设置下载服务器，无法更新。");
+    }
+    const QString archive = QDir(sWorkDir).filePath(QStringLiteral("Velmora.rar"));
+    update::Downloader downloader;
+    const update::DownloadResult download =
+        downloader.FetchAndWait(base->resolved(QUrl(QStringLiteral("Velmora.rar"))),
+                                ToFsPath(archive), update::kArchiveLimits);
+    if (!download.ok) {
+        return QStringLiteral("下载更新文件失败（%1），未安装任何内容。").arg(download.error);
+    }
+    // The version file names the archive's SHA-256: an archive that does not
+    // match it is never handed on to be installed.
+    if (!lastCheck_.sha256) {
+        return QStringLiteral("服务器没有给出更新文件的校验码，为安全起见未安装。");
+    }
+    QFile file(archive);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file) ||
+        hash.result().toHex().toStdString() != *lastCheck_.sha256) {
+        return QStringLiteral("更新文件的校验码不符（文件可能已损坏或被改动），未安装任何内容。");
+    }
+    file.close();
+    const QString programDir = system_.ProgramDir();
+    const QString handOver = QString::fromStdString(
+        update::MakeHandOver({ToFsPath(archive), QApplication::applicationName().toStdString(),
+                              windowTitle().toStdString()}));
+    const QStringList arguments{handOver, QString::number(QCoreApplication::applicationPid()),
+                                programDir,
+                                QFileInfo(QCoreApplication::applicationFilePath()).fileName()};
+    if (!restartLauncher_->Start(RestartHelperPath(programDir), arguments)) {
+        return QStringLiteral("无法启动更新程序Tarrow，未安装任何内容。");
+    }
+    // The helper replaces the program's files once it has ended.
+    closeConfirmed_ = true;
+    bStop = true;
+    run_->RequestStop();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    return std::nullopt;
+}
+
+void Form1::MenuHelpSub_Click() {
+    dialogs_.Ask(this, {QStringLiteral("本软件由【澜帆数码科技有限公司】旗下【Orvane字幕工作室】"
+                                       "出品，版本 %1\r\n"
+                                       "技术支持QQ：80231546/80231547/80231548！")
+                            .arg(QString::fromLatin1(kVersion))});
+}
+
+void Form1::MenuHome_Click() {
+    const std::optional<QUrl> base = update::DownloadBase();
+    if (!base) {
+        dialogs_.Ask(this, {QStringLiteral("未设置下载服务器，无法打开主页。")});
+        return;
+    }
+    dialogs_.OpenUrl(base->resolved(QUrl(QStringLiteral("Index.html"))).toString());
 }
 
 // ---- row editing ----------------------------------------------------------------

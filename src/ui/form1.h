@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,8 @@
 #include "textio/progress.h"
 #include "ui/opening.h"
 #include "ui/record_editor.h"
+#include "ui/update_command.h"
+#include "update/update_checker.h"
 
 class QAction;
 class QCheckBox;
@@ -144,6 +147,9 @@ public slots:
     void MenuOutpath_Click();
     void MenuExit_Click();
     void MenuMove_Click();
+    void MenuUpdate_Click();
+    void MenuHelpSub_Click();
+    void MenuHome_Click();
     // False when nothing was saved (an empty list, a refusal, a failure).
     bool MenuSave_Click();
     void MenuUndo_Click();
@@ -154,6 +160,12 @@ public slots:
     void List1_MouseUp(Qt::MouseButton button);
 
 public:
+    // Stand-ins for tests: what unpacks updates and starts the restart
+    // helper, and how long the user is given to install the former.
+    void SetUpdateServices(std::unique_ptr<ArchiveTool> tool,
+                           std::unique_ptr<RestartLauncher> launcher);
+    void SetInstallWait(int milliseconds) { installWaitMs_ = milliseconds; }
+
     // Row editing: selects the rows from `row` to the end of List2.
     void SelectRowsFrom(int row);
     const RecordEditor& Records() const { return records_; }
@@ -192,6 +204,9 @@ private:
     void OnRunFinished(const engine::BatchSummary& summary);
     void ShowRunReport(const engine::BatchSummary& summary);
     void ShiftSelectedRows(const engine::ShiftSettings& settings);
+    void OnUpdateChecked(const update::UpdateCheckResult& check);
+    bool EnsureArchiveTool();
+    std::optional<QString> InstallUpdate();
     void ShowRowChanges(const std::vector<engine::RowChange>& changes);
     void UpdateUndoActions();
     void UpdateTitle();
@@ -208,6 +223,10 @@ private:
     RunController* run_ = nullptr;
     OpeningClip opening_;
     RecordEditor records_;
+    update::UpdateCheckResult lastCheck_;
+    std::unique_ptr<ArchiveTool> archiveTool_;
+    std::unique_ptr<RestartLauncher> restartLauncher_;
+    int installWaitMs_ = 60000;
     bool updateAnnounced_ = false;
     int runFirst_ = 0;  // the entries of List1 the current run covers
     int runLast_ = -1;

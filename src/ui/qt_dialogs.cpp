@@ -25,6 +25,8 @@ QMessageBox::StandardButton ToQt(MessageAnswer answer) {
             return QMessageBox::Save;
         case MessageAnswer::Discard:
             return QMessageBox::Discard;
+        case MessageAnswer::Retry:
+            return QMessageBox::Retry;
     }
     return QMessageBox::Ok;
 }
@@ -39,6 +41,8 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
             return QMessageBox::Yes | QMessageBox::No;
         case MessageButtons::SaveDiscardCancel:
             return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+        case MessageButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -66,6 +70,7 @@ MessageAnswer EscapeAnswer(MessageButtons buttons) {
         case MessageButtons::YesNo:
             return MessageAnswer::No;
         case MessageButtons::SaveDiscardCancel:
+        case MessageButtons::RetryCancel:
             return MessageAnswer::Cancel;
     }
     return MessageAnswer::Cancel;
@@ -97,6 +102,8 @@ public:
                 return MessageAnswer::Save;
             case QMessageBox::Discard:
                 return MessageAnswer::Discard;
+            case QMessageBox::Retry:
+                return MessageAnswer::Retry;
             default:
                 return EscapeAnswer(box.buttons);
         }

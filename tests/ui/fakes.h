@@ -44,6 +44,8 @@ inline char* toString(MessageAnswer answer) {
             return qstrdup("Save");
         case MessageAnswer::Discard:
             return qstrdup("Discard");
+        case MessageAnswer::Retry:
+            return qstrdup("Retry");
     }
     return qstrdup("?");
 }
@@ -58,6 +60,8 @@ inline char* toString(MessageButtons buttons) {
             return qstrdup("YesNo");
         case MessageButtons::SaveDiscardCancel:
             return qstrdup("SaveDiscardCancel");
+        case MessageButtons::RetryCancel:
+            return qstrdup("RetryCancel");
     }
     return qstrdup("?");
 }
@@ -126,15 +130,17 @@ public:
     bool MakePath(const QString& dir) const override { return QDir().mkpath(dir); }
 };
 
+// Answers at once, as a server on the same machine would.
 class FakeUpdates final : public update::UpdateChecker {
 public:
     bool newer = false;
     int checks = 0;
-    update::UpdateCheckResult Check(std::string_view, const std::filesystem::path&) override {
+    void Check(std::string, std::filesystem::path,
+               std::function<void(const update::UpdateCheckResult&)> done) override {
         ++checks;
         update::UpdateCheckResult result;
         result.newerVersionFound = newer;
-        return result;
+        done(result);
     }
 };
 

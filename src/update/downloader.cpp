@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "update/downloader.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <memory>
+
+#include "textio/text_file.h"
+
+namespace orvane::update {
+
+Downloader::Downloader(QObject* parent)
+    : QObject(parent), network_(new QNetworkAccessManager(this)) {}
+
+void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, DownloadLimits limits,
+                       const std::function<void(const DownloadResult&)>& done) {
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(int(limits.stall.count()));
+    QNetworkReply* reply = network_->get(request);
+
+    struct Transfer {
+        textio::AtomicFileWriter file;
+        qint64 received = 0;
+        QString error;
+        explicit Transfer(const std::filesystem::path& path) : file(path) {}
+    };
+    auto transfer = std::make_shared<Transfer>(target);
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply, transfer] {
+        transfer->error = QStringLiteral("下载超时");
+        reply->abort();
+    });
+    deadline->start(int(limits.total.count()));
+
+    connect(reply, &QNetworkReply::readyRead, this, [reply, transfer, limits] {
+        const QByteArray bytes = reply->readAll();
+        transfer->received += bytes.size();
+        if (transfer->received > limits.maxBytes) {
+            transfer->error = QStringLiteral("下载的文件超出了允许的大小");
+            reply->abort();
+            return;
+        }
+        transfer->file.Write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    });
+    connect(reply, &QNetworkReply::finished, this, [reply, transfer, done] {
+        reply->deleteLater();
+        DownloadResult result;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (!transfer->error.isEmpty()) {
+            result.error = transfer->error;
+        } else if (reply->error() != QNetworkReply::NoError) {
+            result.error = reply->errorString();
+        } else if (status != 0 && status != 200) {
+            result.error = QStringLiteral("服务器回答%1").arg(status);
+        } else if (!transfer->file.Commit()) {
+            result.error = QStringLiteral("无法保存下载的文件");
+        } else {
+            result.ok = true;
+        }
+        done(result);
+    });
+}
+
+DownloadResult Downloader::FetchAndWait(const QUrl& url, const std::filesystem::path& target,
+                                        DownloadLimits limits) {
+    QEventLoop loop;
+    DownloadResult outcome;
+    Fetch(url, target, limits, [&](const DownloadResult& result) {
+        outcome = result;
+        loop.quit();
+    });
+    loop.exec();
+    return outcome;
+}
+
+std::optional<QUrl> DownloadBase() {
+    QString base = qEnvironmentVariable("ORVANE_UPDATE_URL");
+    if (base.isEmpty()) {
+        base = QStringLiteral(ORVANE_UPDATE_BASE_URL);
+    }
+    if (base.isEmpty()) {
+        return std::nullopt;
+    }
+    if (!base.endsWith(QLatin1Char('/'))) {
+        base += QLatin1Char('/');
+    }
+    const QUrl url(base);
+    return url.isValid() ? std::optional<QUrl>(url) : std::nullopt;
+}
+
+}  // namespace orvane::update

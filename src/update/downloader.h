@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Downloads from the download server: always asked afresh (no cache),
+// redirects followed (never from HTTPS down to HTTP), bounded in size and in
+// time, and written through the atomic write, so a failed or partial
+// transfer never replaces the local file.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
+class QNetworkAccessManager;
+
+namespace orvane::update {
+
+struct DownloadLimits {
+    qint64 maxBytes = 0;
+    std::chrono::milliseconds stall{5000};  // no byte for this long ends it
+    std::chrono::milliseconds total{5000};  // nor may the whole take longer
+};
+
+// The version file is a few lines; the archive holds the program's files.
+inline constexpr DownloadLimits kVersionFileLimits{qint64{16} * 1024, std::chrono::seconds(5),
+                                                   std::chrono::seconds(5)};
+inline constexpr DownloadLimits kArchiveLimits{256LL * 1024 * 1024, std::chrono::seconds(30),
+                                               std::chrono::minutes(30)};
+
+struct DownloadResult {
+    bool ok = false;
+    QString error;  // why not, for the user, when !ok
+};
+
+class Downloader : public QObject {
+    Q_OBJECT
+public:
+    explicit Downloader(QObject* parent = nullptr);
+
+    // Returns at once; `done` runs on this object's thread when it ends.
+    void Fetch(const QUrl& url, const std::filesystem::path& target, DownloadLimits limits,
+               const std::function<void(const DownloadResult&)>& done);
+
+    // The same, waiting for the end while the application's events go on.
+    DownloadResult FetchAndWait(const QUrl& url, const std::filesystem::path& target,
+                                DownloadLimits limits);
+
+private:
+    QNetworkAccessManager* network_;
+};
+
+// The download server's folder ("…/downs/"): ORVANE_UPDATE_URL from the
+// environment, else the address set when the program was built; nothing
+// when neither is set, and then nothing is ever asked.
+std::optional<QUrl> DownloadBase();
+
+}  // namespace orvane::update
