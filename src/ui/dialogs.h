@@ -33,6 +33,7 @@ struct OpenFileRequest {
     QString filterLabel;  // "字幕文件"
     QString patterns;     // "*.srt" or "*.ass;*.ssa"
     bool multiple = false;
+    QString startDir = {};  // where the dialog opens; empty: the desktop's choice
 };
 
 class Dialogs {
@@ -51,8 +52,8 @@ public:
                                     bool offerNewFolder) = 0;
 
     // Hands a folder or a web address to the desktop's programs and returns
-    // at once; failures are the desktop's to report.
-    virtual void OpenFolder(const QString& path) = 0;
+    // at once. False when no program would take the folder.
+    virtual bool OpenFolder(const QString& path) = 0;
     virtual void OpenUrl(const QString& url) = 0;
 };
 

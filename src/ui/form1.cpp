@@ -29,6 +29,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -44,6 +46,7 @@
 #include "ui/elided_label.h"
 #include "ui/failure_text.h"
 #include "ui/file_types.h"
+#include "ui/flow_layout.h"
 #include "ui/folders.h"
 #include "ui/opening.h"
 #include "ui/option_rules.h"
@@ -94,6 +97,8 @@ Form1::Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateCheck
     Form_Load();
     // The reference client area is 968 x 536 below the menu bar.
     resize(968, 536 + menuBar()->sizeHint().height());
+    RestoreSettings();
+    SetStatus(QStringLiteral("状态：就绪"));
 }
 
 Form1::~Form1() = default;
@@ -137,7 +142,8 @@ void Form1::BuildControls() {
     CmbDel = Named(new QComboBox, "CmbDel");
     CmbDel->addItems({QStringLiteral("保持原样"), QStringLiteral("删除英文字幕"),
                       QStringLiteral("删除中文字幕")});
-    CmbDel->setToolTip(QStringLiteral("删除中/英文字幕功能不开通"));
+    CmbDel->setToolTip(
+        QStringLiteral("删除双语字幕中的英文或中文部分（只有一种语言的字幕保持原样）"));
     CmbDel->setCurrentIndex(-1);  // the start-up sequence selects the first item
     ChHead = Named(new QCheckBox(QStringLiteral("以片头时长为基准")), "ChHead");
     ChHead->setChecked(true);
@@ -147,9 +153,10 @@ void Form1::BuildControls() {
 
     OptMove = Named(new QRadioButton(QStringLiteral("直接平移")), "OptMove");
     OptMove->setToolTip(
-        QStringLiteral("将字幕时间轴整体往前或者往后平移多少秒，平移短语片头或长于片尾的被截断掉"));
+        QStringLiteral("将字幕时间轴整体往前或者往后平移多少秒，平移短于片头或长于片尾的被截断掉"));
     ChDirection = Named(new QCheckBox(QStringLiteral("延后")), "ChDirection");
-    ChDirection->setToolTip(QStringLiteral("默认是整体时间轴往后平移"));
+    ChDirection->setToolTip(
+        QStringLiteral("勾选则整体时间轴往后（延后）平移；不勾选则整体往前（提前）平移"));
     ChDirection->setEnabled(false);
     Label4 = Named(new QLabel(QStringLiteral("平移秒数：")), "Label4");
     Label4->setToolTip(QStringLiteral("(200毫秒到120秒)"));
@@ -175,7 +182,7 @@ void Form1::BuildControls() {
     CmbType->setMinimumContentsLength(10);
     CmbType->setCurrentIndex(-1);  // the start-up sequence selects the first item
     Label6->setBuddy(CmbType);
-    ChASCII = Named(new QCheckBox(QStringLiteral("ANSI编码")), "ChASCII");
+    ChASCII = Named(new QCheckBox(QStringLiteral("&ANSI编码")), "ChASCII");
     ChASCII->setToolTip(QStringLiteral(
         "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)"));
     ChBat = Named(new QCheckBox(QStringLiteral("批量处理")), "ChBat");
@@ -194,27 +201,31 @@ void Form1::BuildControls() {
     cutRow->addWidget(LHead, 1);
     options->addLayout(cutRow, 0, 1);
 
-    options->addWidget(OptMove, 1, 0);
-    auto* directRow = new QHBoxLayout;
-    directRow->setSpacing(10);
+    options->addWidget(OptMove, 1, 0, Qt::AlignTop);
+    // The direct row wraps into more rows when the window is narrower than
+    // it (a small screen, large scaling); wide, it is one row as ever.
+    auto* directRow = new FlowLayout(10);
     directRow->addWidget(ChDirection);
-    auto* amount = new QHBoxLayout;
-    amount->setSpacing(4);
-    amount->addWidget(Label4);
-    amount->addWidget(TShift);
-    amount->addWidget(Label5);
-    directRow->addLayout(amount);
+    auto* amount = new QWidget;
+    auto* amountRow = new QHBoxLayout(amount);
+    amountRow->setContentsMargins(0, 0, 0, 0);
+    amountRow->setSpacing(4);
+    amountRow->addWidget(Label4);
+    amountRow->addWidget(TShift);
+    amountRow->addWidget(Label5);
+    directRow->addWidget(amount);
     directRow->addWidget(ChSelect);
-    auto* type = new QHBoxLayout;
-    type->setSpacing(4);
-    type->addWidget(Label6);
-    type->addWidget(CmbType);
-    directRow->addLayout(type);
+    auto* type = new QWidget;
+    auto* typeRow = new QHBoxLayout(type);
+    typeRow->setContentsMargins(0, 0, 0, 0);
+    typeRow->setSpacing(4);
+    typeRow->addWidget(Label6);
+    typeRow->addWidget(CmbType);
+    directRow->addWidget(type);
     directRow->addWidget(ChASCII);
     directRow->addWidget(ChBat);
     directRow->addWidget(ChOverWr);
     directRow->addWidget(TV);
-    directRow->addStretch(1);
     options->addLayout(directRow, 1, 1);
     options->setColumnStretch(1, 1);
     page->addWidget(Frame1);
@@ -225,7 +236,10 @@ void Form1::BuildControls() {
     Label3 = Named(new QLabel(QStringLiteral("当前字幕列表：")), "Label3");
     LSubRecs = Named(new QLabel(QStringLiteral("0条字幕")), "LSubRecs");
     List1 = Named(new QListWidget, "List1");
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several entries may be selected for removal (Delete); a run without
+    // batch still takes the current entry.
+    List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    List1->installEventFilter(this);
     List1->setToolTip(
         QStringLiteral("右键清空列表；启用仅平移选中的字幕行，则双击读取字幕记录行；") + kDropTip);
     // Files come from the desktop only; the list's own drag and drop of
@@ -282,13 +296,15 @@ void Form1::BuildMenus() {
     MenuAddFiles =
         AddItem(MenuFiles, QStringLiteral("添加字幕文件(srt,ass,ssa,lrc；支持文件拖放)(&A)..."),
                 "MenuAddFiles");
-    MenuHead = AddItem(MenuFiles, QStringLiteral("指定片头(&A)..."), "MenuHead");
+    MenuHead = AddItem(MenuFiles, QStringLiteral("指定片头(&V)..."), "MenuHead");
     MenuOutpath = AddItem(MenuFiles, QStringLiteral("输出目录(&O)..."), "MenuOutpath");
     MenuFiles->addSeparator();
     MenuExit = AddItem(MenuFiles, QStringLiteral("退出(&X)"), "MenuExit");
 
     MenuOps = Named(menuBar()->addMenu(QStringLiteral("操作(&O)")), "MenuOps");
     MenuMove = AddItem(MenuOps, QStringLiteral("平移时间轴(&M)"), "MenuMove");
+    MenuMove->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                            QKeySequence(Qt::CTRL | Qt::Key_Enter)});
     MenuSave = AddItem(MenuOps, QStringLiteral("保存当前平移(&S)..."), "MenuSave");
     MenuSave->setEnabled(false);
     MenuSave->setShortcut(QKeySequence::Save);
@@ -519,13 +535,14 @@ bool Form1::AddToFileList(const QString& path) {
 }
 
 void Form1::MenuAddFiles_Click() {
-    const QStringList files =
-        dialogs_.GetOpenFileNames(this, {QStringLiteral("添加字幕文件列表"),
-                                         QStringLiteral("字幕文件"), CmbType->currentText(), true});
+    const QStringList files = dialogs_.GetOpenFileNames(
+        this, {QStringLiteral("添加字幕文件列表"), QStringLiteral("字幕文件"),
+               CmbType->currentText(), true, lastFileDir_});
     if (files.isEmpty()) {
         dialogs_.Beep();
         return;
     }
+    lastFileDir_ = QFileInfo(files.front()).absolutePath();
     if (files.size() == 1) {
         AddToFileList(files.front());
         UpdateFileCount();
@@ -542,6 +559,7 @@ void Form1::MenuAddFiles_Click() {
         QCoreApplication::processEvents();
     }
     dialogs_.Ask(this, {QStringLiteral("字幕文件加载完毕！")});
+    SetStatus(QStringLiteral("状态：就绪"));
     SetTopMenusEnabled(true);
 }
 
@@ -562,6 +580,9 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
         QCoreApplication::processEvents();
     }
     dialogs_.Ask(this, {QStringLiteral("字幕文件加载完毕！")});
+    if (!bBusy) {
+        SetStatus(QStringLiteral("状态：就绪"));
+    }
     // A drop may come while a run holds the menus; they stay locked for it.
     SetTopMenusEnabled(!bBusy);
 }
@@ -569,13 +590,14 @@ void Form1::List1_OLEDragDrop(const QStringList& paths) {
 // ---- opening clip ------------------------------------------------------------
 
 void Form1::MenuHead_Click() {
-    const QStringList chosen =
-        dialogs_.GetOpenFileNames(this, {kOpeningDialogTitle, kOpeningFilterLabel,
-                                         QString::fromUtf8(media::kOpeningVideoPatterns), false});
+    const QStringList chosen = dialogs_.GetOpenFileNames(
+        this, {kOpeningDialogTitle, kOpeningFilterLabel,
+               QString::fromUtf8(media::kOpeningVideoPatterns), false, lastClipDir_});
     if (chosen.isEmpty()) {
         dialogs_.Beep();
         return;
     }
+    lastClipDir_ = QFileInfo(chosen.front()).absolutePath();
     ApplyOpeningClip(chosen.front());
 }
 
@@ -629,6 +651,84 @@ void Form1::List1_MouseUp(Qt::MouseButton button) {
     }
 }
 
+void Form1::RemoveSelectedFiles() {
+    const QList<QListWidgetItem*> selected = List1->selectedItems();
+    if (bBusy || selected.isEmpty()) {
+        dialogs_.Beep();
+        return;
+    }
+    for (QListWidgetItem* item : selected) {
+        delete List1->takeItem(List1->row(item));
+    }
+    UpdateFileCount();
+}
+
+// ---- remembered between starts -----------------------------------------------
+
+// A remembered choice that no longer holds (a folder that is gone, an
+// amount out of range) keeps the default.
+void Form1::RestoreSettings() {
+    const std::unique_ptr<QSettings> settings = system_.OpenSettings();
+    if (!settings) {
+        return;
+    }
+    const auto folder = [&](const char* key) {
+        const QString dir = settings->value(QLatin1String(key)).toString();
+        return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QString();
+    };
+    const QString output = folder("outputDir");
+    if (!output.isEmpty() && !IsReadOnlySystemFolder(output) && system_.IsWritableDir(output)) {
+        LDir->setText(output);
+    }
+    lastFileDir_ = folder("fileDialogDir");
+    lastClipDir_ = folder("clipDialogDir");
+    if (settings->value(QStringLiteral("direct")).toBool()) {
+        OptMove->setChecked(true);
+        ChDirection->setChecked(settings->value(QStringLiteral("later")).toBool());
+    } else {
+        ChHead->setChecked(settings->value(QStringLiteral("useOpening"), true).toBool());
+        ChMove->setChecked(ChMove->isEnabled() &&
+                           settings->value(QStringLiteral("extraAdvance")).toBool());
+    }
+    const QString amount = settings->value(QStringLiteral("amount")).toString();
+    if (TShift->isEnabled() && UsableShiftSeconds(amount)) {
+        TShift->setText(amount);
+    }
+    ChFanToJ->setChecked(settings->value(QStringLiteral("simplify")).toBool());
+    CmbDel->setCurrentIndex(qBound(0, settings->value(QStringLiteral("removal")).toInt(), 2));
+    ChBat->setChecked(settings->value(QStringLiteral("batch")).toBool());
+    {
+        // Both were confirmed when they were first chosen.
+        const QSignalBlocker ansi(ChASCII);
+        const QSignalBlocker overwrite(ChOverWr);
+        ChASCII->setChecked(settings->value(QStringLiteral("ansi")).toBool());
+        ChOverWr->setChecked(settings->value(QStringLiteral("overwrite")).toBool());
+    }
+    MenuOutpath->setEnabled(!ChOverWr->isChecked());
+    restoreGeometry(settings->value(QStringLiteral("geometry")).toByteArray());
+}
+
+void Form1::SaveSettings() const {
+    const std::unique_ptr<QSettings> settings = system_.OpenSettings();
+    if (!settings) {
+        return;
+    }
+    settings->setValue(QStringLiteral("outputDir"), LDir->text());
+    settings->setValue(QStringLiteral("fileDialogDir"), lastFileDir_);
+    settings->setValue(QStringLiteral("clipDialogDir"), lastClipDir_);
+    settings->setValue(QStringLiteral("direct"), OptMove->isChecked());
+    settings->setValue(QStringLiteral("later"), ChDirection->isChecked());
+    settings->setValue(QStringLiteral("useOpening"), ChHead->isChecked());
+    settings->setValue(QStringLiteral("extraAdvance"), ChMove->isChecked());
+    settings->setValue(QStringLiteral("amount"), TShift->text());
+    settings->setValue(QStringLiteral("simplify"), ChFanToJ->isChecked());
+    settings->setValue(QStringLiteral("removal"), CmbDel->currentIndex());
+    settings->setValue(QStringLiteral("batch"), ChBat->isChecked());
+    settings->setValue(QStringLiteral("ansi"), ChASCII->isChecked());
+    settings->setValue(QStringLiteral("overwrite"), ChOverWr->isChecked());
+    settings->setValue(QStringLiteral("geometry"), saveGeometry());
+}
+
 // ---- output and working folders ---------------------------------------------
 
 void Form1::SetUpWorkDir() {
@@ -657,7 +757,7 @@ bool Form1::IsReadOnlySystemFolder(const QString& path) const {
 
 void Form1::MenuOutpath_Click() {
     const QString picked =
-        dialogs_.BrowseForFolder(this, QStringLiteral("指定输出目录"), QString(), true);
+        dialogs_.BrowseForFolder(this, QStringLiteral("指定输出目录"), LDir->text(), true);
     QString path = WithOneTrailingSeparator(QDir::toNativeSeparators(picked), QDir::separator());
     if (!path.isEmpty() && !QFileInfo(path).isDir()) {
         path = sWorkDir;
@@ -666,13 +766,27 @@ void Form1::MenuOutpath_Click() {
         dialogs_.Ask(this, {QStringLiteral("禁止指定只读目录作为输出目录！"), MessageIcon::Error});
         return;
     }
+    if (!path.isEmpty() && !system_.IsWritableDir(path)) {
+        dialogs_.Ask(this,
+                     {QStringLiteral("所选文件夹不可写入，请另选输出目录！"), MessageIcon::Error});
+        return;
+    }
     if (!path.isEmpty()) {
         LDir->setText(path);
     }
 }
 
 void Form1::LDir_DblClick() {
-    dialogs_.OpenFolder(LDir->text());
+    OpenOutputFolder();
+}
+
+// Says so when no file manager takes the folder, rather than nothing.
+void Form1::OpenOutputFolder() {
+    if (!dialogs_.OpenFolder(LDir->text())) {
+        dialogs_.Ask(this, {QStringLiteral("无法打开输出文件夹（系统中没有可用的文件管理器）：") +
+                                LDir->text(),
+                            MessageIcon::Warning});
+    }
 }
 
 // ---- closing ----------------------------------------------------------------
@@ -699,6 +813,7 @@ void Form1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    SaveSettings();
     // A run under way stops once its current file is finished.
     closeConfirmed_ = true;
     bStop = true;
@@ -846,7 +961,7 @@ void Form1::ShowRunReport(const engine::BatchSummary& summary) {
     box.buttons = MessageButtons::YesNo;
     box.defaultButton = MessageAnswer::Yes;
     if (dialogs_.Ask(this, box) == MessageAnswer::Yes) {
-        dialogs_.OpenFolder(LDir->text());
+        OpenOutputFolder();
     }
 }
 
@@ -1220,6 +1335,11 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             }
         }
         return false;
+    }
+    if (watched == List1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        RemoveSelectedFiles();
+        return true;
     }
     if (watched == LHead) {
         return HandleFileDrop(event,

@@ -211,6 +211,10 @@ private:
     void UpdateUndoActions();
     void UpdateTitle();
     void ClearRecords();
+    void OpenOutputFolder();
+    void RemoveSelectedFiles();
+    void RestoreSettings();
+    void SaveSettings() const;
     bool SettleUnsavedRows();
     void List2_ContextMenu(const QPoint& position);
 
@@ -227,6 +231,8 @@ private:
     std::unique_ptr<ArchiveTool> archiveTool_;
     std::unique_ptr<RestartLauncher> restartLauncher_;
     int installWaitMs_ = 60000;
+    QString lastFileDir_;  // where the file dialogs opened last
+    QString lastClipDir_;
     bool updateAnnounced_ = false;
     int runFirst_ = 0;  // the entries of List1 the current run covers
     int runLast_ = -1;

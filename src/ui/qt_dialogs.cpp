@@ -118,9 +118,10 @@ public:
         const QString filter =
             request.filterLabel + QStringLiteral(" (") + patterns + QLatin1Char(')');
         if (request.multiple) {
-            return QFileDialog::getOpenFileNames(owner, request.title, QString(), filter);
+            return QFileDialog::getOpenFileNames(owner, request.title, request.startDir, filter);
         }
-        const QString file = QFileDialog::getOpenFileName(owner, request.title, QString(), filter);
+        const QString file =
+            QFileDialog::getOpenFileName(owner, request.title, request.startDir, filter);
         return file.isEmpty() ? QStringList() : QStringList{file};
     }
 
@@ -129,8 +130,8 @@ public:
         return QFileDialog::getExistingDirectory(owner, title, startDir, QFileDialog::ShowDirsOnly);
     }
 
-    void OpenFolder(const QString& path) override {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    bool OpenFolder(const QString& path) override {
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     }
 
     void OpenUrl(const QString& url) override { QDesktopServices::openUrl(QUrl(url)); }

@@ -34,6 +34,12 @@ public:
     }
 
     bool MakePath(const QString& dir) const override { return QDir().mkpath(dir); }
+
+    // The platform's usual place: the registry on Windows, ~/.config elsewhere.
+    std::unique_ptr<QSettings> OpenSettings() const override {
+        return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                           QStringLiteral("Orvane"), QStringLiteral("orvane"));
+    }
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 // and the folders that decide where the program may write.
 #pragma once
 
+#include <QSettings>
 #include <QString>
 #include <memory>
 
@@ -19,6 +20,8 @@ public:
     virtual bool IsWritableDir(const QString& dir) const = 0;
     // Creates `dir` with every missing parent; true when it exists afterwards.
     virtual bool MakePath(const QString& dir) const = 0;
+    // Where the window's choices are remembered between starts.
+    virtual std::unique_ptr<QSettings> OpenSettings() const = 0;
 };
 
 std::unique_ptr<SystemServices> MakeQtSystemServices();

@@ -98,7 +98,11 @@ public:
         folderTitles << title;
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    void OpenFolder(const QString& path) override { openedFolders << path; }
+    bool openFolderWorks = true;
+    bool OpenFolder(const QString& path) override {
+        openedFolders << path;
+        return openFolderWorks;
+    }
     void OpenUrl(const QString& url) override { openedUrls << url; }
 
     QStringList AskedTexts() const {
@@ -117,6 +121,8 @@ public:
     QString homeDir;
     QString cacheDir;
     bool programDirWritable = true;
+    QString settingsFile;      // empty: the window's choices are not kept
+    QStringList readOnlyDirs;  // folders that cannot be written
 
     QString EnvironmentVariable(const QString& name) const override {
         return environment.value(name);
@@ -125,9 +131,18 @@ public:
     QString HomeDir() const override { return homeDir; }
     QString UserCacheDir() const override { return cacheDir; }
     bool IsWritableDir(const QString& dir) const override {
+        if (readOnlyDirs.contains(QDir::cleanPath(dir))) {
+            return false;
+        }
         return dir == programDir ? programDirWritable : true;
     }
     bool MakePath(const QString& dir) const override { return QDir().mkpath(dir); }
+    std::unique_ptr<QSettings> OpenSettings() const override {
+        if (settingsFile.isEmpty()) {
+            return nullptr;
+        }
+        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+    }
 };
 
 // Answers at once, as a server on the same machine would.

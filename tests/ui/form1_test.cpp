@@ -182,7 +182,7 @@ void Form1Test::startState() {
     QCOMPARE(w.CmbType->count(), 4);
     QCOMPARE(w.TShift->maxLength(), 6);
     QCOMPARE(w.LHead->tag(), QStringLiteral("12.000"));
-    QCOMPARE(w.List1->selectionMode(), QAbstractItemView::SingleSelection);
+    QCOMPARE(w.List1->selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(w.List2->selectionMode(), QAbstractItemView::ExtendedSelection);
     QCOMPARE(w.bBusy, false);
     QCOMPARE(w.bStop, false);
@@ -548,11 +548,13 @@ void Form1Test::dropFiles() {
     QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Information);
     QCOMPARE(menusDuringMessage, false);
     QCOMPARE(TopMenusEnabled(w), true);
-    QCOMPARE(status.size(), added.size());
+    // One status a file, then ready again: no "加载中" is left behind.
+    QCOMPARE(status.size(), added.size() + 1);
     if (!added.isEmpty()) {
-        QCOMPARE(w.LSt->text(),
+        QCOMPARE(status[status.size() - 2].front().toString(),
                  QStringLiteral("状态：字幕文件加载中...已加载") + QString::number(added.size()));
     }
+    QCOMPARE(w.LSt->text(), QStringLiteral("状态：就绪"));
 }
 
 void Form1Test::dropEventFromDesktop() {
@@ -602,7 +604,7 @@ void Form1Test::addOneFileByDialog() {
     QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(file)});
     QCOMPARE(w.LSubs->text(), QStringLiteral("1个字幕文件"));
     QCOMPARE(status.size(), 0);
-    QCOMPARE(w.LSt->text(), QStringLiteral("状态：未就绪"));
+    QCOMPARE(w.LSt->text(), QStringLiteral("状态：就绪"));
     QCOMPARE(h.dialogs.asked.size(), 0);
 }
 
@@ -625,7 +627,8 @@ void Form1Test::addThreeFilesByDialog() {
     }
     QCOMPARE(shown, (QStringList{QStringLiteral("状态：字幕文件加载中...1/3"),
                                  QStringLiteral("状态：字幕文件加载中...2/3"),
-                                 QStringLiteral("状态：字幕文件加载中...3/3")}));
+                                 QStringLiteral("状态：字幕文件加载中...3/3"),
+                                 QStringLiteral("状态：就绪")}));
     QCOMPARE(w.List1->count(), 3);
     QCOMPARE(w.LSubs->text(), QStringLiteral("3个字幕文件"));
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("字幕文件加载完毕！")});
