@@ -1011,6 +1011,7 @@ void Form1::List1_DblClick() {
     } else {
         dialogs_.Ask(this, {FailureLine(*result.failure), MessageIcon::Error});
     }
+    SetStatus(QStringLiteral("状态：就绪"));
 }
 
 // ---- update, about, home page -------------------------------------------------

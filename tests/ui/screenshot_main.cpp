@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ui/app_icon.h"
 #include "ui/dialogs.h"
@@ -18,7 +19,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: orvane_screenshot OUT.png\n");
+        std::fprintf(stderr, "usage: orvane_screenshot OUT.png [WIDTH HEIGHT]\n");
         return 2;
     }
     orvane::ui::SetUpApplication();
@@ -28,6 +29,10 @@ int main(int argc, char* argv[]) {
     const auto system = orvane::ui::MakeQtSystemServices();
     const auto updates = orvane::update::MakeDefaultUpdateChecker();
     orvane::ui::Form1 window(*dialogs, *system, *updates);
+    if (argc >= 4) {
+        // A small screen: the window as large as it can be (logical pixels).
+        window.resize(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
     window.show();
     const QString out = QString::fromLocal8Bit(argv[1]);
     int result = 1;
