@@ -26,6 +26,14 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // ---- the platform's file calls -----------------------------------------------
 
+// What an opened handle is.
+struct OpenedFile {
+    bool regular = false;
+    bool folder = false;
+    std::uint64_t size = 0;
+    std::optional<unsigned> mode;  // POSIX permission bits
+};
+
 #ifdef _WIN32
 int OpenForReading(const fs::path& path) {
     return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
@@ -46,12 +54,6 @@ int CloseFile(int fd) {
 int SyncFile(int fd) {
     return _commit(fd);
 }
-struct OpenedFile {
-    bool regular = false;
-    bool folder = false;
-    std::uint64_t size = 0;
-    std::optional<unsigned> mode;
-};
 bool Describe(int fd, OpenedFile& file) {
     struct _stat64 st {};
     if (_fstat64(fd, &st) != 0) {
@@ -83,12 +85,6 @@ int CloseFile(int fd) {
 int SyncFile(int fd) {
     return fsync(fd);
 }
-struct OpenedFile {
-    bool regular = false;
-    bool folder = false;
-    std::uint64_t size = 0;
-    std::optional<unsigned> mode;
-};
 bool Describe(int fd, OpenedFile& file) {
     struct stat st {};
     if (fstat(fd, &st) != 0) {
