@@ -13,6 +13,19 @@
 
 namespace orvane::ui {
 
+// Writes `bytes` to `path` and returns the path.
+inline QString WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+inline QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // One window with its stand-ins, in a folder of its own.
 struct Harness {
     QTemporaryDir root;

@@ -22,18 +22,6 @@ const QByteArray kSrt =
     "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello\r\n\r\n"
     "2\r\n00:20:00,000 --> 00:20:02,000\r\n你好\r\n";
 
-QString WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList Rows(QListWidget* list) {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i) {

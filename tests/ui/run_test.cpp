@@ -27,18 +27,6 @@ namespace {
 
 const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n";
 
-QString WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void RunAndWait(Form1& w) {
     w.MenuMove->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!w.bBusy, 30000);
