@@ -175,15 +175,21 @@ std::string TemporaryName(const fs::path& target) {
 }
 
 // Creates a new, empty temporary file beside `target`, readable by its owner only.
-int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath, std::error_code& code) {
+// The name is registered for signal clean-up before the file exists, so a
+// signal can never come between its creation and its registration.
+int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath, int& slot,
+                          std::error_code& code) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = folder / PathFromUtf8(TemporaryName(target));
+        slot = RegisterPending(tempPath);
         const int fd = CreateExclusive(tempPath);
         if (fd >= 0) {
             return fd;
         }
         code = Errno();
+        UnregisterPending(slot);
+        slot = -1;
         if (code != std::errc::file_exists) {
             break;  // only a name clash is worth another name
         }
@@ -393,12 +399,10 @@ AtomicFileWriter::AtomicFileWriter(fs::path target, WriteOptions options)
         return;
     }
     std::error_code code;
-    fd_ = CreateTemporaryBeside(target_, temp_, code);
+    fd_ = CreateTemporaryBeside(target_, temp_, slot_, code);
     if (fd_ < 0) {
         Fail(FailureKind::TempCreateFailed, code);
-        return;
     }
-    slot_ = RegisterPending(temp_);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {

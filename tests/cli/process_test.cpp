@@ -98,6 +98,23 @@ TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
     EXPECT_TRUE(now == original || now.find("00:00:09,000 --> 00:00:10,000") != std::string::npos);
 }
 
+// A file-size limit (SIGXFSZ) fails the file that meets it; its temporary
+// file goes, and the run says why.
+TEST(Process, FileSizeLimitFailsTheFileAndLeavesNoTemporaryFile) {
+    TempDir dir;
+    const fs::path source = dir.Write("big.srt", BigSrt(20000));
+    fs::create_directories(dir / "out");
+    const std::string command = "ulimit -f 64; exec '" + std::string(ORVANE_SHIFT_PATH) +
+                                "' --direct 1 -q -o '" + (dir / "out").string() + "' '" +
+                                source.string() + "' 2>'" + (dir / "err.txt").string() + "'";
+    const int status = std::system(("sh -c \"" + command + "\"").c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_TRUE(fs::is_empty(dir / "out"));
+    EXPECT_NE(ReadBytes(dir / "err.txt").find("File too large"), std::string::npos)
+        << ReadBytes(dir / "err.txt");
+}
+
 TEST(Process, ClosedStandardOutputDoesNotStopTheBatch) {
     TempDir dir;
     const std::string srt = "1\r\n00:00:10,000 --> 00:00:11,000\r\nA\r\n";
