@@ -382,63 +382,75 @@ void Form1::Form_Load() {
 
 // ---- option interlocks ------------------------------------------------------
 
-void Form1::UpdateTShiftEnabled() {
-    TShift->setEnabled(AmountIsUsed(ChSelect->isChecked(), OptMove->isChecked(),
-                                    ChMove->isChecked(), ChHead->isChecked()));
+// The rules give the net state after each action; applying it sets the
+// widgets with their handlers held back, so no change from code runs a
+// handler a second time.
+
+OptionState Form1::ReadOptions() const {
+    OptionState state;
+    state.direct = OptMove->isChecked();
+    state.byOpening = ChHead->isChecked();
+    state.extraAdvance = ChMove->isChecked();
+    state.rowMode = ChSelect->isChecked();
+    state.later = ChDirection->isChecked();
+    state.simplify = ChFanToJ->isChecked();
+    state.removal = CmbDel->currentIndex();
+    state.ansi = ChASCII->isChecked();
+    state.overwrite = ChOverWr->isChecked();
+    state.shiftText = TShift->text();
+    return state;
+}
+
+void Form1::ApplyOptions(const OptionState& state) {
+    {
+        const QSignalBlocker blockers[] = {QSignalBlocker(OptCutMove), QSignalBlocker(OptMove),
+                                           QSignalBlocker(ChHead),     QSignalBlocker(ChMove),
+                                           QSignalBlocker(ChSelect),   QSignalBlocker(CmbDel)};
+        (state.direct ? OptMove : OptCutMove)->setChecked(true);
+        ChHead->setChecked(state.byOpening);
+        ChMove->setChecked(state.extraAdvance);
+        ChSelect->setChecked(state.rowMode);
+        ChDirection->setChecked(state.later);
+        ChFanToJ->setChecked(state.simplify);
+        CmbDel->setCurrentIndex(state.removal);
+    }
+    if (TShift->text() != state.shiftText) {
+        TShift->setText(state.shiftText);
+    }
+    ShowEnables(EnablesFor(state));
+}
+
+void Form1::ShowEnables(const OptionEnables& enables) {
+    ChHead->setEnabled(enables.byOpening);
+    ChMove->setEnabled(enables.extraAdvance);
+    ChSelect->setEnabled(enables.rowMode);
+    ChDirection->setEnabled(enables.later);
+    ChFanToJ->setEnabled(enables.simplify);
+    CmbDel->setEnabled(enables.removal);
+    TShift->setEnabled(enables.shiftText);
+    MenuHead->setEnabled(enables.chooseOpening);
+    MenuSave->setEnabled(enables.saveRows);
+    MenuOutpath->setEnabled(enables.outputFolder);
 }
 
 void Form1::ChHead_Click() {
-    UpdateTShiftEnabled();
-    MenuHead->setEnabled(ChHead->isChecked());
-    ChMove->setChecked(false);
-    ChMove->setEnabled(ChHead->isChecked());
+    ApplyOptions(AfterChHead(ReadOptions(), opening_));
 }
 
 void Form1::ChMove_Click() {
-    UpdateTShiftEnabled();
-    TShift->setText(ChMove->isChecked() ? kStepAmount : opening_.durationText);
+    ApplyOptions(AfterChMove(ReadOptions(), opening_));
 }
 
 void Form1::ChSelect_Click() {
-    const bool rowMode = ChSelect->isChecked();
-    UpdateTShiftEnabled();
-    MenuSave->setEnabled(rowMode);
-    TShift->setText(rowMode ? kStepAmount : kInitialAmount);
-    if (rowMode) {
-        ChFanToJ->setChecked(false);
-        ChFanToJ->setEnabled(false);
-        CmbDel->setCurrentIndex(0);
-        CmbDel->setEnabled(false);
-    } else {
-        CmbDel->setEnabled(true);
-        ChFanToJ->setEnabled(true);
-    }
+    ApplyOptions(AfterChSelect(ReadOptions()));
 }
 
 void Form1::OptCutMove_Click() {
-    ChMove->setChecked(false);
-    ChMove->setEnabled(false);
-    ChHead->setChecked(true);
-    ChHead->setEnabled(true);
-    ChSelect->setChecked(false);
-    ChSelect->setEnabled(false);
-    ChDirection->setChecked(false);
-    ChDirection->setEnabled(false);
-    TShift->setText(kInitialAmount);
-    UpdateTShiftEnabled();
+    ApplyOptions(AfterOptCutMove(ReadOptions()));
 }
 
 void Form1::OptMove_Click() {
-    ChMove->setChecked(false);
-    ChMove->setEnabled(false);
-    ChHead->setChecked(false);
-    ChHead->setEnabled(false);
-    ChSelect->setChecked(false);
-    ChSelect->setEnabled(true);
-    ChDirection->setChecked(false);
-    ChDirection->setEnabled(true);
-    UpdateTShiftEnabled();
-    TShift->setText(kStepAmount);
+    ApplyOptions(AfterOptMove(ReadOptions()));
 }
 
 void Form1::ChASCII_Click() {
@@ -628,9 +640,7 @@ void Form1::SetOpeningClip(const OpeningClip& clip) {
     opening_ = clip;
     LHead->setText(HeadCaption(clip));
     LHead->setTag(clip.durationText);
-    if (!ChMove->isChecked()) {
-        TShift->setText(clip.durationText);
-    }
+    ApplyOptions(AfterOpeningChosen(ReadOptions(), opening_));
 }
 
 void Form1::List1_MouseUp(Qt::MouseButton button) {
@@ -1273,19 +1283,7 @@ void Form1::SelectRowsFrom(int row) {
 // ---- settings of a run --------------------------------------------------------
 
 std::optional<engine::ShiftSettings> Form1::GatherShiftSettings() const {
-    OptionValues values;
-    values.direct = OptMove->isChecked();
-    values.later = ChDirection->isChecked();
-    values.extraAdvance = ChMove->isChecked();
-    values.useOpening = ChHead->isChecked();
-    values.removal = CmbDel->currentIndex();
-    values.simplify = ChFanToJ->isChecked();
-    values.ansi = ChASCII->isChecked();
-    values.overwrite = ChOverWr->isChecked();
-    values.amountText = TShift->text();
-    values.openingSeconds = opening_.seconds;
-    values.outputDir = LDir->text();
-    return SettingsFrom(values);
+    return SettingsFrom(ReadOptions(), opening_, ToFsPath(LDir->text()));
 }
 
 // ---- events -----------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "engine/shift_settings.h"
 #include "textio/progress.h"
 #include "ui/opening.h"
+#include "ui/option_rules.h"
 #include "ui/record_editor.h"
 #include "ui/update_command.h"
 #include "update/update_checker.h"
@@ -189,7 +190,9 @@ private:
     void ConnectHandlers();
     void Form_Load();
     void SetUpWorkDir();
-    void UpdateTShiftEnabled();
+    OptionState ReadOptions() const;
+    void ApplyOptions(const OptionState& state);
+    void ShowEnables(const OptionEnables& enables);
     void SetTopMenusEnabled(bool enabled);
     void UpdateFileCount();
     bool AddToFileList(const QString& path);

@@ -3,36 +3,103 @@
 
 #include <QtGlobal>
 
-#include "textio/text_file.h"
 #include "ui/shift_amount.h"
 
 namespace orvane::ui {
 
-std::optional<engine::ShiftSettings> SettingsFrom(const OptionValues& values) {
-    engine::ShiftSettings settings;
-    settings.mode = values.direct ? engine::ShiftMode::Direct : engine::ShiftMode::Cut;
-    settings.later = values.direct && values.later;
-    settings.extraAdvance = !values.direct && values.extraAdvance;
-    settings.removal = static_cast<engine::LanguageRemoval>(qBound(0, values.removal, 2));
-    settings.simplify = values.simplify;
-    settings.ansi = values.ansi;
-    settings.overwrite = values.overwrite;
-    settings.outputDir = textio::PathFromUtf8(values.outputDir.toStdString());
-    settings.cutSeconds = values.openingSeconds;
+OptionEnables EnablesFor(const OptionState& state) {
+    OptionEnables enables;
+    enables.byOpening = !state.direct;
+    enables.extraAdvance = state.byOpening;
+    enables.rowMode = state.direct;
+    enables.later = state.direct;
+    enables.simplify = !state.rowMode;
+    enables.removal = !state.rowMode;
+    // TShift is used for a typed amount: direct, row mode, the extra advance,
+    // or a cut without the opening clip.
+    enables.shiftText = state.rowMode || state.direct || state.extraAdvance || !state.byOpening;
+    enables.chooseOpening = state.byOpening;
+    enables.saveRows = state.rowMode;
+    enables.outputFolder = !state.overwrite;
+    return enables;
+}
 
-    const bool typedCut = !values.direct && !values.useOpening;
-    if (values.direct || settings.extraAdvance || typedCut) {
-        const std::optional<double> seconds = UsableShiftSeconds(values.amountText);
+OptionState AfterOptCutMove(OptionState state) {
+    state.direct = false;
+    state.byOpening = true;
+    state.extraAdvance = false;
+    state.rowMode = false;
+    state.later = false;
+    state.shiftText = kInitialAmount;
+    return state;
+}
+
+OptionState AfterOptMove(OptionState state) {
+    state.direct = true;
+    state.byOpening = false;
+    state.extraAdvance = false;
+    state.rowMode = false;
+    state.later = false;
+    state.shiftText = kStepAmount;
+    return state;
+}
+
+OptionState AfterChHead(OptionState state, const OpeningClip& opening) {
+    // The extra advance goes with the opening clip; unchecking it gives the
+    // clip's length back to TShift.
+    if (state.extraAdvance) {
+        state.extraAdvance = false;
+        state = AfterChMove(state, opening);
+    }
+    return state;
+}
+
+OptionState AfterChMove(OptionState state, const OpeningClip& opening) {
+    state.shiftText = state.extraAdvance ? kStepAmount : opening.durationText;
+    return state;
+}
+
+OptionState AfterChSelect(OptionState state) {
+    state.shiftText = state.rowMode ? kStepAmount : kInitialAmount;
+    if (state.rowMode) {
+        state.simplify = false;
+        state.removal = 0;
+    }
+    return state;
+}
+
+OptionState AfterOpeningChosen(OptionState state, const OpeningClip& opening) {
+    if (!state.extraAdvance) {
+        state.shiftText = opening.durationText;
+    }
+    return state;
+}
+
+std::optional<engine::ShiftSettings> SettingsFrom(const OptionState& state,
+                                                  const OpeningClip& opening,
+                                                  const std::filesystem::path& outputDir) {
+    engine::ShiftSettings settings;
+    settings.mode = state.direct ? engine::ShiftMode::Direct : engine::ShiftMode::Cut;
+    settings.later = state.direct && state.later;
+    settings.extraAdvance = !state.direct && state.extraAdvance;
+    settings.removal = static_cast<engine::LanguageRemoval>(qBound(0, state.removal, 2));
+    settings.simplify = state.simplify;
+    settings.ansi = state.ansi;
+    settings.overwrite = state.overwrite;
+    settings.outputDir = outputDir;
+    settings.cutSeconds = opening.seconds;
+
+    // Without the opening clip as the measure, TShift holds the amount to
+    // cut; it is enabled then for exactly that.
+    const bool typedCut = !state.direct && !state.byOpening;
+    if (state.direct || settings.extraAdvance || typedCut) {
+        const std::optional<double> seconds = UsableShiftSeconds(state.shiftText);
         if (!seconds) {
             return std::nullopt;
         }
         (typedCut ? settings.cutSeconds : settings.shiftSeconds) = *seconds;
     }
     return settings;
-}
-
-bool AmountIsUsed(bool rowMode, bool direct, bool extraAdvance, bool useOpening) {
-    return rowMode || direct || extraAdvance || !useOpening;
 }
 
 }  // namespace orvane::ui

@@ -1,41 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rules between the option controls and a run's settings, as values: the
-// window reads its controls into OptionValues and applies what comes back.
+// The option controls as plain values: what each user action does to them,
+// which of them can be used, and the settings of a run they give. Form1
+// copies the values from and to its widgets; the rules live here.
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <optional>
 
 #include "engine/shift_settings.h"
+#include "ui/opening.h"
 
 namespace orvane::ui {
 
-// What the option controls hold when a run starts.
-struct OptionValues {
-    bool direct = false;        // OptMove (else OptCutMove)
-    bool later = false;         // ChDirection
-    bool extraAdvance = false;  // ChMove
-    bool useOpening = true;     // ChHead
-    int removal = 0;            // CmbDel: keep, remove English, remove Chinese
-    bool simplify = false;      // ChFanToJ
-    bool ansi = false;          // ChASCII
-    bool overwrite = false;     // ChOverWr
-    QString amountText;         // TShift
-    double openingSeconds = 12.0;
-    QString outputDir;  // LDir
+// What TShift shows: cut mode's start, and an amount still to be typed
+// (direct and row mode, the extra advance).
+inline const QString kInitialAmount = QStringLiteral("12.000");
+inline const QString kStepAmount = QStringLiteral("1.000");
+
+// What the option controls hold; the control each value comes from is named.
+struct OptionState {
+    bool direct = false;                 // OptMove chosen (OptCutMove otherwise)
+    bool byOpening = true;               // ChHead
+    bool extraAdvance = false;           // ChMove
+    bool rowMode = false;                // ChSelect
+    bool later = false;                  // ChDirection
+    bool simplify = false;               // ChFanToJ
+    int removal = 0;                     // CmbDel's index
+    bool ansi = false;                   // ChASCII
+    bool overwrite = false;              // ChOverWr
+    QString shiftText = kInitialAmount;  // TShift
+
+    bool operator==(const OptionState&) const = default;
 };
 
-// The settings of a run; nothing when the run needs the typed amount and the
-// field does not hold a usable one (0.2 to 120 seconds). In cut mode the
-// field is the amount to cut when the opening clip is not the measure, and
-// the further advance when that is asked for.
-std::optional<engine::ShiftSettings> SettingsFrom(const OptionValues& values);
+// Which controls can be used. Every one follows from the state, so no
+// sequence of actions can leave them out of step.
+struct OptionEnables {
+    bool byOpening = false;      // ChHead
+    bool extraAdvance = false;   // ChMove
+    bool rowMode = false;        // ChSelect
+    bool later = false;          // ChDirection
+    bool simplify = false;       // ChFanToJ
+    bool removal = false;        // CmbDel
+    bool shiftText = false;      // TShift
+    bool chooseOpening = false;  // MenuHead
+    bool saveRows = false;       // MenuSave
+    bool outputFolder = false;   // MenuOutpath
 
-// Whether the amount field takes typing: whenever a run or row editing reads it.
-bool AmountIsUsed(bool rowMode, bool direct, bool extraAdvance, bool useOpening);
+    bool operator==(const OptionEnables&) const = default;
+};
 
-// What the amount field shows after a change of mode or option.
-inline const QString kInitialAmount = QStringLiteral("12.000");  // cut mode's start
-inline const QString kStepAmount = QStringLiteral("1.000");      // direct and row mode
+OptionEnables EnablesFor(const OptionState& state);
+
+// The state after each action. A toggle's function gets the state with the
+// control's new value already in it; each gives the net result of the
+// handlers a change would set off, so applying it needs none of them.
+OptionState AfterOptCutMove(OptionState state);
+OptionState AfterOptMove(OptionState state);
+OptionState AfterChHead(OptionState state, const OpeningClip& opening);
+OptionState AfterChMove(OptionState state, const OpeningClip& opening);
+OptionState AfterChSelect(OptionState state);
+// A clip was accepted: it is the amount in TShift unless TShift holds the
+// extra advance.
+OptionState AfterOpeningChosen(OptionState state, const OpeningClip& opening);
+
+// The settings of a run, or nothing when the run needs the typed amount and
+// TShift does not hold a usable one (a menu command can read the field
+// before it was checked, since choosing a menu does not take the focus).
+std::optional<engine::ShiftSettings> SettingsFrom(const OptionState& state,
+                                                  const OpeningClip& opening,
+                                                  const std::filesystem::path& outputDir);
 
 }  // namespace orvane::ui

@@ -10,7 +10,6 @@
 
 #include "ui/file_types.h"
 #include "ui/folders.h"
-#include "ui/option_rules.h"
 #include "ui/shift_amount.h"
 #include "ui/status_text.h"
 #include "ui/translations.h"
@@ -23,8 +22,6 @@ private slots:
     void qtSpeaksChinese();
     void progressText_data();
     void progressText();
-    void settingsFrom_data();
-    void settingsFrom();
     void leadingNumber_data();
     void leadingNumber();
     void validatedShiftText_data();
@@ -347,51 +344,6 @@ void RulesTest::progressText() {
                                             std::size_t(current), std::size_t(last), forShifter,
                                             suffixUtf8};
     QCOMPARE(ProgressText(progress), text);
-}
-
-// Which field the typed amount goes to, and when it is needed at all.
-void RulesTest::settingsFrom_data() {
-    QTest::addColumn<bool>("direct");
-    QTest::addColumn<bool>("extraAdvance");
-    QTest::addColumn<bool>("useOpening");
-    QTest::addColumn<QString>("amount");
-    QTest::addColumn<bool>("usable");
-    QTest::addColumn<double>("cutSeconds");
-    QTest::addColumn<double>("shiftSeconds");
-    QTest::newRow("cut by the clip, field unused")
-        << false << false << true << "abc" << true << 7.5 << 12.0;
-    QTest::newRow("cut by the typed amount")
-        << false << false << false << "30" << true << 30.0 << 12.0;
-    QTest::newRow("cut by the clip, then advance")
-        << false << true << true << "2" << true << 7.5 << 2.0;
-    QTest::newRow("direct") << true << true << true << "1.5" << true << 7.5 << 1.5;
-    QTest::newRow("direct, amount too small")
-        << true << false << true << "0.1" << false << 0.0 << 0.0;
-    QTest::newRow("typed cut above 120 s")
-        << false << false << false << "121" << false << 0.0 << 0.0;
-}
-
-void RulesTest::settingsFrom() {
-    QFETCH(bool, direct);
-    QFETCH(bool, extraAdvance);
-    QFETCH(bool, useOpening);
-    QFETCH(QString, amount);
-    QFETCH(bool, usable);
-    QFETCH(double, cutSeconds);
-    QFETCH(double, shiftSeconds);
-    OptionValues values;
-    values.direct = direct;
-    values.extraAdvance = extraAdvance;
-    values.useOpening = useOpening;
-    values.amountText = amount;
-    values.openingSeconds = 7.5;
-    const std::optional<orvane::engine::ShiftSettings> settings = SettingsFrom(values);
-    QCOMPARE(settings.has_value(), usable);
-    if (settings) {
-        QCOMPARE(settings->cutSeconds, cutSeconds);
-        QCOMPARE(settings->shiftSeconds, shiftSeconds);
-        QCOMPARE(settings->extraAdvance, !direct && extraAdvance);
-    }
 }
 
 // Message boxes and dialogs show Qt's own buttons in Chinese.
