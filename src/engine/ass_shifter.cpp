@@ -24,8 +24,17 @@ bool ContainsIgnoringCase(std::string_view line, std::string_view lowerNeedle) {
     return it != line.end();
 }
 
+// Whether the line holds "dialogue:" in any case. Every ':' is a place
+// where it may end, and lines hold few of them.
 bool IsDialogueLine(std::string_view line) {
-    return ContainsIgnoringCase(line, "dialogue:");
+    constexpr std::string_view kWord = "dialogue";
+    for (std::size_t colon = line.find(':', kWord.size()); colon != std::string_view::npos;
+         colon = line.find(':', colon + 1)) {
+        if (ContainsIgnoringCase(line.substr(colon - kWord.size(), kWord.size()), kWord)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Where the text field begins: after the ninth comma, or npos.
@@ -81,7 +90,7 @@ public:
             ++firstCue;
         }
 
-        out_.text.reserve(lines_.Buffer().size() + lines_.Buffer().size() / 16);
+        out_.text.reserve(OutputReserve(lines_.Buffer().size(), onChunk_));
         for (std::size_t j = scriptStart; j <= last; ++j) {
             if (j >= firstCue) {
                 ProcessCueLine(j);
@@ -122,7 +131,8 @@ private:
     }
 
     void ProcessCueLine(std::size_t j) {
-        if (!MatchTimeLine(lines_[j], TimePattern::Ass)) {
+        const std::optional<TimeMatch> first = MatchTimeLine(lines_[j], TimePattern::Ass);
+        if (!first) {
             // An event whose times cannot be read stays as it is, in every
             // mode: where it lies is unknown.
             if (IsDialogueLine(lines_[j])) {
@@ -131,8 +141,9 @@ private:
             Append(lines_[j]);
             return;
         }
-        std::string line = EditText(lines_[j]);
-        const auto match = MatchTimeLine(line, TimePattern::Ass);
+        const std::optional<std::string> edited = EditText(lines_[j]);
+        const std::string_view line = edited ? std::string_view(*edited) : lines_[j];
+        const auto match = edited ? MatchTimeLine(line, TimePattern::Ass) : first;
         if (!match) {  // the edit can only touch the text, but stay safe
             AppendUnlessCutAway(line);
             return;
@@ -148,22 +159,23 @@ private:
             return;
         }
         out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
-        Shifted(
-            RewriteTimeLine(line, *match, FormatAssTime(times.start), FormatAssTime(times.end)));
-    }
-
-    void Shifted(const std::string& line) {
         ++out_.stats.shifted;
-        Append(line);
+        AppendRewrittenTimeLine(out_.text, line, *match, AssTimeText(times.start).View(),
+                                AssTimeText(times.end).View());
+        out_.text += kLineEnd;
     }
 
-    std::string EditText(std::string_view line) const {
-        std::string edited = RemoveLanguage(line);
+    // The line with its language removed and its text simplified as the
+    // settings ask; nothing when that leaves it as it is.
+    std::optional<std::string> EditText(std::string_view line) const {
+        std::optional<std::string> edited = RemoveLanguage(line);
         if (settings_.simplify) {
-            const std::size_t text = TextFieldStart(edited);
+            const std::string_view current = edited ? std::string_view(*edited) : line;
+            const std::size_t text = TextFieldStart(current);
             if (text != std::string_view::npos) {
-                edited = edited.substr(0, text) +
-                         SimplifyOutsideMarkup(std::string_view(edited).substr(text));
+                std::string simplified(current.substr(0, text));
+                simplified += SimplifyOutsideMarkup(current.substr(text));
+                edited = std::move(simplified);
             }
         }
         return edited;
@@ -173,9 +185,9 @@ private:
     // language leaves ",,{\override}second"; removing the second leaves
     // ",,first\N". Text without "\N{\" after its last ",," stays as it is,
     // and so does text whose two parts are in the same language.
-    std::string RemoveLanguage(std::string_view line) const {
+    std::optional<std::string> RemoveLanguage(std::string_view line) const {
         if (settings_.removal == LanguageRemoval::Keep) {
-            return std::string(line);
+            return std::nullopt;
         }
         const std::size_t tailStart = line.rfind(",,");
         // A ",," that closes an empty field before the text (the name, when
@@ -184,12 +196,12 @@ private:
         const std::size_t textStart = TextFieldStart(line);
         if (tailStart == std::string_view::npos || textStart == std::string_view::npos ||
             tailStart + 2 < textStart) {
-            return std::string(line);
+            return std::nullopt;
         }
         const std::string_view tail = line.substr(tailStart);
         const std::size_t breakAt = tail.find("\\N{\\");
         if (breakAt == std::string_view::npos) {
-            return std::string(line);
+            return std::nullopt;
         }
         // Judged cue by cue: only a cue whose two parts are in two languages
         // loses one, whichever comes first; a cue in one language keeps all
@@ -197,7 +209,7 @@ private:
         const bool firstEnglish = IsSingleByteText(WithoutOverrides(tail.substr(2, breakAt - 2)));
         const bool secondEnglish = IsSingleByteText(WithoutOverrides(tail.substr(breakAt + 2)));
         if (firstEnglish == secondEnglish) {
-            return std::string(line);
+            return std::nullopt;
         }
         const bool removeFirst =
             (settings_.removal == LanguageRemoval::RemoveEnglish) == firstEnglish;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,9 +25,17 @@ struct ShiftOutput {
 // file is never held whole; what is passed on leaves ShiftOutput::text.
 using TextChunkFn = std::function<void(std::string_view)>;
 
+inline constexpr std::size_t kChunkBytes = std::size_t{256} * 1024;
+
+// Room for the output of `inputBytes` of input: all of it, or one piece and
+// the cue that passes the mark when it is passed on in pieces.
+inline std::size_t OutputReserve(std::size_t inputBytes, const TextChunkFn& onChunk) {
+    const std::size_t whole = inputBytes + inputBytes / 16;
+    return onChunk ? std::min(whole, kChunkBytes + kChunkBytes / 4) : whole;
+}
+
 // Passes `text` on and empties it once it has grown large.
 inline void PassOnIfLarge(std::string& text, const TextChunkFn& onChunk) {
-    constexpr std::size_t kChunkBytes = std::size_t{256} * 1024;
     if (onChunk && text.size() >= kChunkBytes) {
         onChunk(text);
         text.clear();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/srt_shifter.h"
 
+#include <charconv>
+#include <iterator>
 #include <optional>
 
 #include "engine/cue_text.h"
@@ -83,7 +85,7 @@ public:
         : lines_(lines), settings_(settings), progress_(progress), onChunk_(onChunk) {}
 
     ShiftOutput Run() {
-        out_.text.reserve(lines_.Buffer().size() + lines_.Buffer().size() / 16);
+        out_.text.reserve(OutputReserve(lines_.Buffer().size(), onChunk_));
         bool anyNumber = false;
         bool anyTimed = false;
         TimeLine next = FindTimeLine(lines_, 0);
@@ -133,15 +135,15 @@ private:
     }
 
     void Process(const Cue& cue) {
+        const std::string_view line = lines_[cue.time.index];
         if (!cue.time.match) {
             ++out_.stats.untimed;
             // A cue whose times cannot be read stays as it is, in every mode:
             // where it lies is unknown, so cutting it could lose a line the
             // user needs.
-            Write(cue, std::string(lines_[cue.time.index]));
+            Write(cue, line);
             return;
         }
-        const std::string_view line = lines_[cue.time.index];
         const TimeMatch& match = *cue.time.match;
         const CueTimes times =
             times_.Shift(ParseSrtTime(match.start.In(line)), ParseSrtTime(match.end.In(line)));
@@ -150,33 +152,36 @@ private:
             return;
         }
         if (times.fate == CueFate::Kept) {
-            Write(cue, std::string(line));
+            Write(cue, line);
             return;
         }
         out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
-        Shifted(cue,
-                RewriteTimeLine(line, match, FormatSrtTime(times.start), FormatSrtTime(times.end)));
-    }
-
-    void Shifted(const Cue& cue, const std::string& timeLine) {
         ++out_.stats.shifted;
-        Write(cue, timeLine);
+        Write(cue, line, &times);
     }
 
-    void Write(const Cue& cue, const std::string& timeLine) {
+    // Writes the cue: its time line as it stands, or with `newTimes` in
+    // place of its codes.
+    void Write(const Cue& cue, std::string_view timeLine, const CueTimes* newTimes = nullptr) {
         std::string& text = out_.text;
         if (anyWritten_) {
             text += kLineEnd;  // one blank line between cues
         }
         anyWritten_ = true;
         if (settings_.mode == ShiftMode::Cut) {
-            text += std::to_string(++written_);
+            AppendNumber(text, ++written_);
             text += kLineEnd;
         } else if (cue.number != kNone) {
             text += lines_[cue.number];
             text += kLineEnd;
         }
-        text += timeLine;
+        if (newTimes) {
+            AppendRewrittenTimeLine(text, timeLine, *cue.time.match,
+                                    SrtTimeText(newTimes->start).View(),
+                                    SrtTimeText(newTimes->end).View());
+        } else {
+            text += timeLine;
+        }
         text += kLineEnd;
         const LanguageFilter filter(lines_, cue, settings_.removal);
         for (std::size_t k = cue.textBegin; k < cue.textEnd; ++k) {
@@ -191,6 +196,12 @@ private:
             }
             text += kLineEnd;
         }
+    }
+
+    static void AppendNumber(std::string& text, std::size_t number) {
+        char digits[24];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+        text.append(digits, static_cast<std::size_t>(end - digits));
     }
 
     const textio::RecordLines& lines_;

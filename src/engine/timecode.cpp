@@ -76,6 +76,11 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 // A code never starts inside a longer number: its hours are every digit in
 // front of its first ':', so "100:00:00,000" is 100 hours, not 0.
 std::optional<TimeMatch> MatchSrt(std::string_view line) {
+    // Two codes of 12 characters and one between: most text lines are shorter.
+    constexpr std::size_t kShortest = 25;
+    if (line.size() < kShortest) {
+        return std::nullopt;
+    }
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
          colon = line.find(':', colon + 1)) {
         const std::size_t start = DigitRunStart(line, colon);
@@ -124,6 +129,10 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
 }
 
 std::optional<TimeMatch> MatchAss(std::string_view line) {
+    constexpr std::size_t kShortest = 21;  // "0:00:00.00,0:00:00.00"
+    if (line.size() < kShortest) {
+        return std::nullopt;
+    }
     // A code starts where the digits before its first ':' begin.
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
          colon = line.find(':', colon + 1)) {
@@ -170,18 +179,31 @@ std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern patter
 }
 
 double ParseSrtTime(std::string_view code) {
+    // Every digit up to the first ':' is the hours; ":mm:ss,mmm" follows.
+    constexpr std::size_t kTail = 10;
+    if (code.size() > kTail && code[code.size() - kTail] == ':' &&
+        code[code.size() - 4] == ',') {
+        const char* tail = code.data() + code.size() - kTail;
+        const auto two = [](const char* d) { return (d[0] - '0') * 10 + (d[1] - '0'); };
+        const double hours = static_cast<double>(ReadNumber(code.substr(0, code.size() - kTail)));
+        const double minutes = two(tail + 1);
+        const double seconds = two(tail + 4);
+        const auto milliseconds = (tail[7] - '0') * 100 + two(tail + 8);
+        return ((hours * 3600 + minutes * 60) + seconds) + milliseconds / 1000.0;
+    }
     const std::size_t comma = code.find(',');
     return ClockToSeconds(code.substr(0, comma), ReadNumber(code.substr(comma + 1, 3)));
 }
 
 double ParseAssTime(std::string_view code) {
     const std::size_t point = code.find('.');
-    // The first three characters of the fraction followed by "00": 50 is 500
-    // milliseconds, 05 is 50, 123 is 123.
-    std::string fraction(code.substr(point + 1));
-    fraction += "00";
-    return ClockToSeconds(code.substr(0, point),
-                          ReadNumber(std::string_view(fraction).substr(0, 3)));
+    // The first three characters of the fraction, zero-filled on the right:
+    // 50 is 500 milliseconds, 05 is 50, 123 is 123.
+    std::int64_t milliseconds = 0;
+    for (std::size_t i = point + 1; i < point + 4; ++i) {
+        milliseconds = milliseconds * 10 + (i < code.size() ? code[i] - '0' : 0);
+    }
+    return ClockToSeconds(code.substr(0, point), milliseconds);
 }
 
 double ShiftDirect(double t, double shift, bool later) {
@@ -216,8 +238,9 @@ SplitTime SplitMillis(double t) {
 
 namespace {
 
-// Appends `value` zero-filled to at least `width` digits.
-void AppendPadded(std::string& out, std::int64_t value, int width) {
+// Writes `value` zero-filled to at least `width` digits at `out`; returns
+// the end of what it wrote.
+char* WritePadded(char* out, std::int64_t value, int width) {
     char digits[24];
     int n = 0;
     do {
@@ -225,54 +248,75 @@ void AppendPadded(std::string& out, std::int64_t value, int width) {
         value /= 10;
     } while (value > 0);
     for (int i = n; i < width; ++i) {
-        out += '0';
+        *out++ = '0';
     }
     while (n > 0) {
-        out += digits[--n];
+        *out++ = digits[--n];
     }
+    return out;
 }
 
-}  // namespace
-
-namespace {
+// Writes `value`, which has at most `Width` digits, as exactly `Width` digits.
+template <int Width>
+char* WriteFixed(char* out, int value) {
+    for (int i = Width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + Width;
+}
 
 // hours:mm:ss then the fraction mark and the fraction, zero-filled.
-std::string FormatClock(const SplitTime& s, int hourWidth, char fractionMark, int fraction,
-                        int fractionWidth) {
-    std::string text;
-    text.reserve(16);
-    AppendPadded(text, s.hours, hourWidth);
-    text += ':';
-    AppendPadded(text, s.minutes, 2);
-    text += ':';
-    AppendPadded(text, s.seconds, 2);
-    text += fractionMark;
-    AppendPadded(text, fraction, fractionWidth);
+template <int HourWidth, int FractionWidth>
+TimeText FormatClock(const SplitTime& s, char fractionMark, int fraction) {
+    TimeText text;
+    char* out = s.hours < 10 ? WriteFixed<HourWidth>(text.data, static_cast<int>(s.hours))
+                             : WritePadded(text.data, s.hours, HourWidth);
+    *out++ = ':';
+    out = WriteFixed<2>(out, s.minutes);
+    *out++ = ':';
+    out = WriteFixed<2>(out, s.seconds);
+    *out++ = fractionMark;
+    out = WriteFixed<FractionWidth>(out, fraction);
+    text.size = static_cast<std::size_t>(out - text.data);
     return text;
 }
 
 }  // namespace
 
-std::string FormatSrtTime(double t) {
+TimeText SrtTimeText(double t) {
     const SplitTime s = SplitMillis(t);
-    return FormatClock(s, 2, ',', s.milliseconds, 3);
+    return FormatClock<2, 3>(s, ',', s.milliseconds);
+}
+
+TimeText AssTimeText(double t) {
+    const SplitTime s = SplitMillis(t);
+    return FormatClock<1, 2>(s, '.', s.milliseconds / 10);  // hundredths, truncated
+}
+
+std::string FormatSrtTime(double t) {
+    return std::string(SrtTimeText(t).View());
 }
 
 std::string FormatAssTime(double t) {
-    const SplitTime s = SplitMillis(t);
-    return FormatClock(s, 1, '.', s.milliseconds / 10, 2);  // hundredths, truncated
+    return std::string(AssTimeText(t).View());
+}
+
+void AppendRewrittenTimeLine(std::string& out, std::string_view line, const TimeMatch& match,
+                             std::string_view newStart, std::string_view newEnd) {
+    const std::size_t afterStart = match.start.pos + match.start.length;
+    out.append(line.data(), match.start.pos);
+    out += newStart;
+    out += line.substr(afterStart, match.end.pos - afterStart);
+    out += newEnd;
+    out += line.substr(match.end.pos + match.end.length);
 }
 
 std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,
                             std::string_view newStart, std::string_view newEnd) {
     std::string out;
     out.reserve(line.size() + newStart.size() + newEnd.size());
-    out += line.substr(0, match.start.pos);
-    out += newStart;
-    const std::size_t afterStart = match.start.pos + match.start.length;
-    out += line.substr(afterStart, match.end.pos - afterStart);
-    out += newEnd;
-    out += line.substr(match.end.pos + match.end.length);
+    AppendRewrittenTimeLine(out, line, match, newStart, newEnd);
     return out;
 }
 

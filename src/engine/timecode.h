@@ -65,10 +65,22 @@ struct SplitTime {
 // negative time splits as zero: no subtitle time lies before the video.
 SplitTime SplitMillis(double t);
 
-std::string FormatSrtTime(double t);  // "00:00:12,000"; 3 hour digits from 100 h
-std::string FormatAssTime(double t);  // "0:00:12.00"; hundredths truncated
+// A written time code, held without an allocation: a shifter writes two
+// for every cue.
+struct TimeText {
+    char data[40];  // the longest: 13 hour digits and ":mm:ss,mmm"
+    std::size_t size = 0;
+    std::string_view View() const { return {data, size}; }
+};
+
+TimeText SrtTimeText(double t);  // "00:00:12,000"; 3 hour digits from 100 h
+TimeText AssTimeText(double t);  // "0:00:12.00"; hundredths truncated
+std::string FormatSrtTime(double t);
+std::string FormatAssTime(double t);
 
 // Puts the new codes in place of the matched ones, each at its own position.
+void AppendRewrittenTimeLine(std::string& out, std::string_view line, const TimeMatch& match,
+                             std::string_view newStart, std::string_view newEnd);
 std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,
                             std::string_view newStart, std::string_view newEnd);
 

@@ -328,12 +328,7 @@ DecodedText DecodeForced(std::string_view bytes, std::string_view forcedCharset)
         if (StartsWith(bytes, kUtf8Bom)) {
             bytes.remove_prefix(kUtf8Bom.size());
         }
-        if (IsValidUtf8(bytes)) {
-            DecodedText decoded;
-            decoded.utf8 = std::string(bytes);
-            return decoded;
-        }
-        return RepairUtf8(bytes);
+        return RepairUtf8(bytes);  // valid UTF-8 is read as it lies
     }
     return DecodeCodePage(bytes, name, name);
 }
@@ -344,11 +339,43 @@ bool IsKnownCharset(std::string_view name) {
     return !name.empty() && OpenConverter(std::string(name).c_str()) != nullptr;
 }
 
+std::optional<Utf8AsItLies> ReadableAsItLies(std::string_view bytes,
+                                             std::string_view forcedCharset) {
+    Utf8AsItLies asItLies;
+    if (!forcedCharset.empty()) {
+        const std::string upper = Upper(forcedCharset);
+        if (upper != "UTF-8" && upper != "UTF8") {
+            return std::nullopt;
+        }
+        // In the charset the user named, only the mark is taken away.
+        asItLies.markBytes = StartsWith(bytes, kUtf8Bom) ? kUtf8Bom.size() : 0;
+    } else if (StartsWith(bytes, kUtf8Bom)) {
+        asItLies.markBytes = kUtf8Bom.size();
+        asItLies.encoding = SourceEncoding::Utf8Bom;
+        asItLies.charset = "UTF-8 (BOM)";
+    } else if (StartsWith(bytes, kUtf32LeBom) || StartsWith(bytes, kUtf32BeBom) ||
+               StartsWith(bytes, kUtf16LeBom) || StartsWith(bytes, kUtf16BeBom) ||
+               Utf16ByZeroBytes(bytes)) {
+        return std::nullopt;
+    }
+    if (!IsValidUtf8(bytes.substr(asItLies.markBytes))) {
+        return std::nullopt;
+    }
+    return asItLies;
+}
+
 DecodedText DecodeText(std::string bytes, std::string_view forcedCharset) {
+    DecodedText decoded;
+    if (std::optional<Utf8AsItLies> asItLies = ReadableAsItLies(bytes, forcedCharset)) {
+        bytes.erase(0, asItLies->markBytes);
+        decoded.utf8 = std::move(bytes);
+        decoded.encoding = asItLies->encoding;
+        decoded.charset = std::move(asItLies->charset);
+        return decoded;
+    }
     if (!forcedCharset.empty()) {
         return DecodeForced(bytes, forcedCharset);
     }
-    DecodedText decoded;
     if (StartsWith(bytes, kUtf32LeBom) || StartsWith(bytes, kUtf32BeBom)) {
         decoded.encoding = SourceEncoding::Unsupported;
         decoded.charset = "UTF-32";
@@ -361,23 +388,12 @@ DecodedText DecodeText(std::string bytes, std::string_view forcedCharset) {
         return DecodeUtf16(std::string_view(bytes).substr(2), SourceEncoding::Utf16Be);
     }
     if (StartsWith(bytes, kUtf8Bom)) {
-        if (IsValidUtf8(std::string_view(bytes).substr(kUtf8Bom.size()))) {
-            bytes.erase(0, kUtf8Bom.size());
-            decoded.encoding = SourceEncoding::Utf8Bom;
-            decoded.charset = "UTF-8 (BOM)";
-            decoded.utf8 = std::move(bytes);
-            return decoded;
-        }
         // A mark in front of text in another encoding: some tools add it
         // without converting.
         return DecodeUnknown(std::string_view(bytes).substr(kUtf8Bom.size()));
     }
     if (const std::optional<SourceEncoding> utf16 = Utf16ByZeroBytes(bytes)) {
         return DecodeUtf16(bytes, *utf16);
-    }
-    if (IsValidUtf8(bytes)) {
-        decoded.utf8 = std::move(bytes);
-        return decoded;
     }
     return DecodeUnknown(bytes);
 }

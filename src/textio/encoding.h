@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,19 @@ struct DecodedText {
 // the bytes are read in that charset and nothing is detected. Unsupported
 // input yields empty text.
 DecodedText DecodeText(std::string bytes, std::string_view forcedCharset = {});
+
+// Bytes that are UTF-8 text as they lie, behind a mark of `markBytes`.
+struct Utf8AsItLies {
+    std::size_t markBytes = 0;
+    SourceEncoding encoding = SourceEncoding::Utf8;
+    std::string charset = "UTF-8";
+};
+
+// How DecodeText would read `bytes` when it would take them as they are,
+// past a UTF-8 mark; nothing when they need decoding. Lets a caller use a
+// file's own bytes as its text without a copy.
+std::optional<Utf8AsItLies> ReadableAsItLies(std::string_view bytes,
+                                             std::string_view forcedCharset = {});
 
 // Whether ICU can read text in the charset of that name ("Big5", "cp1251").
 bool IsKnownCharset(std::string_view name);

@@ -14,6 +14,7 @@
 
 #include "textio/encoding.h"
 #include "textio/failure.h"
+#include "textio/file_bytes.h"
 #include "textio/progress.h"
 
 namespace orvane::textio {
@@ -27,19 +28,20 @@ enum class LoadLayout {
     Plain,
 };
 
-// The record lines of one file. The lines are views into one buffer, so a
-// large file costs little more than its own size.
+// The record lines of one file. The lines are views into one buffer (the
+// file's own bytes, when it is UTF-8), so a large file costs little more
+// than its own size.
 class RecordLines {
 public:
     RecordLines() = default;
-    explicit RecordLines(std::string buffer) : buffer_(std::move(buffer)) {}
+    explicit RecordLines(FileBytes buffer) : buffer_(std::move(buffer)) {}
 
     void Reserve(std::size_t lineCount) { spans_.reserve(lineCount); }
 
     std::size_t size() const { return spans_.size(); }
     bool empty() const { return spans_.empty(); }
     std::string_view operator[](std::size_t i) const {
-        return std::string_view(buffer_).substr(spans_[i].offset, spans_[i].length);
+        return {buffer_.View().data() + spans_[i].offset, spans_[i].length};
     }
 
     // Adds a line that is a part of the buffer, or an empty line.
@@ -47,7 +49,11 @@ public:
     void AddEmptyLine() { spans_.push_back({0, 0}); }
 
     std::vector<std::string> ToVector() const;
-    std::string_view Buffer() const { return buffer_; }
+    std::string_view Buffer() const { return buffer_.View(); }
+    // Whether the file was cut short by another program while its lines
+    // were read: they are then not the file's, and nothing made from them
+    // may be written.
+    bool SourceCutShort() const { return buffer_.CutShort(); }
 
 private:
     // 32 bits each: files are refused long before 4 GiB, and a table half
@@ -56,13 +62,14 @@ private:
         std::uint32_t offset;
         std::uint32_t length;
     };
-    std::string buffer_;
+    FileBytes buffer_;
     std::vector<Span> spans_;
 };
 
 // Builds the record lines of a decoded text. Every line ends at CR LF, LF or
 // CR. The result always ends with one empty line, as a text that ends with a
 // line break does; a text with no non-blank line gives no lines at all.
+RecordLines SplitRecordLines(FileBytes text, LoadLayout layout);
 RecordLines SplitRecordLines(std::string text, LoadLayout layout);
 
 struct LoadResult {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <random>
 
 #ifdef _WIN32
@@ -311,18 +312,23 @@ BytesResult ReadFileBytes(const fs::path& path) {
         result.failure = ReadFailure(FailureKind::TooLarge, path);
         return result;
     }
+    result.mode = file.mode;
+    if (std::optional<FileBytes> mapped = FileBytes::Map(fd, static_cast<std::size_t>(file.size))) {
+        result.bytes = std::move(*mapped);
+        return result;
+    }
     // One byte more than the size seen, so a file that grew since is noticed
-    // and read on, up to the limit.
+    // and read on, up to the limit. The storage is not zero-filled first:
+    // only what was read is ever looked at.
     std::size_t capacity = static_cast<std::size_t>(file.size) + 1;
-    result.bytes.resize(capacity);
+    auto storage = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t size = 0;
     while (true) {
-        const long long got = ReadSome(fd, result.bytes.data() + size, capacity - size);
+        const long long got = ReadSome(fd, storage.get() + size, capacity - size);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            result.bytes.clear();
             result.failure = ReadFailure(FailureKind::ReadFailed, path, Errno());
             return result;
         }
@@ -332,30 +338,56 @@ BytesResult ReadFileBytes(const fs::path& path) {
         size += static_cast<std::size_t>(got);
         if (size == capacity) {
             if (capacity > kMaxTextFileBytes) {
-                result.bytes.clear();
                 result.failure = ReadFailure(FailureKind::TooLarge, path);
                 return result;
             }
+            auto larger = std::make_unique_for_overwrite<char[]>(capacity * 2);
+            std::memcpy(larger.get(), storage.get(), size);
+            storage = std::move(larger);
             capacity *= 2;
-            result.bytes.resize(capacity);
         }
     }
-    result.bytes.resize(size);
-    result.mode = file.mode;
+    result.bytes = FileBytes(std::move(storage), size);
     return result;
 }
 
-ReadResult ReadTextFile(const fs::path& path, std::string_view forcedCharset) {
-    ReadResult result;
+TextBytesResult ReadTextBytes(const fs::path& path, std::string_view forcedCharset) {
+    TextBytesResult result;
     BytesResult raw = ReadFileBytes(path);
     if (raw.failure) {
         result.failure = std::move(raw.failure);
         return result;
     }
     result.mode = raw.mode;
-    result.text = DecodeText(std::move(raw.bytes), forcedCharset);
-    if (result.text.encoding == SourceEncoding::Unsupported) {
+    if (std::optional<Utf8AsItLies> asItLies = ReadableAsItLies(raw.bytes.View(), forcedCharset)) {
+        result.utf8 = std::move(raw.bytes);
+        result.utf8.DropFront(asItLies->markBytes);
+        result.how.encoding = asItLies->encoding;
+        result.how.charset = std::move(asItLies->charset);
+        return result;
+    }
+    result.how = DecodeText(std::string(raw.bytes.View()), forcedCharset);
+    if (raw.bytes.CutShort()) {
+        result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
+        return result;
+    }
+    result.utf8 = FileBytes(std::move(result.how.utf8));
+    result.how.utf8.clear();
+    if (result.how.encoding == SourceEncoding::Unsupported) {
         result.failure = ReadFailure(FailureKind::Utf32, path);
+    }
+    return result;
+}
+
+ReadResult ReadTextFile(const fs::path& path, std::string_view forcedCharset) {
+    TextBytesResult read = ReadTextBytes(path, forcedCharset);
+    ReadResult result;
+    result.failure = std::move(read.failure);
+    result.mode = read.mode;
+    result.text = std::move(read.how);
+    result.text.utf8 = std::string(read.utf8.View());
+    if (!result.failure && read.utf8.CutShort()) {
+        result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
     }
     return result;
 }

@@ -13,6 +13,7 @@
 
 #include "textio/encoding.h"
 #include "textio/failure.h"
+#include "textio/file_bytes.h"
 #include "textio/gbk.h"
 
 namespace orvane::textio {
@@ -25,7 +26,7 @@ std::filesystem::path PathFromUtf8(std::string_view utf8);
 
 struct BytesResult {
     std::optional<Failure> failure;
-    std::string bytes;
+    FileBytes bytes;
     // The file's permission bits (POSIX mode & 07777), for an output made from it.
     std::optional<unsigned> mode;
 };
@@ -35,14 +36,26 @@ struct BytesResult {
 // planning and reading cannot hang the run.
 BytesResult ReadFileBytes(const std::filesystem::path& path);
 
+struct TextBytesResult {
+    std::optional<Failure> failure;
+    FileBytes utf8;   // the text: the file's own bytes, past the mark, when already UTF-8
+    DecodedText how;  // how it was read; how.utf8 stays empty
+    std::optional<unsigned> mode;
+};
+
+// Reads a whole file as UTF-8 text, decoding it only when it is in another
+// encoding (see DecodeText for the rules), in `forcedCharset` when one is
+// named.
+TextBytesResult ReadTextBytes(const std::filesystem::path& path,
+                              std::string_view forcedCharset = {});
+
 struct ReadResult {
     std::optional<Failure> failure;
     DecodedText text;
     std::optional<unsigned> mode;
 };
 
-// Reads and decodes a whole file (see DecodeText for the rules), in
-// `forcedCharset` when one is named.
+// Reads a whole file as ReadTextBytes does, the text copied out.
 ReadResult ReadTextFile(const std::filesystem::path& path, std::string_view forcedCharset = {});
 
 // How written bytes reach the disk. The writer goes through this, so a test

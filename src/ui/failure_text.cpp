@@ -82,6 +82,8 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("不支持UTF-32编码的文件，请先另存为UTF-8");
         case FailureKind::InvalidBytes:
             return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
+        case FailureKind::ChangedWhileRead:
+            return QStringLiteral("读取时文件被其他程序截短，未写出文件");
         case FailureKind::ListFolderFailed:
             return WithCode(QStringLiteral("无法读取文件夹"), failure);
         case FailureKind::Empty:

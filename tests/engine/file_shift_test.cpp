@@ -145,6 +145,49 @@ TEST(ShiftFile, LargeFileWrittenInPiecesEqualsTheWholeText) {
     }
 }
 
+// Another program cuts the source short while it is being shifted (here,
+// when the first piece of shifted text is written, after the mark): the
+// file is refused with a reason, nothing is written, and the program does
+// not stop.
+TEST(ShiftFile, SourceCutShortWhileShiftingIsRefused) {
+    struct CutTheSourceOnFirstWrite : textio::WriteSeam {
+        fs::path source;
+        std::uintmax_t keep = 0;
+        bool cut = false;
+        std::error_code Write(int fd, std::string_view bytes) override {
+            if (!cut && bytes.size() > 3) {
+                fs::resize_file(source, keep);
+                cut = true;
+            }
+            return WriteSeam::Write(fd, bytes);
+        }
+    };
+    std::string srt;
+    std::string ass = "[Script Info]\n[Events]\n";
+    for (int i = 1; i <= 40000; ++i) {
+        srt += std::to_string(i) + "\n00:00:30,000 --> 00:00:31,000\nLine " + std::to_string(i) +
+               "\n\n";
+        ass += "Dialogue: 0,0:00:30.00,0:00:31.00,Default,,0,0,0,,Line " + std::to_string(i) + "\n";
+    }
+    for (const auto& [name, text] : {std::pair{"big.srt", srt}, std::pair{"big.ass", ass}}) {
+        for (const std::uintmax_t keep : {std::uintmax_t{0}, text.size() / 2}) {
+            SCOPED_TRACE(std::string(name) + " cut to " + std::to_string(keep));
+            TempDir dir;
+            const fs::path source = dir.Write(name, text);
+            fs::create_directory(dir / "out");
+            CutTheSourceOnFirstWrite disk;
+            disk.source = source;
+            disk.keep = keep;
+            const FileShiftResult result = ShiftSubtitleFile(
+                source, IntoFolder(Direct(1, true), dir / "out"), {}, {{}, &disk});
+            EXPECT_TRUE(disk.cut);
+            ASSERT_TRUE(result.failure);
+            EXPECT_EQ(result.failure->kind, textio::FailureKind::ChangedWhileRead);
+            EXPECT_TRUE(fs::is_empty(dir / "out"));  // neither output nor temporary file
+        }
+    }
+}
+
 TEST(KindOfFile, GoesByTheLowerCasedExtension) {
     EXPECT_EQ(KindOfFile("a.SRT"), SubtitleKind::Srt);
     EXPECT_EQ(KindOfFile("dir.x/b.Ass"), SubtitleKind::Ass);
