@@ -181,8 +181,7 @@ std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern patter
 double ParseSrtTime(std::string_view code) {
     // Every digit up to the first ':' is the hours; ":mm:ss,mmm" follows.
     constexpr std::size_t kTail = 10;
-    if (code.size() > kTail && code[code.size() - kTail] == ':' &&
-        code[code.size() - 4] == ',') {
+    if (code.size() > kTail && code[code.size() - kTail] == ':' && code[code.size() - 4] == ',') {
         const char* tail = code.data() + code.size() - kTail;
         const auto two = [](const char* d) { return (d[0] - '0') * 10 + (d[1] - '0'); };
         const double hours = static_cast<double>(ReadNumber(code.substr(0, code.size() - kTail)));

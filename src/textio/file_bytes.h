@@ -49,7 +49,7 @@ private:
     std::unique_ptr<char[]> storage_;
     void* mapping_ = nullptr;
     std::size_t mappedBytes_ = 0;
-    int guardSlot_ = -1;  // the mapping's place in the table the fault handler reads
+    int guardSlot_ = -1;               // the mapping's place in the table the fault handler reads
     const char* data_ = text_.data();  // where the bytes are, of the three above
     std::size_t front_ = 0;
     std::size_t size_ = 0;

@@ -67,6 +67,12 @@ bool IsCueNumberLine(std::string_view line) {
 }
 
 bool IsCueNumberIgnoringMarks(std::string_view line) {
+    // Marks are never ASCII: a line with ASCII at both ends has none to set
+    // aside, and most lines are tested on this short road.
+    if (line.empty() || (static_cast<unsigned char>(line.front()) < 0x80 &&
+                         static_cast<unsigned char>(line.back()) < 0x80)) {
+        return IsCueNumberLine(line);
+    }
     auto isMark = [](char32_t cp) { return u_charType(static_cast<UChar32>(cp)) == U_FORMAT_CHAR; };
     std::size_t begin = 0;
     while (begin < line.size() && static_cast<unsigned char>(line[begin]) >= 0x80) {

@@ -74,7 +74,7 @@ void SplitSrt(std::string_view text, RecordLines& lines) {
         }
         if (!pending.empty()) {
             add(pending,
-                IsCueNumberIgnoringMarks(pending) && line.find("-->") != std::string_view::npos);
+                line.find("-->") != std::string_view::npos && IsCueNumberIgnoringMarks(pending));
         }
         pending = line;
     });

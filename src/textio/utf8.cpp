@@ -68,7 +68,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out.append(buffer, static_cast<std::size_t>(length));
 }
 
-std::string_view TrimSpaces(std::string_view text) {
+std::string_view TrimSpacesSlowly(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) {
         return {};

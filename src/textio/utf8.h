@@ -20,7 +20,15 @@ std::size_t CountCodePoints(std::string_view text);
 
 void AppendUtf8(std::string& out, char32_t cp);
 
-// Removes U+0020 spaces, and nothing else, from both ends.
-std::string_view TrimSpaces(std::string_view text);
+std::string_view TrimSpacesSlowly(std::string_view text);
+
+// Removes U+0020 spaces, and nothing else, from both ends. Inline, since
+// every line of a file passes here and most have no space at either end.
+inline std::string_view TrimSpaces(std::string_view text) {
+    if (text.empty() || (text.front() != ' ' && text.back() != ' ')) {
+        return text;
+    }
+    return TrimSpacesSlowly(text);
+}
 
 }  // namespace orvane::textio
