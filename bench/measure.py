@@ -194,13 +194,14 @@ def main():
         for label, mode, seconds, rss, note in results:
             if seconds is None:
                 rows.append(f"| {title} | {fmt_mb(size)} | {label} | {mode} | failed: {note} "
-                            "| | | | | |")
+                            "| | | | | | |")
                 continue
             growth = max(0, rss - empty_rss)
             is_orvane = "orvane" in label
             rows.append(
                 f"| {title} | {fmt_mb(size)} | {label} | {mode} | {fmt_ms(seconds)} "
-                f"| {size / MB / seconds:.0f} | {seconds / cat_s:.1f}× | {fmt_mb(rss)} "
+                f"| {size / MB / seconds:.0f} | {seconds / cat_s:.1f}× "
+                f"| {f'{seconds / cp_s:.1f}×' if kind != 'folder' else ''} | {fmt_mb(rss)} "
                 f"| {fmt_mb(growth) if is_orvane else ''} "
                 f"| {f'{growth / size:.2f}×' if is_orvane and kind != 'folder' else ''} |")
 
@@ -214,16 +215,16 @@ def main():
                               f"{ratio:.1f}× — {'met' if ratio <= 3 else 'missed'}")
         if kind == "folder":
             for m, s, _ in orv:
-                checks.append(f"- 300-file folder in one call ({m}) faster than the `cat` loop: "
-                              f"{s * 1000:.0f} ms vs {cat_s * 1000:.0f} ms — "
-                              f"{'met' if s < cat_s else 'missed'}")
+                checks.append(f"- 300-file folder in one call ({m}) at most the `cat` loop: "
+                              f"{s * 1000:.0f} ms vs {cat_s * 1000:.0f} ms, {s / cat_s:.2f}× — "
+                              f"{'met' if s <= cat_s else 'missed'}")
         if kind in ("srt", "ass"):
             for m, s, r in orv:
                 growth = max(0, r - empty_rss)
                 checks.append(
-                    f"- Peak memory under 4× the file ({title}, {m}): growth over an empty run "
-                    f"{growth / size:.2f}× ({'met' if growth < 4 * size else 'missed'}), whole "
-                    f"process {r / size:.2f}× ({'met' if r < 4 * size else 'missed'})")
+                    f"- Peak memory under 2× the file above an empty run ({title}, {m}): "
+                    f"growth {fmt_mb(growth)}, {growth / size:.2f}× — "
+                    f"{'met' if growth < 2 * size else 'missed'}")
 
     print(f"Machine: {platform.machine()}, {os.cpu_count()} CPUs, "
           f"{platform.platform()}; work folder {work}")
@@ -231,9 +232,9 @@ def main():
           f"loops of peers: 1). MB = 10^6 bytes.\n"
           f"Empty run (a one-cue file): {fmt_ms(empty_s)}, peak RSS {fmt_mb(empty_rss)}; "
           f"`orvane-shift --help` alone: {fmt_ms(help_s)}.\n")
-    print("| workload | size | program | mode | wall time | MB/s | × copy | peak RSS "
+    print("| workload | size | program | mode | wall time | MB/s | × cat | × cp | peak RSS "
           "| RSS growth over empty run | growth ÷ size |")
-    print("|---|---|---|---|---|---|---|---|---|---|")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
     print("\n".join(rows))
     print("\nTargets:\n" + "\n".join(checks))
     return 0

@@ -3,12 +3,12 @@
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <mutex>
 #include <utility>
 
 #ifndef _WIN32
-#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #endif
@@ -68,6 +68,7 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
             continue;
         }
         const std::uintptr_t page = address & ~(gPageSize - 1);
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): a page address, from the kernel's
         void* zeros = mmap(reinterpret_cast<void*>(page), end - page, PROT_READ,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {
