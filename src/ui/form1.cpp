@@ -1010,8 +1010,14 @@ void Form1::List1_DblClick() {
         },
         [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
-    records_.Load(ToFsPath(sRecordsPath), std::move(rows), result.replacedBytes);
-    UpdateUndoActions();
+    if (result.failure) {
+        // Rows read from a file that another program cut short are not the
+        // file's: none stay, so none can be saved over it.
+        ClearRecords();
+    } else {
+        records_.Load(ToFsPath(sRecordsPath), std::move(rows), result.replacedBytes);
+        UpdateUndoActions();
+    }
     if (!result.failure) {
         // The count, and the encoding the file was read in: "1,234条字幕（Big5）".
         LSubRecs->setText(QLocale(QLocale::English).toString(List2->count()) +

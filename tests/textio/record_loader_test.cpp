@@ -241,6 +241,30 @@ TEST(LoadIntoList, BlankFileAddsNoRow) {
     EXPECT_EQ(rows, 0);
 }
 
+// The list is filled row by row from the file as it lies; another program
+// cuts the file short after the first row. The load fails with a reason
+// rather than stopping the program, so the window keeps none of the rows.
+TEST(LoadIntoList, FileCutShortWhileListedIsRefused) {
+    TempDir dir;
+    std::string text;
+    for (int i = 1; i <= 20000; ++i) {
+        text += std::to_string(i) + "\n00:00:01,000 --> 00:00:02,000\n第" + std::to_string(i) +
+                "句\n\n";
+    }
+    const std::filesystem::path file = dir.Write("big.srt", text);
+    Rows rows;
+    const LoadResult result =
+        LoadSubRecordsIntoList(file, LoadLayout::Srt, [&](std::string_view row) {
+            rows.emplace_back(row);  // as the window keeps each row
+            if (rows.size() == 1) {
+                std::filesystem::resize_file(file, 0);
+            }
+        });
+    EXPECT_GT(rows.size(), 1u);
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, FailureKind::ChangedWhileRead);
+}
+
 TEST(RecordLines, SurviveAMoveOfTheirBuffer) {
     // Short texts live inside the string object itself; moving it must not
     // leave the lines pointing at the old one.
