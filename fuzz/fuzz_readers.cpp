@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::MatchTimeLine(bytes, engine::TimePattern::Srt);
     engine::MatchTimeLine(bytes, engine::TimePattern::Ass);
 
-    const textio::DecodedText decoded = textio::DecodeText(std::string(bytes));
+    const textio::DecodedText decoded = textio::DecodeText(bytes);
     if (decoded.encoding != textio::SourceEncoding::Utf8Bom) {
         Check(textio::IsValidUtf8(decoded.utf8));
     }

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the amount: whole milliseconds up to 25.5 s.
     const double seconds = static_cast<double>(data[0]) / 10.0;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const textio::DecodedText decoded = textio::DecodeText(std::string(bytes));
+    const textio::DecodedText decoded = textio::DecodeText(bytes);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Srt, seconds);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);
     return 0;

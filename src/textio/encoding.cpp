@@ -364,11 +364,10 @@ std::optional<Utf8AsItLies> ReadableAsItLies(std::string_view bytes,
     return asItLies;
 }
 
-DecodedText DecodeText(std::string bytes, std::string_view forcedCharset) {
+DecodedText DecodeText(std::string_view bytes, std::string_view forcedCharset) {
     DecodedText decoded;
     if (std::optional<Utf8AsItLies> asItLies = ReadableAsItLies(bytes, forcedCharset)) {
-        bytes.erase(0, asItLies->markBytes);
-        decoded.utf8 = std::move(bytes);
+        decoded.utf8 = std::string(bytes.substr(asItLies->markBytes));
         decoded.encoding = asItLies->encoding;
         decoded.charset = std::move(asItLies->charset);
         return decoded;
@@ -382,15 +381,15 @@ DecodedText DecodeText(std::string bytes, std::string_view forcedCharset) {
         return decoded;
     }
     if (StartsWith(bytes, kUtf16LeBom)) {
-        return DecodeUtf16(std::string_view(bytes).substr(2), SourceEncoding::Utf16Le);
+        return DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Le);
     }
     if (StartsWith(bytes, kUtf16BeBom)) {
-        return DecodeUtf16(std::string_view(bytes).substr(2), SourceEncoding::Utf16Be);
+        return DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Be);
     }
     if (StartsWith(bytes, kUtf8Bom)) {
         // A mark in front of text in another encoding: some tools add it
         // without converting.
-        return DecodeUnknown(std::string_view(bytes).substr(kUtf8Bom.size()));
+        return DecodeUnknown(bytes.substr(kUtf8Bom.size()));
     }
     if (const std::optional<SourceEncoding> utf16 = Utf16ByZeroBytes(bytes)) {
         return DecodeUtf16(bytes, *utf16);

@@ -40,7 +40,7 @@ struct DecodedText {
 // Decodes a whole file's bytes. With `forcedCharset` (any name ICU knows),
 // the bytes are read in that charset and nothing is detected. Unsupported
 // input yields empty text.
-DecodedText DecodeText(std::string bytes, std::string_view forcedCharset = {});
+DecodedText DecodeText(std::string_view bytes, std::string_view forcedCharset = {});
 
 // Bytes that are UTF-8 text as they lie, behind a mark of `markBytes`.
 struct Utf8AsItLies {

@@ -366,7 +366,7 @@ TextBytesResult ReadTextBytes(const fs::path& path, std::string_view forcedChars
         result.how.charset = std::move(asItLies->charset);
         return result;
     }
-    result.how = DecodeText(std::string(raw.bytes.View()), forcedCharset);
+    result.how = DecodeText(raw.bytes.View(), forcedCharset);
     if (raw.bytes.CutShort()) {
         result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
         return result;

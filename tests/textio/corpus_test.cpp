@@ -53,8 +53,7 @@ TEST(Corpus, EveryFileLoadsInBothLayouts) {
         SCOPED_TRACE(PathToUtf8(file));
         const BytesResult raw = ReadFileBytes(file);
         ASSERT_FALSE(raw.failure) << orvane::testing::Why(raw.failure);
-        const bool refused =
-            DecodeText(std::string(raw.bytes.View())).encoding == SourceEncoding::Unsupported;
+        const bool refused = DecodeText(raw.bytes.View()).encoding == SourceEncoding::Unsupported;
         for (LoadLayout layout : {LoadLayout::Srt, LoadLayout::Plain}) {
             const LoadResult result = LoadSubRecords(file, layout);
             EXPECT_EQ(!result.failure, !refused) << orvane::testing::Why(result.failure);
