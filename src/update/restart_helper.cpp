@@ -4,6 +4,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <algorithm>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -65,6 +66,11 @@ bool StaysInside(const fs::path& relative) {
     return true;
 }
 
+// Whether a path has a ".." part.
+bool Climbs(const fs::path& path) {
+    return std::any_of(path.begin(), path.end(), [](const fs::path& part) { return part == ".."; });
+}
+
 // Why one entry cannot be unpacked safely, or nothing.
 Refusal CheckEntry(archive_entry* entry) {
     const char* name = archive_entry_pathname(entry);
@@ -72,10 +78,8 @@ Refusal CheckEntry(archive_entry* entry) {
         return std::string("an entry without a name");
     }
     const fs::path path(name);
-    for (const fs::path& part : path) {
-        if (part == "..") {
-            return "entry \"" + std::string(name) + R"(" climbs out with "..")";
-        }
+    if (Climbs(path)) {
+        return "entry \"" + std::string(name) + R"(" climbs out with "..")";
     }
     if (!StaysInside(path)) {
         return "entry \"" + std::string(name) + "\" has an absolute path";
@@ -85,8 +89,11 @@ Refusal CheckEntry(archive_entry* entry) {
         case AE_IFDIR:
             break;
         case AE_IFLNK: {
+            // A target is judged by its text, so it may not climb at all:
+            // "u/v" -> ".." and "t" -> "u/v/.." each read as inside, yet
+            // together "t" leads out of the folder.
             const char* target = archive_entry_symlink(entry);
-            if (!target || !StaysInside(path.parent_path() / target)) {
+            if (!target || !StaysInside(path.parent_path() / target) || Climbs(target)) {
                 return "link \"" + std::string(name) + "\" points outside the archive";
             }
             break;

@@ -124,6 +124,8 @@ const EvilCase kEvil[] = {
     {"absolute", {"/tmp/orvane-tarrow-evil", AE_IFREG, "x"}},
     {"symlink_to_etc", {"etc", AE_IFLNK, "/etc"}},
     {"symlink_climbing_out", {"up", AE_IFLNK, "../../evil"}},
+    // Inside by its text, but a step of a chain that leads out.
+    {"symlink_climbing_within", {"sub/up", AE_IFLNK, ".."}},
     {"hard_link_outside", {"passwd", AE_IFREG, "/etc/passwd", true}},
     {"fifo", {"pipe", AE_IFIFO, ""}},
 };
