@@ -73,7 +73,7 @@ std::string FailureText(const Failure& failure) {
             return "holds bytes that are not valid UTF-8; not written over the source (write a "
                    "copy with -o, or name the encoding with --encoding)";
         case FailureKind::ChangedWhileRead:
-            return "was cut short by another program while it was being read; nothing written";
+            return "was changed by another program while it was being read; nothing written";
         case FailureKind::ListFolderFailed:
             return WithCode("cannot list the folder", failure);
         case FailureKind::Empty:

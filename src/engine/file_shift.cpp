@@ -89,9 +89,9 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
     ShiftOutput shifted = shift(loaded.lines, settings, progress,
                                 [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;
-    // Lines cut short under the shifter are not the file's: whatever it made
-    // of them, nothing is written.
-    if (loaded.lines.SourceCutShort()) {
+    // Lines of a file that changed under the shifter are not the file's:
+    // whatever it made of them, nothing is written.
+    if (loaded.lines.SourceChanged()) {
         result.failure = FailureOf(textio::FailureKind::ChangedWhileRead, path);
         return result;
     }

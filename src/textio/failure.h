@@ -23,7 +23,7 @@ enum class FailureKind {
     TooLarge,          // larger than any subtitle file
     Utf32,             // UTF-32, which no subtitle tool writes
     InvalidBytes,      // bytes that are not text in its encoding: never written over the source
-    ChangedWhileRead,  // another program cut the file short while it was being read
+    ChangedWhileRead,  // another program changed the file while it was being read
     ListFolderFailed,  // a folder given as input could not be listed
 
     // What the shifters find in the text.

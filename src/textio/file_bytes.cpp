@@ -8,9 +8,15 @@
 #include <mutex>
 #include <utility>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace orvane::textio {
@@ -30,11 +36,12 @@ constexpr std::size_t kSmallestMapped = std::size_t{64} * 1024;
 
 // A fixed table that the handler can read: no allocation, no locks.
 struct GuardedRange {
-    std::atomic<int> state{0};  // 0 free, 1 being filled or emptied, 2 guarded
+    std::atomic<int> state{0};  // 0 free, 1 taken but not guarding yet, 2 guarded
     std::atomic<std::uintptr_t> begin{0};
     std::atomic<std::uintptr_t> end{0};
     std::atomic<bool> cutShort{false};
 };
+static_assert(std::atomic<std::uintptr_t>::is_always_lock_free);
 std::array<GuardedRange, 64> gGuarded;
 struct sigaction gPreviousBusAction {};
 std::uintptr_t gPageSize = 4096;
@@ -42,23 +49,26 @@ std::uintptr_t gPageSize = 4096;
 // What SIGBUS did before: the program's own handler, or the default action.
 void PassOnBusError(int signal, siginfo_t* info, void* context) {
     const struct sigaction& previous = gPreviousBusAction;
-    if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
+    const bool installed = previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN;
+    if (installed && (previous.sa_flags & SA_SIGINFO) != 0) {
         previous.sa_sigaction(signal, info, context);
         return;
     }
-    if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+    if (installed) {
         previous.sa_handler(signal);
         return;
     }
-    // The faulting read runs again on return and ends the program as it
+    // Ignoring a bus error would only repeat it: the program ends as it
     // would have without this handler.
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigaction(SIGBUS, &fallback, nullptr);
+    raise(SIGBUS);
 }
 
-void OnBusError(int signal, siginfo_t* info, void* context) {
-    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+// Zero-filled memory in place of the rest of the guarded range that holds
+// the faulting address; false when no range holds it.
+bool ZeroFillRangeAt(std::uintptr_t address) {
     for (GuardedRange& range : gGuarded) {
         if (range.state.load(std::memory_order_acquire) != 2) {
             continue;
@@ -73,10 +83,22 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
         if (zeros != MAP_FAILED) {
             range.cutShort.store(true, std::memory_order_relaxed);
-            return;
+            return true;
         }
     }
+    return false;
+}
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    const int savedErrno = errno;
+    // Only a fault (si_code > 0) has an address; a bus error sent by another
+    // program is passed on.
+    if (info->si_code > 0 && ZeroFillRangeAt(reinterpret_cast<std::uintptr_t>(info->si_addr))) {
+        errno = savedErrno;
+        return;  // the read that faulted runs again and finds zeros
+    }
     PassOnBusError(signal, info, context);
+    errno = savedErrno;
 }
 
 void InstallBusErrorHandler() {
@@ -84,33 +106,39 @@ void InstallBusErrorHandler() {
     std::call_once(installed, [] {
         const long pageSize = sysconf(_SC_PAGESIZE);
         gPageSize = pageSize > 0 ? static_cast<std::uintptr_t>(pageSize) : 4096;
+        // The previous action is read before ours takes its place, so a
+        // fault in between never meets it half-written.
+        sigaction(SIGBUS, nullptr, &gPreviousBusAction);
         struct sigaction action {};
         action.sa_sigaction = &OnBusError;
         action.sa_flags = SA_SIGINFO | SA_RESTART | SA_NODEFER;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGBUS, &action, &gPreviousBusAction);
+        sigaction(SIGBUS, &action, nullptr);
     });
 }
 
-// Returns the range's slot, or -1 when the table is full.
-int Guard(const void* mapping, std::size_t bytes) {
-    InstallBusErrorHandler();
-    const auto begin = reinterpret_cast<std::uintptr_t>(mapping);
-    const std::uintptr_t pages = (bytes + gPageSize - 1) & ~(gPageSize - 1);
+// A free slot of the table, taken; -1 when the table is full.
+int TakeSlot() {
     for (std::size_t i = 0; i < gGuarded.size(); ++i) {
         int expected = 0;
         if (gGuarded[i].state.compare_exchange_strong(expected, 1)) {
-            gGuarded[i].begin.store(begin, std::memory_order_relaxed);
-            gGuarded[i].end.store(begin + pages, std::memory_order_relaxed);
-            gGuarded[i].cutShort.store(false, std::memory_order_relaxed);
-            gGuarded[i].state.store(2, std::memory_order_release);
             return static_cast<int>(i);
         }
     }
     return -1;
 }
 
-void Unguard(int slot) {
+void Guard(int slot, const void* mapping, std::size_t bytes) {
+    GuardedRange& range = gGuarded[static_cast<std::size_t>(slot)];
+    const auto begin = reinterpret_cast<std::uintptr_t>(mapping);
+    range.begin.store(begin, std::memory_order_relaxed);
+    range.end.store(begin + ((bytes + gPageSize - 1) & ~(gPageSize - 1)),
+                    std::memory_order_relaxed);
+    range.cutShort.store(false, std::memory_order_relaxed);
+    range.state.store(2, std::memory_order_release);
+}
+
+void FreeSlot(int slot) {
     gGuarded[static_cast<std::size_t>(slot)].state.store(0, std::memory_order_release);
 }
 
@@ -142,22 +170,31 @@ std::optional<FileBytes> FileBytes::Map(int fd, std::size_t size) {
     (void)size;
     return std::nullopt;
 #else
-    if (size < kSmallestMapped) {
+    const std::optional<FileStamp> stamp = StampOf(fd);
+    if (size < kSmallestMapped || !stamp) {
         return std::nullopt;
     }
-    void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    if (mapping == MAP_FAILED) {
-        return std::nullopt;
-    }
-    const int slot = Guard(mapping, size);
+    InstallBusErrorHandler();
+    const int slot = TakeSlot();
     if (slot < 0) {
-        munmap(mapping, size);
         return std::nullopt;  // more files mapped at once than the table holds
     }
+    void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    const int kept = mapping == MAP_FAILED ? -1 : fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (kept < 0) {
+        if (mapping != MAP_FAILED) {
+            munmap(mapping, size);
+        }
+        FreeSlot(slot);
+        return std::nullopt;
+    }
+    Guard(slot, mapping, size);
     FileBytes bytes;
     bytes.mapping_ = mapping;
     bytes.mappedBytes_ = size;
     bytes.guardSlot_ = slot;
+    bytes.fd_ = kept;
+    bytes.stamp_ = *stamp;
     bytes.size_ = size;
     bytes.PointAtStorage();
     return bytes;
@@ -176,6 +213,8 @@ FileBytes& FileBytes::operator=(FileBytes&& other) noexcept {
         mapping_ = std::exchange(other.mapping_, nullptr);
         mappedBytes_ = std::exchange(other.mappedBytes_, 0);
         guardSlot_ = std::exchange(other.guardSlot_, -1);
+        fd_ = std::exchange(other.fd_, -1);
+        stamp_ = other.stamp_;
         front_ = std::exchange(other.front_, 0);
         size_ = std::exchange(other.size_, 0);
         PointAtStorage();
@@ -191,13 +230,15 @@ FileBytes::~FileBytes() {
 void FileBytes::Release() {
 #ifndef _WIN32
     if (mapping_ != nullptr) {
-        Unguard(guardSlot_);
+        FreeSlot(guardSlot_);
         munmap(mapping_, mappedBytes_);
+        close(fd_);
     }
 #endif
     mapping_ = nullptr;
     mappedBytes_ = 0;
     guardSlot_ = -1;
+    fd_ = -1;
 }
 
 void FileBytes::DropFront(std::size_t count) {
@@ -206,12 +247,42 @@ void FileBytes::DropFront(std::size_t count) {
     size_ -= count;
 }
 
-bool FileBytes::CutShort() const {
+bool FileBytes::Changed() const {
 #ifdef _WIN32
-    return false;
+    return false;  // never mapped
 #else
-    return guardSlot_ >= 0 &&
-           gGuarded[static_cast<std::size_t>(guardSlot_)].cutShort.load(std::memory_order_relaxed);
+    if (mapping_ == nullptr) {
+        return false;
+    }
+    if (gGuarded[static_cast<std::size_t>(guardSlot_)].cutShort.load(std::memory_order_relaxed)) {
+        return true;
+    }
+    // A cut inside the last page, or a rewrite, raises no fault: the file's
+    // stamp tells.
+    const std::optional<FileStamp> now = StampOf(fd_);
+    return !now || *now != stamp_;
+#endif
+}
+
+std::optional<FileStamp> StampOf(int fd) {
+#ifdef _WIN32
+    struct _stat64 st {};
+    if (_fstat64(fd, &st) != 0) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return FileStamp{static_cast<std::uint64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtime) * kNsPerSecond, 0};
+#else
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return FileStamp{
+        static_cast<std::uint64_t>(st.st_size),
+        static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNsPerSecond + st.st_mtim.tv_nsec,
+        static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNsPerSecond + st.st_ctim.tv_nsec};
 #endif
 }
 

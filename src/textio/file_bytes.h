@@ -4,13 +4,27 @@
 // one the system will not map, is read into storage of its own.
 #pragma once
 
+#include <compare>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace orvane::textio {
+
+// What tells one state of an open file from another: its size and when its
+// bytes and its record last changed. Any write, cut or growth changes it.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    auto operator<=>(const FileStamp&) const = default;
+};
+
+// The stamp of the open file `fd`; nothing when the system will not say.
+std::optional<FileStamp> StampOf(int fd);
 
 class FileBytes {
 public:
@@ -35,11 +49,11 @@ public:
     // the rest.
     void DropFront(std::size_t count);
 
-    // Whether another program cut the file short while it was mapped. The
-    // bytes past its new end then read as zeros instead of stopping the
-    // program, and the text is no longer the file's: nothing made from it
-    // may be written.
-    bool CutShort() const;
+    // Whether another program changed the file while it was mapped: wrote
+    // to it, cut it short or made it longer. Bytes that a cut took away read
+    // as zeros instead of stopping the program. Either way the text is no
+    // longer the file's, and nothing made from it may be written.
+    bool Changed() const;
 
 private:
     void Release();
@@ -50,6 +64,8 @@ private:
     void* mapping_ = nullptr;
     std::size_t mappedBytes_ = 0;
     int guardSlot_ = -1;               // the mapping's place in the table the fault handler reads
+    int fd_ = -1;                      // a mapped file stays open, to tell whether it changed
+    FileStamp stamp_;                  // and how it was when it was mapped
     const char* data_ = text_.data();  // where the bytes are, of the three above
     std::size_t front_ = 0;
     std::size_t size_ = 0;

@@ -162,7 +162,7 @@ LoadResult ReadAndSplit(const std::filesystem::path& path, LoadLayout layout,
     result.firstReplacedLine = read.how.firstReplacedLine;
     result.mode = read.mode;
     result.lines = SplitRecordLines(std::move(read.utf8), layout);
-    if (result.lines.SourceCutShort()) {
+    if (result.lines.SourceChanged()) {
         result = FailedLoad(FailureKind::ChangedWhileRead, path);
     }
     return result;
@@ -198,7 +198,7 @@ LoadResult LoadSubRecordsIntoList(const std::filesystem::path& path, LoadLayout 
             progress(report);
         }
     }
-    if (lines.SourceCutShort()) {
+    if (lines.SourceChanged()) {
         return FailedLoad(FailureKind::ChangedWhileRead, path);
     }
     return result;

@@ -50,10 +50,10 @@ public:
 
     std::vector<std::string> ToVector() const;
     std::string_view Buffer() const { return buffer_.View(); }
-    // Whether the file was cut short by another program while its lines
-    // were read: they are then not the file's, and nothing made from them
-    // may be written.
-    bool SourceCutShort() const { return buffer_.CutShort(); }
+    // Whether another program changed the file while its lines were read:
+    // they are then not the file's, and nothing made from them may be
+    // written.
+    bool SourceChanged() const { return buffer_.Changed(); }
 
 private:
     // 32 bits each: files are refused long before 4 GiB, and a table half

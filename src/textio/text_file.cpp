@@ -317,9 +317,10 @@ BytesResult ReadFileBytes(const fs::path& path) {
         result.bytes = std::move(*mapped);
         return result;
     }
-    // One byte more than the size seen, so a file that grew since is noticed
-    // and read on, up to the limit. The storage is not zero-filled first:
-    // only what was read is ever looked at.
+    // One byte more than the size seen, so a file whose size the system
+    // does not tell (it says 0) is noticed and read on, up to the limit.
+    // The storage is not zero-filled first: only what was read is looked at.
+    const std::optional<FileStamp> before = StampOf(fd);
     std::size_t capacity = static_cast<std::size_t>(file.size) + 1;
     auto storage = std::make_unique_for_overwrite<char[]>(capacity);
     std::size_t size = 0;
@@ -347,6 +348,11 @@ BytesResult ReadFileBytes(const fs::path& path) {
             capacity *= 2;
         }
     }
+    // Bytes read while another program wrote are no copy of the file.
+    if (StampOf(fd) != before) {
+        result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
+        return result;
+    }
     result.bytes = FileBytes(std::move(storage), size);
     return result;
 }
@@ -367,7 +373,7 @@ TextBytesResult ReadTextBytes(const fs::path& path, std::string_view forcedChars
         return result;
     }
     result.how = DecodeText(raw.bytes.View(), forcedCharset);
-    if (raw.bytes.CutShort()) {
+    if (raw.bytes.Changed()) {
         result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
         return result;
     }
@@ -386,7 +392,7 @@ ReadResult ReadTextFile(const fs::path& path, std::string_view forcedCharset) {
     result.mode = read.mode;
     result.text = std::move(read.how);
     result.text.utf8 = std::string(read.utf8.View());
-    if (!result.failure && read.utf8.CutShort()) {
+    if (!result.failure && read.utf8.Changed()) {
         result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
     }
     return result;

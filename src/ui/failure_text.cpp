@@ -83,7 +83,7 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::InvalidBytes:
             return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
         case FailureKind::ChangedWhileRead:
-            return QStringLiteral("读取时文件被其他程序截短，未写出文件");
+            return QStringLiteral("读取时文件被其他程序改动，未写出文件");
         case FailureKind::ListFolderFailed:
             return WithCode(QStringLiteral("无法读取文件夹"), failure);
         case FailureKind::Empty:

@@ -1011,8 +1011,8 @@ void Form1::List1_DblClick() {
         [this](const textio::Progress& progress) { ReportProgress(progress); });
     loadingRecords_ = false;
     if (result.failure) {
-        // Rows read from a file that another program cut short are not the
-        // file's: none stay, so none can be saved over it.
+        // Rows read from a file that another program changed meanwhile are
+        // not the file's: none stay, so none can be saved over it.
         ClearRecords();
     } else {
         records_.Load(ToFsPath(sRecordsPath), std::move(rows), result.replacedBytes);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <functional>
 #include <iostream>
 
 #include "engine/timecode.h"
@@ -145,22 +147,37 @@ TEST(ShiftFile, LargeFileWrittenInPiecesEqualsTheWholeText) {
     }
 }
 
-// Another program cuts the source short while it is being shifted (here,
-// when the first piece of shifted text is written, after the mark): the
-// file is refused with a reason, nothing is written, and the program does
-// not stop.
-TEST(ShiftFile, SourceCutShortWhileShiftingIsRefused) {
-    struct CutTheSourceOnFirstWrite : textio::WriteSeam {
+// Another program changes the source while it is being shifted (here, when
+// the first piece of shifted text is written, after the mark): the file is
+// refused with a reason, nothing is written, and the program does not stop.
+TEST(ShiftFile, SourceChangedWhileShiftingIsRefused) {
+    using Change = std::function<void(const fs::path&)>;
+    struct ChangeTheSourceOnFirstWrite : textio::WriteSeam {
         fs::path source;
-        std::uintmax_t keep = 0;
-        bool cut = false;
+        Change change;
+        bool changed = false;
         std::error_code Write(int fd, std::string_view bytes) override {
-            if (!cut && bytes.size() > 3) {
-                fs::resize_file(source, keep);
-                cut = true;
+            if (!changed && bytes.size() > 3) {
+                change(source);
+                changed = true;
             }
             return WriteSeam::Write(fd, bytes);
         }
+    };
+    const auto cutBy = [](std::uintmax_t bytes) {
+        return
+            [bytes](const fs::path& file) { fs::resize_file(file, fs::file_size(file) - bytes); };
+    };
+    const std::pair<const char*, Change> changes[] = {
+        {"cut to nothing", [](const fs::path& file) { fs::resize_file(file, 0); }},
+        {"cut in half",
+         [](const fs::path& file) { fs::resize_file(file, fs::file_size(file) / 2); }},
+        {"cut within its last page", cutBy(40)},
+        {"rewritten in place",
+         [](const fs::path& file) {
+             std::fstream(file, std::ios::in | std::ios::out | std::ios::binary).write("9", 1);
+         }},
+        {"grown", [](const fs::path& file) { std::ofstream(file, std::ios::app) << "\n"; }},
     };
     std::string srt;
     std::string ass = "[Script Info]\n[Events]\n";
@@ -170,19 +187,19 @@ TEST(ShiftFile, SourceCutShortWhileShiftingIsRefused) {
         ass += "Dialogue: 0,0:00:30.00,0:00:31.00,Default,,0,0,0,,Line " + std::to_string(i) + "\n";
     }
     for (const auto& [name, text] : {std::pair{"big.srt", srt}, std::pair{"big.ass", ass}}) {
-        for (const std::uintmax_t keep : {std::uintmax_t{0}, text.size() / 2}) {
-            SCOPED_TRACE(std::string(name) + " cut to " + std::to_string(keep));
+        for (const auto& [how, change] : changes) {
+            SCOPED_TRACE(std::string(name) + " " + how);
             TempDir dir;
             const fs::path source = dir.Write(name, text);
             fs::create_directory(dir / "out");
-            CutTheSourceOnFirstWrite disk;
+            ChangeTheSourceOnFirstWrite disk;
             disk.source = source;
-            disk.keep = keep;
+            disk.change = change;
             const FileShiftResult result = ShiftSubtitleFile(
                 source, IntoFolder(Direct(1, true), dir / "out"), {}, {{}, &disk});
-            EXPECT_TRUE(disk.cut);
-            ASSERT_TRUE(result.failure);
-            EXPECT_EQ(result.failure->kind, textio::FailureKind::ChangedWhileRead);
+            EXPECT_TRUE(disk.changed);
+            EXPECT_EQ(result.failure.value_or(textio::Failure{}).kind,
+                      textio::FailureKind::ChangedWhileRead);
             EXPECT_TRUE(fs::is_empty(dir / "out"));  // neither output nor temporary file
         }
     }

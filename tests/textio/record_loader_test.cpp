@@ -244,7 +244,7 @@ TEST(LoadIntoList, BlankFileAddsNoRow) {
 // The list is filled row by row from the file as it lies; another program
 // cuts the file short after the first row. The load fails with a reason
 // rather than stopping the program, so the window keeps none of the rows.
-TEST(LoadIntoList, FileCutShortWhileListedIsRefused) {
+TEST(LoadIntoList, FileChangedWhileListedIsRefused) {
     TempDir dir;
     std::string text;
     for (int i = 1; i <= 20000; ++i) {
