@@ -2,6 +2,7 @@
 #include "engine/timecode.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -255,28 +256,46 @@ char* WritePadded(char* out, std::int64_t value, int width) {
     return out;
 }
 
-// Writes `value`, which has at most `Width` digits, as exactly `Width` digits.
-template <int Width>
-char* WriteFixed(char* out, int value) {
-    for (int i = Width - 1; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+// "00" to "99", so that two digits take one copy: a shifter writes four
+// such fields per time code and two codes per cue.
+constexpr std::array<char, 200> kTwoDigits = [] {
+    std::array<char, 200> table{};
+    for (int i = 0; i < 100; ++i) {
+        table[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        table[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
     }
-    return out + Width;
+    return table;
+}();
+
+// Writes `value` (0 to 99) as two digits.
+char* WriteTwoDigits(char* out, int value) {
+    std::memcpy(out, &kTwoDigits[static_cast<std::size_t>(2 * value)], 2);
+    return out + 2;
 }
 
 // hours:mm:ss then the fraction mark and the fraction, zero-filled.
 template <int HourWidth, int FractionWidth>
 TimeText FormatClock(const SplitTime& s, char fractionMark, int fraction) {
+    static_assert((HourWidth == 1 || HourWidth == 2) && (FractionWidth == 2 || FractionWidth == 3));
     TimeText text;
-    char* out = s.hours < 10 ? WriteFixed<HourWidth>(text.data, static_cast<int>(s.hours))
-                             : WritePadded(text.data, s.hours, HourWidth);
+    char* out = text.data;
+    if (HourWidth == 1 && s.hours < 10) {
+        *out++ = static_cast<char>('0' + s.hours);
+    } else if (s.hours < 100) {
+        out = WriteTwoDigits(out, static_cast<int>(s.hours));
+    } else {
+        out = WritePadded(out, s.hours, HourWidth);
+    }
     *out++ = ':';
-    out = WriteFixed<2>(out, s.minutes);
+    out = WriteTwoDigits(out, s.minutes);
     *out++ = ':';
-    out = WriteFixed<2>(out, s.seconds);
+    out = WriteTwoDigits(out, s.seconds);
     *out++ = fractionMark;
-    out = WriteFixed<FractionWidth>(out, fraction);
+    if (FractionWidth == 3) {
+        *out++ = static_cast<char>('0' + fraction / 100);
+        fraction %= 100;
+    }
+    out = WriteTwoDigits(out, fraction);
     text.size = static_cast<std::size_t>(out - text.data);
     return text;
 }
