@@ -260,16 +260,16 @@ char* WritePadded(char* out, std::int64_t value, int width) {
 // such fields per time code and two codes per cue.
 constexpr std::array<char, 200> kTwoDigits = [] {
     std::array<char, 200> table{};
-    for (int i = 0; i < 100; ++i) {
-        table[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-        table[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    for (std::size_t i = 0; i < 100; ++i) {
+        table[2 * i] = static_cast<char>('0' + i / 10);
+        table[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
     return table;
 }();
 
 // Writes `value` (0 to 99) as two digits.
 char* WriteTwoDigits(char* out, int value) {
-    std::memcpy(out, &kTwoDigits[static_cast<std::size_t>(2 * value)], 2);
+    std::memcpy(out, &kTwoDigits[2 * static_cast<std::size_t>(value)], 2);
     return out + 2;
 }
 
