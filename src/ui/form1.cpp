@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <initializer_list>
 
 #include "engine/batch.h"
 #include "media/opening_clip.h"
@@ -61,6 +62,18 @@
 
 namespace orvane::ui {
 namespace {
+
+// Widgets that the flowing row never parts, such as a field and its labels.
+QWidget* KeptTogether(std::initializer_list<QWidget*> widgets) {
+    auto* group = new QWidget;
+    auto* row = new QHBoxLayout(group);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    for (QWidget* widget : widgets) {
+        row->addWidget(widget);
+    }
+    return group;
+}
 
 const QString kDropTip =
     QStringLiteral("支持文件拖放(Win7/Win10如拖放失效，请尝试以非管理员权限运行，或可生效)");
@@ -206,22 +219,9 @@ void Form1::BuildControls() {
     // it (a small screen, large scaling); wide, it is one row as ever.
     auto* directRow = new FlowLayout(10);
     directRow->addWidget(ChDirection);
-    auto* amount = new QWidget;
-    auto* amountRow = new QHBoxLayout(amount);
-    amountRow->setContentsMargins(0, 0, 0, 0);
-    amountRow->setSpacing(4);
-    amountRow->addWidget(Label4);
-    amountRow->addWidget(TShift);
-    amountRow->addWidget(Label5);
-    directRow->addWidget(amount);
+    directRow->addWidget(KeptTogether({Label4, TShift, Label5}));
     directRow->addWidget(ChSelect);
-    auto* type = new QWidget;
-    auto* typeRow = new QHBoxLayout(type);
-    typeRow->setContentsMargins(0, 0, 0, 0);
-    typeRow->setSpacing(4);
-    typeRow->addWidget(Label6);
-    typeRow->addWidget(CmbType);
-    directRow->addWidget(type);
+    directRow->addWidget(KeptTogether({Label6, CmbType}));
     directRow->addWidget(ChASCII);
     directRow->addWidget(ChBat);
     directRow->addWidget(ChOverWr);
