@@ -3,35 +3,68 @@
 
 #include <unicode/utf8.h>
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 namespace orvane::textio {
 
+namespace {
+
+// Where the run of ASCII bytes from `i` ends: sixteen bytes at a time where
+// the processor allows, for most subtitle text is ASCII.
+std::size_t AsciiRunEnd(const uint8_t* s, std::size_t i, std::size_t length) {
+#if defined(__SSE2__) || defined(_M_X64)
+    for (; i + 16 <= length; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (const int high = _mm_movemask_epi8(bytes)) {
+            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(high)));
+        }
+    }
+#endif
+    while (i < length && s[i] < 0x80) {
+        ++i;
+    }
+    return i;
+}
+
+// A three-byte character whose second byte may be any continuation byte:
+// U+1000 to U+CFFF and U+E000 to U+FFFF, where Chinese text lies. The
+// others (E0 and ED leads) limit their second byte and take the long road.
+bool PlainThreeByteAt(const uint8_t* p) {
+    const uint8_t lead = p[0];
+    return lead >= 0xE1 && lead <= 0xEF && lead != 0xED && (p[1] & 0xC0) == 0x80 &&
+           (p[2] & 0xC0) == 0x80;
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view bytes) {
     const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
-    const int64_t length = static_cast<int64_t>(bytes.size());
-    int64_t i = 0;
-    while (i < length) {
-        // Most subtitle text is ASCII: skip it eight bytes at a time.
-        while (i + 8 <= length) {
-            uint64_t word;
-            std::memcpy(&word, s + i, sizeof word);
-            if (word & 0x8080808080808080ULL) {
-                break;
-            }
-            i += 8;
+    const std::size_t length = bytes.size();
+    std::size_t i = 0;
+    while (true) {
+        i = AsciiRunEnd(s, i, length);
+        while (i + 3 <= length && PlainThreeByteAt(s + i)) {
+            i += 3;
         }
         if (i >= length) {
-            break;
+            return true;
         }
+        if (s[i] < 0x80) {
+            continue;
+        }
+        auto at = static_cast<int64_t>(i);
         UChar32 c;
-        U8_NEXT(s, i, length, c);
+        U8_NEXT(s, at, static_cast<int64_t>(length), c);
         if (c < 0) {
             return false;
         }
+        i = static_cast<std::size_t>(at);
     }
-    return true;
 }
 
 char32_t NextCodePoint(std::string_view text, std::size_t& pos) {

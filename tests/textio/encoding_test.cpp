@@ -220,5 +220,48 @@ TEST(WriteTextFile, ShorterTextLeavesNoTail) {
     EXPECT_EQ(ReadBytes(path), "a");
 }
 
+// Every kind of sequence the checker takes a short road past, and the
+// sequences one byte away from it, in and around sixteen-byte runs of ASCII.
+TEST(Utf8Check, AcceptsExactlyWellFormedSequences) {
+    struct Sequence {
+        std::string_view bytes;
+        bool valid;
+    };
+    const Sequence sequences[] = {
+        {"a", true},
+        {"\xC2\x80", true},           // U+0080
+        {"\xC1\xBF", false},          // overlong U+007F
+        {"\xE0\xA0\x80", true},       // U+0800
+        {"\xE0\x9F\xBF", false},      // overlong U+07FF
+        {"\xE1\x80\x80", true},       // U+1000
+        {"\xE4\xB8\xAD", true},       // 中
+        {"\xEC\xBF\xBF", true},       // U+CFFF
+        {"\xED\x9F\xBF", true},       // U+D7FF
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xEE\x80\x80", true},       // U+E000
+        {"\xEF\xBF\xBF", true},       // U+FFFF
+        {"\xF0\x90\x80\x80", true},   // U+10000
+        {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF
+        {"\xF4\x90\x80\x80", false},  // past U+10FFFF
+        {"\xE4\xB8", false},          // cut short
+        {"\xE4\xB8\x41", false},      // a third byte that does not continue
+        {"\xE4\x41\xAD", false},      // a second byte that does not continue
+        {"\xAD", false},              // a continuation alone
+        {"\xFF", false},
+    };
+    const std::string ascii(16, 'x');
+    for (const Sequence& s : sequences) {
+        const std::string placed[] = {
+            std::string(s.bytes),
+            ascii + std::string(s.bytes),
+            std::string(15, 'x') + std::string(s.bytes) + ascii,
+            "\xE4\xB8\xAD\xE4\xB8\xAD" + std::string(s.bytes) + "\xE4\xB8\xAD",
+        };
+        for (const std::string& text : placed) {
+            EXPECT_EQ(IsValidUtf8(text), s.valid) << ::testing::PrintToString(text);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orvane::textio
