@@ -74,6 +74,19 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+// "00:00:01,000 --> 00:00:02,000" and whatever follows, as nearly every
+// time line is written: the search below would find the same two codes.
+std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
+    constexpr std::size_t kCode = 12;
+    constexpr std::string_view kArrow = " --> ";
+    constexpr std::size_t kSecond = kCode + kArrow.size();
+    if (line.size() < kSecond + kCode || SrtCodeAt(line, 0) != kCode ||
+        line.substr(kCode, kArrow.size()) != kArrow || SrtCodeAt(line, kSecond) != kCode) {
+        return std::nullopt;
+    }
+    return TimeMatch{{0, kCode}, {kSecond, kCode}};
+}
+
 // A code never starts inside a longer number: its hours are every digit in
 // front of its first ':', so "100:00:00,000" is 100 hours, not 0.
 std::optional<TimeMatch> MatchSrt(std::string_view line) {
@@ -81,6 +94,9 @@ std::optional<TimeMatch> MatchSrt(std::string_view line) {
     constexpr std::size_t kShortest = 25;
     if (line.size() < kShortest) {
         return std::nullopt;
+    }
+    if (auto usual = MatchUsualSrt(line)) {
+        return usual;
     }
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
          colon = line.find(':', colon + 1)) {
@@ -129,10 +145,38 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
     return 0;
 }
 
+// "Dialogue: 0,0:00:01.00,0:00:02.00,", as nearly every event line begins:
+// the search below would find the same two codes, for nothing before them
+// can be a code.
+std::optional<TimeMatch> MatchUsualAss(std::string_view line) {
+    constexpr std::string_view kEvent = "Dialogue: ";
+    if (!line.starts_with(kEvent)) {
+        return std::nullopt;
+    }
+    const std::size_t layerEnd = DigitRunEnd(line, kEvent.size());
+    if (layerEnd == kEvent.size() || !CharAt(line, layerEnd, ',')) {
+        return std::nullopt;
+    }
+    const std::size_t start = layerEnd + 1;
+    const std::size_t first = AssCodeAt(line, start, true);
+    if (first == 0) {
+        return std::nullopt;
+    }
+    const std::size_t secondStart = start + first + 1;  // past the ","
+    const std::size_t second = AssCodeAt(line, secondStart, false);
+    if (second == 0) {
+        return std::nullopt;
+    }
+    return TimeMatch{{start, first}, {secondStart, second}};
+}
+
 std::optional<TimeMatch> MatchAss(std::string_view line) {
     constexpr std::size_t kShortest = 21;  // "0:00:00.00,0:00:00.00"
     if (line.size() < kShortest) {
         return std::nullopt;
+    }
+    if (auto usual = MatchUsualAss(line)) {
+        return usual;
     }
     // A code starts where the digits before its first ':' begin.
     for (std::size_t colon = line.find(':'); colon != std::string_view::npos;
@@ -173,6 +217,18 @@ double ClockToSeconds(std::string_view clock, std::int64_t milliseconds) {
     return ((hours * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
 }
 
+int TwoDigits(const char* d) {
+    return (d[0] - '0') * 10 + (d[1] - '0');
+}
+
+// The same sum as ClockToSeconds, for `hours` and ":mm:ss" at `tail`.
+double SecondsOf(std::string_view hours, const char* tail, std::int64_t milliseconds) {
+    const auto whole = static_cast<double>(ReadNumber(hours));
+    const double minutes = TwoDigits(tail + 1);
+    const double seconds = TwoDigits(tail + 4);
+    return ((whole * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
+}
+
 }  // namespace
 
 std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern) {
@@ -184,12 +240,8 @@ double ParseSrtTime(std::string_view code) {
     constexpr std::size_t kTail = 10;
     if (code.size() > kTail && code[code.size() - kTail] == ':' && code[code.size() - 4] == ',') {
         const char* tail = code.data() + code.size() - kTail;
-        const auto two = [](const char* d) { return (d[0] - '0') * 10 + (d[1] - '0'); };
-        const double hours = static_cast<double>(ReadNumber(code.substr(0, code.size() - kTail)));
-        const double minutes = two(tail + 1);
-        const double seconds = two(tail + 4);
-        const auto milliseconds = (tail[7] - '0') * 100 + two(tail + 8);
-        return ((hours * 3600 + minutes * 60) + seconds) + milliseconds / 1000.0;
+        const auto milliseconds = (tail[7] - '0') * 100 + TwoDigits(tail + 8);
+        return SecondsOf(code.substr(0, code.size() - kTail), tail, milliseconds);
     }
     const std::size_t comma = code.find(',');
     return ClockToSeconds(code.substr(0, comma), ReadNumber(code.substr(comma + 1, 3)));
@@ -202,6 +254,12 @@ double ParseAssTime(std::string_view code) {
     std::int64_t milliseconds = 0;
     for (std::size_t i = point + 1; i < point + 4; ++i) {
         milliseconds = milliseconds * 10 + (i < code.size() ? code[i] - '0' : 0);
+    }
+    // Every digit up to the first ':' is the hours; ":mm:ss" follows.
+    constexpr std::size_t kTail = 6;
+    if (point != std::string_view::npos && point > kTail && code[point - kTail] == ':' &&
+        code[point - 3] == ':') {
+        return SecondsOf(code.substr(0, point - kTail), code.data() + point - kTail, milliseconds);
     }
     return ClockToSeconds(code.substr(0, point), milliseconds);
 }

@@ -116,6 +116,14 @@ TEST(TimeLineRegex, HandMadeLinesMatchLikeTheRegex) {
         "0:00:01.00,0:00:02.00中0:00:03.00,0:00:04.00",
         "::,,..",
         "",
+        // Near the usual shapes, which are matched on a shorter road.
+        "00:00:01,000 --> 100:00:02,000",
+        "00:00:01,000 --> 00:00:02,0001",
+        "00:00:01,000 --> 0:00:02,000 00:00:03,000",
+        "Dialogue: 1:00:00.00,0:00:01.00,0:00:02.00,",
+        "Dialogue: ,0:00:01.00,0:00:02.00,",
+        "Dialogue: 0,0:00:01.000,0:00:02.00",
+        "Dialogue: 0,0:00:01.00,0:00:02.0,0:00:03.00,0:00:04.00",
     };
     for (const char* line : lines) {
         ExpectSameAsRegex(line, TimePattern::Srt);
