@@ -78,7 +78,7 @@ bool IsCueNumberIgnoringMarks(std::string_view line) {
     while (begin < line.size() && static_cast<unsigned char>(line[begin]) >= 0x80) {
         std::size_t next = begin;
         if (!isMark(NextCodePoint(line, next))) {
-            break;
+            return false;  // a number is ASCII: text begins here
         }
         begin = next;
     }
