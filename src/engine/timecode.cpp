@@ -208,25 +208,27 @@ std::int64_t ReadNumber(std::string_view digits) {
 
 // ((hours × 3600 + minutes × 60) + seconds) + milliseconds ÷ 1000, in that
 // order, in doubles: the whole-second sum is exact.
+double SumSeconds(double hours, double minutes, double seconds, std::int64_t milliseconds) {
+    return ((hours * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
+}
+
 double ClockToSeconds(std::string_view clock, std::int64_t milliseconds) {
     const std::size_t c1 = clock.find(':');
     const std::size_t c2 = clock.find(':', c1 + 1);
-    const double hours = static_cast<double>(ReadNumber(clock.substr(0, c1)));
-    const double minutes = static_cast<double>(ReadNumber(clock.substr(c1 + 1, c2 - c1 - 1)));
-    const double seconds = static_cast<double>(ReadNumber(clock.substr(c2 + 1)));
-    return ((hours * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
+    return SumSeconds(static_cast<double>(ReadNumber(clock.substr(0, c1))),
+                      static_cast<double>(ReadNumber(clock.substr(c1 + 1, c2 - c1 - 1))),
+                      static_cast<double>(ReadNumber(clock.substr(c2 + 1))), milliseconds);
 }
 
 int TwoDigits(const char* d) {
     return (d[0] - '0') * 10 + (d[1] - '0');
 }
 
-// The same sum as ClockToSeconds, for `hours` and ":mm:ss" at `tail`.
+// ClockToSeconds for `hours` and the ":mm:ss" at `tail`, without looking
+// for the colons.
 double SecondsOf(std::string_view hours, const char* tail, std::int64_t milliseconds) {
-    const auto whole = static_cast<double>(ReadNumber(hours));
-    const double minutes = TwoDigits(tail + 1);
-    const double seconds = TwoDigits(tail + 4);
-    return ((whole * 3600 + minutes * 60) + seconds) + static_cast<double>(milliseconds) / 1000.0;
+    return SumSeconds(static_cast<double>(ReadNumber(hours)), TwoDigits(tail + 1),
+                      TwoDigits(tail + 4), milliseconds);
 }
 
 }  // namespace
