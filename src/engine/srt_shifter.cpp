@@ -29,8 +29,7 @@ TimeLine FindTimeLine(const textio::RecordLines& lines, std::size_t from) {
         if (auto match = MatchTimeLine(lines[k], TimePattern::Srt)) {
             return {k, match};
         }
-        if (k > from && lines[k].find("-->") != std::string_view::npos &&
-            textio::IsCueNumberIgnoringMarks(lines[k - 1])) {
+        if (k > from && lines.IsNumberAboveArrow(k - 1)) {
             return {k, std::nullopt};
         }
     }
@@ -94,15 +93,13 @@ public:
             Cue cue;
             cue.time = next;
             const std::size_t t = next.index;
-            if (t > 0 && (previousTime == kNone || t - 1 > previousTime) &&
-                textio::IsCueNumberIgnoringMarks(lines_[t - 1])) {
+            if (t > 0 && (previousTime == kNone || t - 1 > previousTime) && IsCueNumberAt(t - 1)) {
                 cue.number = t - 1;
             }
             next = FindTimeLine(lines_, t + 1);
             cue.textBegin = t + 1;
             cue.textEnd = next.index == kNone ? lines_.size() : next.index;
-            if (next.index != kNone && next.index - 1 > t &&
-                textio::IsCueNumberIgnoringMarks(lines_[next.index - 1])) {
+            if (next.index != kNone && next.index - 1 > t && IsCueNumberAt(next.index - 1)) {
                 cue.textEnd = next.index - 1;  // that number belongs to the next cue
             }
             anyNumber = anyNumber || cue.number != kNone;
@@ -126,6 +123,11 @@ private:
         ShiftOutput failed;
         failed.failure = reason;
         return failed;
+    }
+
+    // The splitter already knows most numbers: those above a "-->".
+    bool IsCueNumberAt(std::size_t k) const {
+        return lines_.IsNumberAboveArrow(k) || textio::IsCueNumberIgnoringMarks(lines_[k]);
     }
 
     void Report(std::size_t t) {

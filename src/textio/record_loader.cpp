@@ -65,7 +65,7 @@ void SplitSrt(std::string_view text, RecordLines& lines) {
         if (isCueNumber && !lines.empty()) {
             lines.AddEmptyLine();
         }
-        lines.AddLine(line);
+        lines.AddLine(line, isCueNumber);
     };
     ForEachLine(text, [&](std::string_view line) {
         line = TrimSpaces(line);
@@ -97,13 +97,14 @@ void SplitPlain(std::string_view text, RecordLines& lines) {
 
 }  // namespace
 
-void RecordLines::AddLine(std::string_view lineInBuffer) {
+void RecordLines::AddLine(std::string_view lineInBuffer, bool numberAboveArrow) {
     if (lineInBuffer.empty()) {
         AddEmptyLine();
         return;
     }
     spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
-                      static_cast<std::uint32_t>(lineInBuffer.size())});
+                      static_cast<std::uint32_t>(lineInBuffer.size()) & 0x7FFF'FFFFU,
+                      numberAboveArrow ? 1U : 0U});
 }
 
 std::vector<std::string> RecordLines::ToVector() const {
@@ -120,7 +121,7 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
 }
 
 RecordLines SplitRecordLines(FileBytes text, LoadLayout layout) {
-    if (text.size() > UINT32_MAX) {
+    if (text.size() >= std::size_t{1} << 31) {
         return {};  // never from a file: the reader refuses anything this large
     }
     RecordLines lines(std::move(text));

@@ -44,9 +44,14 @@ public:
         return {buffer_.View().data() + spans_[i].offset, spans_[i].length};
     }
 
+    // Whether line `i` is a cue number with "-->" on the next line, as the
+    // SubRip splitter found on its way past: such a pair starts a cue even
+    // when its times cannot be read.
+    bool IsNumberAboveArrow(std::size_t i) const { return spans_[i].numberAboveArrow != 0; }
+
     // Adds a line that is a part of the buffer, or an empty line.
-    void AddLine(std::string_view lineInBuffer);
-    void AddEmptyLine() { spans_.push_back({0, 0}); }
+    void AddLine(std::string_view lineInBuffer, bool numberAboveArrow = false);
+    void AddEmptyLine() { spans_.push_back({0, 0, 0}); }
 
     std::vector<std::string> ToVector() const;
     std::string_view Buffer() const { return buffer_.View(); }
@@ -56,11 +61,12 @@ public:
     bool SourceChanged() const { return buffer_.Changed(); }
 
 private:
-    // 32 bits each: files are refused long before 4 GiB, and a table half
-    // the size is faster to build.
+    // 32 bits: files are refused long before 2 GiB, and a table half the
+    // size is faster to build.
     struct Span {
         std::uint32_t offset;
-        std::uint32_t length;
+        std::uint32_t length : 31;
+        std::uint32_t numberAboveArrow : 1;
     };
     FileBytes buffer_;
     std::vector<Span> spans_;
