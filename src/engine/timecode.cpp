@@ -74,17 +74,30 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+constexpr std::size_t kUsualSrtCode = 12;
+
+// "00:00:01,000" at `pos`: where SrtCodeAt finds a code with two hour
+// digits, checked byte by byte in place.
+bool UsualSrtCodeAt(std::string_view s, std::size_t pos) {
+    if (s.size() - std::min(pos, s.size()) < kUsualSrtCode) {
+        return false;
+    }
+    const char* c = s.data() + pos;
+    return IsDigit(c[0]) && IsDigit(c[1]) && c[2] == ':' && IsDigit(c[3]) && IsDigit(c[4]) &&
+           c[5] == ':' && IsDigit(c[6]) && IsDigit(c[7]) && c[8] == ',' && IsDigit(c[9]) &&
+           IsDigit(c[10]) && IsDigit(c[11]);
+}
+
 // "00:00:01,000 --> 00:00:02,000" and whatever follows, as nearly every
 // time line is written: the search below would find the same two codes.
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
-    constexpr std::size_t kCode = 12;
     constexpr std::string_view kArrow = " --> ";
-    constexpr std::size_t kSecond = kCode + kArrow.size();
-    if (line.size() < kSecond + kCode || SrtCodeAt(line, 0) != kCode ||
-        line.substr(kCode, kArrow.size()) != kArrow || SrtCodeAt(line, kSecond) != kCode) {
+    constexpr std::size_t kSecond = kUsualSrtCode + kArrow.size();
+    if (!UsualSrtCodeAt(line, 0) || line.substr(kUsualSrtCode, kArrow.size()) != kArrow ||
+        !UsualSrtCodeAt(line, kSecond)) {
         return std::nullopt;
     }
-    return TimeMatch{{0, kCode}, {kSecond, kCode}};
+    return TimeMatch{{0, kUsualSrtCode}, {kSecond, kUsualSrtCode}};
 }
 
 // A code never starts inside a longer number: its hours are every digit in
@@ -145,6 +158,29 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
     return 0;
 }
 
+// "0:00:01.00" at `pos`, not followed by a digit: as nearly every code is
+// written, and what AssCodeAt finds there. Returns its length, or 0.
+std::size_t UsualAssCodeAt(std::string_view s, std::size_t pos) {
+    constexpr std::size_t kLength = 10;
+    if (s.size() - std::min(pos, s.size()) < kLength) {
+        return 0;
+    }
+    const char* c = s.data() + pos;
+    const bool shaped = IsDigit(c[0]) && c[1] == ':' && IsDigit(c[2]) && IsDigit(c[3]) &&
+                        c[4] == ':' && IsDigit(c[5]) && IsDigit(c[6]) && c[7] == '.' &&
+                        IsDigit(c[8]) && IsDigit(c[9]);
+    return shaped && !(pos + kLength < s.size() && IsDigit(c[kLength])) ? kLength : 0;
+}
+
+// AssCodeAt, trying the usual shape first.
+std::size_t AssCodeAtUsually(std::string_view s, std::size_t pos, bool needComma) {
+    const std::size_t usual = UsualAssCodeAt(s, pos);
+    if (usual != 0 && (!needComma || CharAt(s, pos + usual, ','))) {
+        return usual;
+    }
+    return AssCodeAt(s, pos, needComma);
+}
+
 // "Dialogue: 0,0:00:01.00,0:00:02.00,", as nearly every event line begins:
 // the search below would find the same two codes, for nothing before them
 // can be a code.
@@ -158,12 +194,12 @@ std::optional<TimeMatch> MatchUsualAss(std::string_view line) {
         return std::nullopt;
     }
     const std::size_t start = layerEnd + 1;
-    const std::size_t first = AssCodeAt(line, start, true);
+    const std::size_t first = AssCodeAtUsually(line, start, true);
     if (first == 0) {
         return std::nullopt;
     }
     const std::size_t secondStart = start + first + 1;  // past the ","
-    const std::size_t second = AssCodeAt(line, secondStart, false);
+    const std::size_t second = AssCodeAtUsually(line, secondStart, false);
     if (second == 0) {
         return std::nullopt;
     }
@@ -250,7 +286,12 @@ double ParseSrtTime(std::string_view code) {
 }
 
 double ParseAssTime(std::string_view code) {
-    const std::size_t point = code.find('.');
+    // A code ends in two or three fraction digits, so its point is near the
+    // end: no search for it.
+    const std::size_t size = code.size();
+    const std::size_t point = size >= 3 && code[size - 3] == '.'   ? size - 3
+                              : size >= 4 && code[size - 4] == '.' ? size - 4
+                                                                   : code.find('.');
     // The first three characters of the fraction, zero-filled on the right:
     // 50 is 500 milliseconds, 05 is 50, 123 is 123.
     std::int64_t milliseconds = 0;
@@ -382,6 +423,15 @@ std::string FormatAssTime(double t) {
 
 void AppendRewrittenTimeLine(std::string& out, std::string_view line, const TimeMatch& match,
                              std::string_view newStart, std::string_view newEnd) {
+    // New codes nearly always have the lengths of the old: the line is then
+    // copied whole and the codes written over their places.
+    if (newStart.size() == match.start.length && newEnd.size() == match.end.length) {
+        const std::size_t lineStart = out.size();
+        out += line;
+        std::memcpy(out.data() + lineStart + match.start.pos, newStart.data(), newStart.size());
+        std::memcpy(out.data() + lineStart + match.end.pos, newEnd.data(), newEnd.size());
+        return;
+    }
     const std::size_t afterStart = match.start.pos + match.start.length;
     out.append(line.data(), match.start.pos);
     out += newStart;
