@@ -158,18 +158,24 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
     return 0;
 }
 
-// "0:00:01.00" at `pos`, not followed by a digit: as nearly every code is
-// written, and what AssCodeAt finds there. Returns its length, or 0.
+// "0:00:01.00" or "10:00:01.00" at `pos`, not followed by a digit: as
+// nearly every code is written, and what AssCodeAt finds there. Returns its
+// length, or 0.
 std::size_t UsualAssCodeAt(std::string_view s, std::size_t pos) {
-    constexpr std::size_t kLength = 10;
-    if (s.size() - std::min(pos, s.size()) < kLength) {
+    const std::size_t room = s.size() - std::min(pos, s.size());
+    const char* c = s.data() + pos;
+    if (room < 2 || !IsDigit(c[0])) {
         return 0;
     }
-    const char* c = s.data() + pos;
-    const bool shaped = IsDigit(c[0]) && c[1] == ':' && IsDigit(c[2]) && IsDigit(c[3]) &&
-                        c[4] == ':' && IsDigit(c[5]) && IsDigit(c[6]) && c[7] == '.' &&
-                        IsDigit(c[8]) && IsDigit(c[9]);
-    return shaped && !(pos + kLength < s.size() && IsDigit(c[kLength])) ? kLength : 0;
+    const std::size_t length = IsDigit(c[1]) ? 11 : 10;  // one or two hour digits
+    if (room < length) {
+        return 0;
+    }
+    const char* t = c + length - 9;  // ":00:01.00"
+    const bool shaped = t[0] == ':' && IsDigit(t[1]) && IsDigit(t[2]) && t[3] == ':' &&
+                        IsDigit(t[4]) && IsDigit(t[5]) && t[6] == '.' && IsDigit(t[7]) &&
+                        IsDigit(t[8]);
+    return shaped && !(length < room && IsDigit(c[length])) ? length : 0;
 }
 
 // AssCodeAt, trying the usual shape first.

@@ -124,6 +124,13 @@ TEST(TimeLineRegex, HandMadeLinesMatchLikeTheRegex) {
         "Dialogue: ,0:00:01.00,0:00:02.00,",
         "Dialogue: 0,0:00:01.000,0:00:02.00",
         "Dialogue: 0,0:00:01.00,0:00:02.0,0:00:03.00,0:00:04.00",
+        "Dialogue: 0,10:00:01.00,10:00:02.001",
+        "Dialogue: 0,0:00:01.001,0:00:02.00",
+        "Dialogue: 0,0:00:01.00;0:00:02.00,0:00:03.00",
+        "Dialogue: 0,0:00:01.00,0:00:02.00",
+        "Dialogue: 0,0:0a:01.00,0:00:02.00,",
+        "0a:00:01,000 --> 00:00:02,000 --> 00:00:03,000",
+        "00:00:01,000 --> 00:00:02,00",
     };
     for (const char* line : lines) {
         ExpectSameAsRegex(line, TimePattern::Srt);
