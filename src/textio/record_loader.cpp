@@ -103,6 +103,7 @@ void RecordLines::AddLine(std::string_view lineInBuffer, bool numberAboveArrow) 
         return;
     }
     spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
+                      // below 2^31: SplitRecordLines refuses longer texts
                       static_cast<std::uint32_t>(lineInBuffer.size()) & 0x7FFF'FFFFU,
                       numberAboveArrow ? 1U : 0U});
 }
