@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 
+#include "textio/utf8.h"
+
 namespace orvane::textio {
 namespace {
 
@@ -61,6 +63,12 @@ bool SimplifierAvailable() {
 std::string ToSimplified(std::string_view utf8) {
     if (HasOnlyAscii(utf8)) {
         return std::string(utf8);  // nothing to convert; skip the lock and the copy out
+    }
+    // OpenCC trusts a lead byte's length and reads past a character that is
+    // cut off. Text read from a file is always whole UTF-8 by now; anything
+    // else is left as it is rather than handed over.
+    if (!IsValidUtf8(utf8)) {
+        return std::string(utf8);
     }
     Simplifier& simplifier = Instance();
     if (!simplifier.handle) {

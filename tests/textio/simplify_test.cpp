@@ -50,11 +50,17 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Simplify, MalformedUtf8DoesNotBreakTheRest) {
-    // A stray byte (a mislabelled file) must not crash the converter nor
-    // lose the ASCII around it.
-    const std::string result = ToSimplified(std::string("a\xFF b\xE9", 5));
-    EXPECT_NE(result.find('a'), std::string::npos);
-    EXPECT_NE(result.find(" b"), std::string::npos);
+    // A stray byte (a mislabelled file) or a character cut off before a
+    // comma must neither make the converter read past its text (the
+    // sanitizers watch) nor lose the text around it. Longer than a short
+    // string, so that the converter's copy lies on the heap.
+    for (const std::string& text :
+         {std::string("a\xFF b\xE9", 5), std::string("00:00:01,000 a b 3\xE2,"),
+          std::string("00:00:01,000 a b 3\xF0\x9F,"), std::string("\xF0\x9F a b 00:00:01,000")}) {
+        const std::string result = ToSimplified(text);
+        EXPECT_NE(result.find('a'), std::string::npos);
+        EXPECT_NE(result.find(" b"), std::string::npos);
+    }
 }
 
 }  // namespace
