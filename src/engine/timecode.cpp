@@ -78,7 +78,7 @@ constexpr std::size_t kUsualSrtCode = 12;
 
 // "00:00:01,000" at `pos`: where SrtCodeAt finds a code with two hour
 // digits, checked byte by byte in place.
-bool UsualSrtCodeAt(std::string_view s, std::size_t pos) {
+bool IsUsualSrtCodeAt(std::string_view s, std::size_t pos) {
     if (s.size() - std::min(pos, s.size()) < kUsualSrtCode) {
         return false;
     }
@@ -93,8 +93,8 @@ bool UsualSrtCodeAt(std::string_view s, std::size_t pos) {
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
     constexpr std::string_view kArrow = " --> ";
     constexpr std::size_t kSecond = kUsualSrtCode + kArrow.size();
-    if (!UsualSrtCodeAt(line, 0) || line.substr(kUsualSrtCode, kArrow.size()) != kArrow ||
-        !UsualSrtCodeAt(line, kSecond)) {
+    if (!IsUsualSrtCodeAt(line, 0) || line.substr(kUsualSrtCode, kArrow.size()) != kArrow ||
+        !IsUsualSrtCodeAt(line, kSecond)) {
         return std::nullopt;
     }
     return TimeMatch{{0, kUsualSrtCode}, {kSecond, kUsualSrtCode}};
@@ -163,8 +163,11 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
 // length, or 0.
 std::size_t UsualAssCodeAt(std::string_view s, std::size_t pos) {
     const std::size_t room = s.size() - std::min(pos, s.size());
+    if (room < 2) {
+        return 0;
+    }
     const char* c = s.data() + pos;
-    if (room < 2 || !IsDigit(c[0])) {
+    if (!IsDigit(c[0])) {
         return 0;
     }
     const std::size_t length = IsDigit(c[1]) ? 11 : 10;  // one or two hour digits

@@ -78,7 +78,8 @@ TimeText AssTimeText(double t);  // "0:00:12.00"; hundredths truncated
 std::string FormatSrtTime(double t);
 std::string FormatAssTime(double t);
 
-// Puts the new codes in place of the matched ones, each at its own position.
+// Puts the new codes in place of the matched ones, each at its own position;
+// `match` is as MatchTimeLine gives it, the start code before the end code.
 void AppendRewrittenTimeLine(std::string& out, std::string_view line, const TimeMatch& match,
                              std::string_view newStart, std::string_view newEnd);
 std::string RewriteTimeLine(std::string_view line, const TimeMatch& match,

@@ -46,7 +46,7 @@ public:
 
     // Whether line `i` is a cue number with "-->" on the next line, as the
     // SubRip splitter found on its way past: such a pair starts a cue even
-    // when its times cannot be read.
+    // when its times cannot be read. Always false in the plain layout.
     bool IsNumberAboveArrow(std::size_t i) const { return spans_[i].numberAboveArrow != 0; }
 
     // Adds a line that is a part of the buffer, or an empty line.
@@ -61,8 +61,8 @@ public:
     bool SourceChanged() const { return buffer_.Changed(); }
 
 private:
-    // 32 bits: files are refused long before 2 GiB, and a table half the
-    // size is faster to build.
+    // Offsets in 32 bits and lengths in 31: texts of 2 GiB are refused, and
+    // a table half the size is faster to build.
     struct Span {
         std::uint32_t offset;
         std::uint32_t length : 31;
