@@ -99,6 +99,8 @@ std::string FailureText(const Failure& failure) {
                    ", whose output goes to the same file; not written";
         case FailureKind::TargetReadOnly:
             return "the file to be replaced is read-only; not written";
+        case FailureKind::LinkUnresolved:
+            return WithCode("a link whose file cannot be found; not written", failure);
         case FailureKind::OutputDirNotFolder:
             return "the output folder " + ShowPath(failure.other) + " is not a folder";
         case FailureKind::OutputDirCreateFailed:

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "textio/file_system.h"
@@ -76,11 +77,14 @@ std::string TargetKey(const fs::path& target, const PathInfo& info) {
 }
 
 // Under overwrite the output replaces the file a link points to, so the link
-// stays a link.
-fs::path ResolvedSource(const fs::path& source) {
-    std::error_code ec;
+// stays a link. When that file cannot be found, nothing is: replacing the
+// link itself would leave the file as it was and make the link a copy.
+std::optional<fs::path> ResolvedSource(const fs::path& source, std::error_code& ec) {
     const fs::path resolved = fs::canonical(source, ec);
-    return ec ? source : resolved;
+    if (!ec) {
+        return resolved;
+    }
+    return textio::IsSymlink(source) ? std::nullopt : std::optional<fs::path>(source);
 }
 
 class Planner {
@@ -140,7 +144,13 @@ private:
                 Refuse(FailureKind::TargetReadOnly, source.path);
                 return;
             }
-            plan_.files.push_back({source.path, ResolvedSource(source.path)});
+            std::error_code ec;
+            const std::optional<fs::path> resolved = ResolvedSource(source.path, ec);
+            if (!resolved) {
+                plan_.refused.push_back(MakeFailure(FailureKind::LinkUnresolved, source.path, ec));
+                return;
+            }
+            plan_.files.push_back({source.path, *resolved});
             return;
         }
         const fs::path target = TargetPath(source.path, settings_);

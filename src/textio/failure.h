@@ -39,6 +39,7 @@ enum class FailureKind {
     TargetIsInput,          // without overwrite, the output would replace another input (`other`)
     TargetTaken,            // another input (`other`) writes the same target
     TargetReadOnly,         // the file to be replaced is read-only
+    LinkUnresolved,         // overwrite: where the link points cannot be found
     OutputDirNotFolder,     // the output folder's path holds a file
     OutputDirCreateFailed,  // the output folder could not be made (see code)
 

@@ -4,7 +4,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #endif
 
@@ -68,7 +71,11 @@ PathInfo InspectPath(const std::filesystem::path& path) {
                 : S_ISDIR(st.st_mode) ? PathType::Folder
                                       : PathType::Other;
     info.id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    // Read-only as the file's mode says for everyone, or for this user: a
+    // rename over the file would otherwise replace what its owner has
+    // closed to them.
+    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+                    faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
     return info;
 }
 

@@ -25,7 +25,7 @@ enum class PathType { Missing, Regular, Folder, Other };
 struct PathInfo {
     PathType type = PathType::Missing;
     std::optional<FileId> id;  // for anything that exists
-    bool readOnly = false;     // no one may write to it
+    bool readOnly = false;     // this user may not write to it, or no one may
     std::error_code code;      // why it could not be asked, if it exists but could not be
 };
 

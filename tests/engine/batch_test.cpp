@@ -8,12 +8,16 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include "support/temp_dir.h"
@@ -145,6 +149,70 @@ const RefusalCase kRefusals[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, PlanRefuses, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#ifndef _WIN32
+// A link deeper than the longest path the system resolves: its file cannot be
+// found by name, and replacing the link itself would leave the file unshifted.
+TEST(Batch, OverwriteRefusesALinkWhoseFileCannotBeFound) {
+    TempDir dir;
+    const fs::path start = fs::current_path();
+    const std::string level(100, 'd');
+    constexpr int kLevels = 45;  // 4,500 bytes and more
+    fs::current_path(dir.path());
+    for (int i = 0; i < kLevels; ++i) {
+        ASSERT_EQ(mkdir(level.c_str(), 0700), 0);
+        fs::current_path(level);
+    }
+    std::ofstream("real.srt", std::ios::binary) << kSrt;
+    fs::create_symlink("real.srt", "link.srt");
+    const BatchPlan plan = PlanBatch({"link.srt"}, Later(dir, true));
+    RunBatch(plan);
+    EXPECT_EQ(Kinds(plan.refused), std::vector<FailureKind>{FailureKind::LinkUnresolved});
+    EXPECT_TRUE(fs::is_symlink("link.srt"));
+    std::ifstream real("real.srt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(real), {}), kSrt);
+    real.close();
+    fs::remove("link.srt");
+    fs::remove("real.srt");
+    for (int i = 0; i < kLevels; ++i) {
+        fs::current_path("..");
+        rmdir(level.c_str());
+    }
+    fs::current_path(start);
+}
+#endif
+
+#ifndef _WIN32
+// A file its owner has closed to them is read-only, though its group may
+// write to it: a rename over it would undo that.
+TEST(Batch, OverwriteRefusesAFileThisUserMayNotWrite) {
+    TempDir dir;
+    const fs::path source = dir.Write("a.srt", kSrt);
+    fs::permissions(source, fs::perms::owner_read | fs::perms::group_read | fs::perms::group_write |
+                                fs::perms::others_read);
+    auto refusedAsReadOnly = [&] {
+        return Kinds(PlanBatch({source}, Later(dir, true)).refused) ==
+               std::vector<FailureKind>{FailureKind::TargetReadOnly};
+    };
+    if (geteuid() != 0) {
+        EXPECT_TRUE(refusedAsReadOnly());
+        return;
+    }
+    // Root may write to anything: ask as nobody, to whom the file is closed too.
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool asNobody = setgid(65534) == 0 && setuid(65534) == 0;
+        _exit(!asNobody ? 2 : refusedAsReadOnly() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+}
+#endif
 
 // ---- one file, several names ------------------------------------------------------
 
