@@ -99,6 +99,9 @@ std::string FailureText(const Failure& failure) {
                    ", whose output goes to the same file; not written";
         case FailureKind::TargetReadOnly:
             return "the file to be replaced is read-only; not written";
+        case FailureKind::SimplifierMissing:
+            return "Traditional-to-Simplified conversion (OpenCC and its dictionary) could not be "
+                   "loaded; not written";
         case FailureKind::LinkUnresolved:
             return WithCode("a link whose file cannot be found; not written", failure);
         case FailureKind::OutputDirNotFolder:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "textio/file_system.h"
+#include "textio/simplify.h"
 
 namespace orvane::engine {
 namespace fs = std::filesystem;
@@ -89,7 +90,10 @@ std::optional<fs::path> ResolvedSource(const fs::path& source, std::error_code& 
 
 class Planner {
 public:
-    explicit Planner(const ShiftSettings& settings) : settings_(settings) {
+    explicit Planner(const ShiftSettings& settings)
+        : settings_(settings),
+          // Asked only when needed: loading the dictionaries takes a while.
+          simplifierMissing_(settings.simplify && !textio::SimplifierAvailable()) {
         plan_.settings = settings;
     }
 
@@ -139,6 +143,11 @@ private:
     }
 
     void PlanTarget(const Source& source) {
+        // Written without the conversion asked for, a file would look done.
+        if (simplifierMissing_) {
+            Refuse(FailureKind::SimplifierMissing, source.path);
+            return;
+        }
         if (settings_.overwrite) {
             if (source.readOnly) {
                 Refuse(FailureKind::TargetReadOnly, source.path);
@@ -186,6 +195,7 @@ private:
     }
 
     const ShiftSettings& settings_;
+    const bool simplifierMissing_;
     BatchPlan plan_;
     std::vector<Source> sources_;
     std::map<FileId, fs::path> firstNameOf_;

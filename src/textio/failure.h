@@ -40,6 +40,7 @@ enum class FailureKind {
     TargetTaken,            // another input (`other`) writes the same target
     TargetReadOnly,         // the file to be replaced is read-only
     LinkUnresolved,         // overwrite: where the link points cannot be found
+    SimplifierMissing,      // conversion to Simplified asked for, OpenCC not loaded
     OutputDirNotFolder,     // the output folder's path holds a file
     OutputDirCreateFailed,  // the output folder could not be made (see code)
 

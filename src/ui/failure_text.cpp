@@ -107,6 +107,8 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("与%1同名，输出会互相覆盖，未写出").arg(Native(failure.other));
         case FailureKind::TargetReadOnly:
             return QStringLiteral("要替换的文件是只读的，未写出");
+        case FailureKind::SimplifierMissing:
+            return QStringLiteral("无法加载繁简转换（OpenCC及其词典），未写出");
         case FailureKind::LinkUnresolved:
             return WithCode(QStringLiteral("找不到此链接指向的文件，未写出"), failure);
         case FailureKind::OutputDirNotFolder:
