@@ -34,7 +34,7 @@ struct ShiftSettings {
     std::filesystem::path outputDir;
     std::string encoding;  // read every input in this charset; empty: detect
     // Direct mode: only cues that start at or after `from` and before `until`
-    // move; the others are written as they were.
+    // move, compared to the millisecond; the others are written as they were.
     std::optional<double> from;
     std::optional<double> until;
 

@@ -106,6 +106,28 @@ TEST(Range, FromMovesOnlyTheCuesFromThatTimeOn) {
               "\xEF\xBB\xBF" + before + "2\r\n00:20:30,000 --> 00:20:32,000\r\nAfter\r\n");
 }
 
+// 1.118 typed and 00:00:01,118 read are one moment, though 1 + 0.118 and
+// 1.118 differ in a double's last bit.
+TEST(Range, BoundsInSecondsMeetTheCodeToTheMillisecond) {
+    const std::string cue = "1\r\n00:00:01,118 --> 00:00:02,000\r\nA\r\n";
+    const std::string moved = "1\r\n00:00:02,118 --> 00:00:03,000\r\nA\r\n";
+    const std::pair<const char*, const std::string&> cases[] = {{"--from", moved},
+                                                                {"--until", cue}};
+    for (const auto& [bound, expected] : cases) {
+        SCOPED_TRACE(bound);
+        TempDir dir;
+        const fs::path source = dir.Write("a.srt", cue);
+        std::ostringstream out;
+        std::ostringstream err;
+        ASSERT_EQ(cli::Run({"--direct", "1", "--later", bound, "1.118", "-q", "-o",
+                            (dir / "out").string(), source.string()},
+                           out, err),
+                  kExitOk)
+            << err.str();
+        EXPECT_EQ(orvane::testing::ReadBytes(dir / "out" / "a.srt"), "\xEF\xBB\xBF" + expected);
+    }
+}
+
 // A file in a legacy code page comes out as its UTF-8 original does.
 TEST(Encodings, LegacyFilesGiveTheBytesOfTheirUtf8Original) {
     const std::pair<const char*, std::string> cases[] = {
