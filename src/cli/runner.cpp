@@ -313,8 +313,12 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
     reporter.Summary(summary);
 
     out.flush();
-    // A closed or full standard output must not pass for success.
+    // A closed or full standard output must not pass for success, nor fail
+    // without a word.
     const bool printed = !out.fail();
+    if (!printed) {
+        err << kProgramName << ": the report could not be written to standard output\n";
+    }
     return summary.Failed() > 0 || summary.stopped || !printed ? kExitSomeFailed : kExitOk;
 }
 
@@ -336,6 +340,20 @@ bool StderrIsTerminal() {
 #endif
 }
 
+namespace {
+
+// Help or version text that never reached its reader is no success.
+int Flushed(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (out.fail()) {
+        err << kProgramName << ": standard output could not be written\n";
+        return kExitSomeFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
         const RunEnvironment& environment) {
     try {
@@ -343,12 +361,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         switch (parsed.action) {
             case ParseResult::Action::Help:
                 out << HelpText();
-                out.flush();
-                return kExitOk;
+                return Flushed(out, err);
             case ParseResult::Action::Version:
                 out << kProgramName << " " << kVersion << "\n";
-                out.flush();
-                return kExitOk;
+                return Flushed(out, err);
             case ParseResult::Action::UsageError:
                 PrintUsageError(err, parsed.message);
                 return kExitUsage;

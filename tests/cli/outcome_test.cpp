@@ -81,11 +81,16 @@ INSTANTIATE_TEST_SUITE_P(Table, ExitStatus, ::testing::ValuesIn(kExits),
 TEST(ExitStatus, FailedStandardOutputIsNoSuccess) {
     TempDir dir;
     const fs::path source = dir.Write("a.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n");
-    std::ostringstream out;
-    out.setstate(std::ios::badbit);
-    std::ostringstream err;
-    EXPECT_EQ(cli::Run({"--direct", "1", "-o", (dir / "out").string(), source.string()}, out, err),
-              kExitSomeFailed);
+    const std::vector<std::string> runs[] = {
+        {"--direct", "1", "-o", (dir / "out").string(), source.string()}, {"--help"}};
+    for (const std::vector<std::string>& args : runs) {
+        SCOPED_TRACE(args.front());
+        std::ostringstream out;
+        out.setstate(std::ios::badbit);
+        std::ostringstream err;
+        EXPECT_EQ(cli::Run(args, out, err), kExitSomeFailed);
+        EXPECT_NE(err.str().find("standard output"), std::string::npos) << err.str();
+    }
     EXPECT_TRUE(fs::exists(dir / "out" / "a.srt"));
 }
 
