@@ -70,7 +70,8 @@ std::string FailureText(const Failure& failure) {
         case FailureKind::Utf32:
             return "UTF-32 is not supported; save it as UTF-8 first";
         case FailureKind::InvalidBytes:
-            return "holds bytes that are not valid UTF-8; not written over the source (write a "
+            return "holds bytes that are not text in its encoding; not written over the source "
+                   "(write a "
                    "copy with -o, or name the encoding with --encoding)";
         case FailureKind::ChangedWhileRead:
             return "was changed by another program while it was being read; nothing written";

@@ -173,8 +173,8 @@ void PrintUntimedWarning(std::ostream& err, const engine::FileOutcome& outcome) 
 
 void PrintReplacedWarning(std::ostream& err, const engine::FileOutcome& outcome) {
     err << kProgramName << ": warning: " << ShowPath(outcome.source) << ": "
-        << Count(outcome.read.replacedBytes, "byte sequence", "byte sequences")
-        << " not valid UTF-8, written as U+FFFD (the first on line "
+        << Count(outcome.read.replacedBytes, "byte sequence", "byte sequences") << " not valid "
+        << outcome.read.charset << ", written as U+FFFD (the first on line "
         << outcome.read.firstReplacedLine << ")\n";
 }
 

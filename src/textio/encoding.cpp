@@ -130,6 +130,21 @@ DecodedText RepairUtf8(std::string_view bytes) {
 
 // ---- code pages ---------------------------------------------------------------------
 
+// Takes the decoded text; when some bytes were not text in their charset,
+// notes where the first replacement stands, so that the file is never
+// written over its source and people are told where to look.
+void NoteReplacements(DecodedText& decoded, std::string utf8) {
+    decoded.utf8 = std::move(utf8);
+    if (decoded.replacedBytes == 0) {
+        return;
+    }
+    const std::size_t at = decoded.utf8.find("\xEF\xBF\xBD");
+    const std::string_view before =
+        std::string_view(decoded.utf8).substr(0, at == std::string::npos ? 0 : at);
+    decoded.firstReplacedLine =
+        1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+}
+
 // What the detector thinks, in its own names ("GB18030", "WINDOWS-1252");
 // empty when it has no answer.
 std::string Detect(std::string_view bytes) {
@@ -229,7 +244,7 @@ DecodedText DecodeCodePage(std::string_view bytes, const std::string& converter,
     DecodedText decoded;
     decoded.encoding = SourceEncoding::CodePage;
     decoded.charset = std::move(label);
-    decoded.utf8 = ConvertCharset("UTF-8", converter.c_str(), bytes);
+    NoteReplacements(decoded, DecodeToUtf8(converter.c_str(), bytes, decoded.replacedBytes));
     return decoded;
 }
 
@@ -316,7 +331,7 @@ DecodedText DecodeUtf16(std::string_view body, SourceEncoding encoding) {
     DecodedText decoded;
     decoded.encoding = encoding;
     decoded.charset = encoding == SourceEncoding::Utf16Le ? "UTF-16LE" : "UTF-16BE";
-    decoded.utf8 = ConvertCharset("UTF-8", decoded.charset.c_str(), body);
+    NoteReplacements(decoded, DecodeToUtf8(decoded.charset.c_str(), body, decoded.replacedBytes));
     return decoded;
 }
 

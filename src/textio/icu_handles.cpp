@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/icu_handles.h"
 
+#include <unicode/ustring.h>
+
 #include <tuple>
 
 namespace orvane::textio {
@@ -32,6 +34,55 @@ std::string ConvertCharset(const char* to, const char* from, std::string_view by
         std::tie(n, error) = convert();
     }
     out.resize(U_SUCCESS(error) ? static_cast<std::size_t>(n) : 0);
+    return out;
+}
+
+namespace {
+
+// Counts what the converter could not read, then lets its own substitute
+// callback write the replacement.
+struct SubstitutionCounter {
+    UConverterToUCallback next = nullptr;
+    const void* nextContext = nullptr;
+    std::size_t count = 0;
+};
+
+void CountThenSubstitute(const void* context, UConverterToUnicodeArgs* args, const char* codeUnits,
+                         int32_t length, UConverterCallbackReason reason, UErrorCode* error) {
+    auto* counter = static_cast<SubstitutionCounter*>(const_cast<void*>(context));
+    if (reason == UCNV_UNASSIGNED || reason == UCNV_ILLEGAL || reason == UCNV_IRREGULAR) {
+        ++counter->count;
+    }
+    counter->next(counter->nextContext, args, codeUnits, length, reason, error);
+}
+
+}  // namespace
+
+std::string DecodeToUtf8(const char* from, std::string_view bytes, std::size_t& substituted) {
+    substituted = 0;
+    const ConverterPtr source = OpenConverter(from);
+    if (bytes.empty() || !source) {
+        return {};
+    }
+    SubstitutionCounter counter;
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_setToUCallBack(source.get(), CountThenSubstitute, &counter, &counter.next,
+                        &counter.nextContext, &error);
+    // No charset gives more UTF-16 units than it has bytes, a substitute
+    // included.
+    std::u16string units(bytes.size() + 16, u'\0');
+    const int32_t unitCount =
+        ucnv_toUChars(source.get(), units.data(), static_cast<int32_t>(units.size()), bytes.data(),
+                      static_cast<int32_t>(bytes.size()), &error);
+    if (U_FAILURE(error)) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(unitCount) * 3 + 16, '\0');
+    int32_t length = 0;
+    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, units.data(),
+                       unitCount, 0xFFFD, nullptr, &error);
+    out.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
+    substituted = counter.count;
     return out;
 }
 

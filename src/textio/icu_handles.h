@@ -28,4 +28,9 @@ ConverterPtr OpenConverter(const char* name);
 // the target's substitution character; it never fails for sizes below 2 GiB.
 std::string ConvertCharset(const char* to, const char* from, std::string_view bytes);
 
+// Decodes a whole buffer from an ICU charset to UTF-8 as ConvertCharset
+// does, and counts the byte sequences that were not text in that charset
+// (each became U+FFFD, or the charset's own substitute).
+std::string DecodeToUtf8(const char* from, std::string_view bytes, std::size_t& substituted);
+
 }  // namespace orvane::textio

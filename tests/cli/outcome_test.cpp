@@ -166,16 +166,39 @@ TEST(Encodings, LegacyFilesGiveTheBytesOfTheirUtf8Original) {
     }
 }
 
+// In every encoding: bytes that are not text never go over the source, and
+// a copy names the encoding and the line of the first.
 TEST(Encodings, AStrayByteKeepsTheSourceUnderOverwrite) {
-    TempDir dir;
-    const std::string bytes = "1\r\n00:00:01,000 --> 00:00:02,000\r\n我有个点子\xE9\r\n";
-    const fs::path source = dir.Write("a.srt", bytes);
-    std::ostringstream out;
-    std::ostringstream err;
-    EXPECT_EQ(cli::Run({"--direct", "1", "--overwrite", source.string()}, out, err),
-              kExitSomeFailed);
-    EXPECT_EQ(orvane::testing::ReadBytes(source), bytes);
-    EXPECT_NE(err.str().find("not valid UTF-8"), std::string::npos) << err.str();
+    const std::string time = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
+    const std::string gbkText = "\xCE\xD2\xD3\xD0\xB8\xF6\xB5\xE3\xD7\xD3";  // 我有个点子
+    auto Utf16Le = [](const std::string& ascii) {
+        std::string units;
+        for (const char c : ascii) {
+            units += c;
+            units += '\0';
+        }
+        return units;
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"UTF-8", time + "我有个点子\xE9\r\n"},
+        {"GBK", time + gbkText + gbkText + gbkText + "\r\n\xFF\r\n"},
+        {"UTF-16LE",
+         "\xFF\xFE" + Utf16Le(time + "A") + std::string("\x00\xD8", 2) + Utf16Le("\r\n")},
+    };
+    for (const auto& [charset, bytes] : cases) {
+        SCOPED_TRACE(charset);
+        TempDir dir;
+        const fs::path source = dir.Write("a.srt", bytes);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(cli::Run({"--direct", "1", "--overwrite", source.string()}, out, err),
+                  kExitSomeFailed);
+        EXPECT_EQ(orvane::testing::ReadBytes(source), bytes);
+        EXPECT_NE(err.str().find("not text in its encoding"), std::string::npos) << err.str();
+        cli::Run({"--direct", "1", "-o", (dir / "out").string(), source.string()}, out, err);
+        EXPECT_NE(err.str().find(std::string("not valid ") + charset), std::string::npos)
+            << err.str();
+    }
 }
 
 }  // namespace
