@@ -104,7 +104,7 @@ std::string FailureText(const Failure& failure) {
             return "Traditional-to-Simplified conversion (OpenCC and its dictionary) could not be "
                    "loaded; not written";
         case FailureKind::LinkUnresolved:
-            return WithCode("a link whose file cannot be found; not written", failure);
+            return WithCode("cannot find the file this link points to", failure) + "; not written";
         case FailureKind::OutputDirNotFolder:
             return "the output folder " + ShowPath(failure.other) + " is not a folder";
         case FailureKind::OutputDirCreateFailed:

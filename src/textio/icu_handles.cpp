@@ -60,11 +60,12 @@ void CountThenSubstitute(const void* context, UConverterToUnicodeArgs* args, con
 
 std::string DecodeToUtf8(const char* from, std::string_view bytes, std::size_t& substituted) {
     substituted = 0;
+    // Before the converter: closing it calls the callback once more.
+    SubstitutionCounter counter;
     const ConverterPtr source = OpenConverter(from);
     if (bytes.empty() || !source) {
         return {};
     }
-    SubstitutionCounter counter;
     UErrorCode error = U_ZERO_ERROR;
     ucnv_setToUCallBack(source.get(), CountThenSubstitute, &counter, &counter.next,
                         &counter.nextContext, &error);

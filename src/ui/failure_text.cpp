@@ -110,7 +110,8 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::SimplifierMissing:
             return QStringLiteral("无法加载繁简转换（OpenCC及其词典），未写出");
         case FailureKind::LinkUnresolved:
-            return WithCode(QStringLiteral("找不到此链接指向的文件，未写出"), failure);
+            return WithCode(QStringLiteral("找不到此链接指向的文件"), failure) +
+                   QStringLiteral("，未写出");
         case FailureKind::OutputDirNotFolder:
             return QStringLiteral("输出目录（%1）不是文件夹").arg(Native(failure.other));
         case FailureKind::OutputDirCreateFailed:
