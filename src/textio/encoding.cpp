@@ -130,11 +130,12 @@ DecodedText RepairUtf8(std::string_view bytes) {
 
 // ---- code pages ---------------------------------------------------------------------
 
-// Takes the decoded text; when some bytes were not text in their charset,
-// notes where the first replacement stands, so that the file is never
-// written over its source and people are told where to look.
-void NoteReplacements(DecodedText& decoded, std::string utf8) {
-    decoded.utf8 = std::move(utf8);
+// Decodes `bytes` from an ICU charset into `decoded`. Bytes that are not
+// text in it are counted and the line of the first replacement is noted, so
+// that the file is never written over its source and people are told where
+// to look.
+void DecodeThroughIcu(DecodedText& decoded, const char* charset, std::string_view bytes) {
+    decoded.utf8 = DecodeToUtf8(charset, bytes, decoded.replacedBytes);
     if (decoded.replacedBytes == 0) {
         return;
     }
@@ -244,7 +245,7 @@ DecodedText DecodeCodePage(std::string_view bytes, const std::string& converter,
     DecodedText decoded;
     decoded.encoding = SourceEncoding::CodePage;
     decoded.charset = std::move(label);
-    NoteReplacements(decoded, DecodeToUtf8(converter.c_str(), bytes, decoded.replacedBytes));
+    DecodeThroughIcu(decoded, converter.c_str(), bytes);
     return decoded;
 }
 
@@ -331,7 +332,7 @@ DecodedText DecodeUtf16(std::string_view body, SourceEncoding encoding) {
     DecodedText decoded;
     decoded.encoding = encoding;
     decoded.charset = encoding == SourceEncoding::Utf16Le ? "UTF-16LE" : "UTF-16BE";
-    NoteReplacements(decoded, DecodeToUtf8(decoded.charset.c_str(), body, decoded.replacedBytes));
+    DecodeThroughIcu(decoded, decoded.charset.c_str(), body);
     return decoded;
 }
 
