@@ -26,8 +26,10 @@ struct TimeLine {
 // cue keeps its times.
 TimeLine FindTimeLine(const textio::RecordLines& lines, std::size_t from) {
     for (std::size_t k = from; k < lines.size(); ++k) {
-        if (auto match = MatchTimeLine(lines[k], TimePattern::Srt)) {
-            return {k, match};
+        if (lines.MayHoldTimeCode(k)) {
+            if (auto match = MatchTimeLine(lines[k], TimePattern::Srt)) {
+                return {k, match};
+            }
         }
         if (k > from && lines.IsNumberAboveArrow(k - 1)) {
             return {k, std::nullopt};

@@ -15,44 +15,58 @@
 namespace orvane::textio {
 namespace {
 
+// A line's end, and whether the line holds a ':'. Every time code has one
+// and most text lines none, which then need no search for codes.
+struct LineBreak {
+    const char* at;
+    bool colon = false;
+};
+
 // The first LF or CR in [p, end), or `end`. Sixteen bytes at a time where
 // the processor allows: most lines are short, and a call per line to a
 // library search costs more than the search.
-const char* FindLineBreak(const char* p, const char* end) {
+LineBreak FindLineBreak(const char* p, const char* end) {
+    bool colon = false;
 #if defined(__SSE2__) || defined(_M_X64)
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
+    auto mask = [](__m128i bytes, char c) {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+    };
     for (; end - p >= 16; p += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int breaks =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr)));
+        const unsigned breaks = mask(bytes, '\n') | mask(bytes, '\r');
+        const unsigned colons = mask(bytes, ':');
         if (breaks != 0) {
-            return p + std::countr_zero(static_cast<unsigned>(breaks));
+            const int at = std::countr_zero(breaks);
+            return {p + at, colon || (colons & ((1U << at) - 1)) != 0};
         }
+        colon = colon || colons != 0;
     }
 #endif
     for (; p < end; ++p) {
         if (*p == '\n' || *p == '\r') {
-            return p;
+            return {p, colon};
         }
+        colon = colon || *p == ':';
     }
-    return end;
+    return {end, colon};
 }
 
-// Calls `onLine` with every line of `text`; CR LF, LF and CR each end a line.
-// A text that does not end in a line break has its last line too.
+// Calls `onLine` with every line of `text` and what FindLineBreak saw in
+// it; CR LF, LF and CR each end a line. A text that does not end in a line
+// break has its last line too.
 template <typename OnLine>
 void ForEachLine(std::string_view text, OnLine&& onLine) {
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end) {
-        const char* lineBreak = FindLineBreak(p, end);
-        onLine(std::string_view(p, static_cast<std::size_t>(lineBreak - p)));
-        if (lineBreak == end) {
+        const LineBreak lineBreak = FindLineBreak(p, end);
+        onLine(std::string_view(p, static_cast<std::size_t>(lineBreak.at - p)), lineBreak);
+        if (lineBreak.at == end) {
             break;
         }
-        const bool crLf = *lineBreak == '\r' && lineBreak + 1 < end && lineBreak[1] == '\n';
-        p = lineBreak + (crLf ? 2 : 1);
+        const bool crLf =
+            *lineBreak.at == '\r' && lineBreak.at + 1 < end && lineBreak.at[1] == '\n';
+        p = lineBreak.at + (crLf ? 2 : 1);
     }
 }
 
@@ -61,51 +75,52 @@ void ForEachLine(std::string_view text, OnLine&& onLine) {
 // a time line, so a text line such as "2019" stays text.
 void SplitSrt(std::string_view text, RecordLines& lines) {
     std::string_view pending;  // the last non-blank line, not yet added
-    auto add = [&](std::string_view line, bool isCueNumber) {
+    bool pendingColon = false;
+    auto add = [&](bool isCueNumber) {
         if (isCueNumber && !lines.empty()) {
             lines.AddEmptyLine();
         }
-        lines.AddLine(line, isCueNumber);
+        lines.AddLine(pending, {.numberAboveArrow = isCueNumber, .noColon = !pendingColon});
     };
-    ForEachLine(text, [&](std::string_view line) {
+    ForEachLine(text, [&](std::string_view line, const LineBreak& seen) {
         line = TrimSpaces(line);
         if (line.empty()) {
             return;
         }
         if (!pending.empty()) {
-            add(pending,
-                line.find("-->") != std::string_view::npos && IsCueNumberIgnoringMarks(pending));
+            add(line.find("-->") != std::string_view::npos && IsCueNumberIgnoringMarks(pending));
         }
         pending = line;
+        pendingColon = seen.colon;
     });
     if (!pending.empty()) {
-        add(pending, false);
+        add(false);
     }
 }
 
 // Everything else: every trimmed line from the first non-blank one on.
 void SplitPlain(std::string_view text, RecordLines& lines) {
     bool started = false;
-    ForEachLine(text, [&](std::string_view line) {
+    ForEachLine(text, [&](std::string_view line, const LineBreak& seen) {
         line = TrimSpaces(line);
         started = started || !line.empty();
         if (started) {
-            lines.AddLine(line);
+            lines.AddLine(line, {.noColon = !seen.colon});
         }
     });
 }
 
 }  // namespace
 
-void RecordLines::AddLine(std::string_view lineInBuffer, bool numberAboveArrow) {
+void RecordLines::AddLine(std::string_view lineInBuffer, LineMarks marks) {
     if (lineInBuffer.empty()) {
         AddEmptyLine();
         return;
     }
     spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
-                      // below 2^31: SplitRecordLines refuses longer texts
-                      static_cast<std::uint32_t>(lineInBuffer.size()) & 0x7FFF'FFFFU,
-                      numberAboveArrow ? 1U : 0U});
+                      // below 2^30: SplitRecordLines refuses longer texts
+                      static_cast<std::uint32_t>(lineInBuffer.size()) & 0x3FFF'FFFFU,
+                      marks.numberAboveArrow ? 1U : 0U, marks.noColon ? 1U : 0U});
 }
 
 std::vector<std::string> RecordLines::ToVector() const {
@@ -122,7 +137,7 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
 }
 
 RecordLines SplitRecordLines(FileBytes text, LoadLayout layout) {
-    if (text.size() >= std::size_t{1} << 31) {
+    if (text.size() >= std::size_t{1} << 30) {
         return {};  // never from a file: the reader refuses anything this large
     }
     RecordLines lines(std::move(text));

@@ -28,6 +28,12 @@ enum class LoadLayout {
     Plain,
 };
 
+// What the splitter found out about a line on its way past.
+struct LineMarks {
+    bool numberAboveArrow = false;
+    bool noColon = false;
+};
+
 // The record lines of one file. The lines are views into one buffer (the
 // file's own bytes, when it is UTF-8), so a large file costs little more
 // than its own size.
@@ -48,10 +54,13 @@ public:
     // SubRip splitter found on its way past: such a pair starts a cue even
     // when its times cannot be read. Always false in the plain layout.
     bool IsNumberAboveArrow(std::size_t i) const { return spans_[i].numberAboveArrow != 0; }
+    // Whether line `i` may hold a time code: the splitter marks the lines
+    // without a ':', which no code can be.
+    bool MayHoldTimeCode(std::size_t i) const { return spans_[i].noColon == 0; }
 
     // Adds a line that is a part of the buffer, or an empty line.
-    void AddLine(std::string_view lineInBuffer, bool numberAboveArrow = false);
-    void AddEmptyLine() { spans_.push_back({0, 0, 0}); }
+    void AddLine(std::string_view lineInBuffer, LineMarks marks = {});
+    void AddEmptyLine() { spans_.push_back({0, 0, 0, 1}); }
 
     std::vector<std::string> ToVector() const;
     std::string_view Buffer() const { return buffer_.View(); }
@@ -61,12 +70,13 @@ public:
     bool SourceChanged() const { return buffer_.Changed(); }
 
 private:
-    // Offsets in 32 bits and lengths in 31: texts of 2 GiB are refused, and
+    // Offsets in 32 bits and lengths in 30: texts of 1 GiB are refused, and
     // a table half the size is faster to build.
     struct Span {
         std::uint32_t offset;
-        std::uint32_t length : 31;
+        std::uint32_t length : 30;
         std::uint32_t numberAboveArrow : 1;
+        std::uint32_t noColon : 1;
     };
     FileBytes buffer_;
     std::vector<Span> spans_;

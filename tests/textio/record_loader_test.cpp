@@ -265,6 +265,23 @@ TEST(LoadIntoList, FileChangedWhileListedIsRefused) {
     EXPECT_EQ(result.failure->kind, FailureKind::ChangedWhileRead);
 }
 
+// The splitter marks the lines without a ':', and the shifters never look
+// for a time code there: a ':' it misses is a time line lost.
+TEST(RecordLines, MarkOnlyTheLinesWithoutAColon) {
+    const std::string longPrefix(40, 'x');
+    const std::string text = ":a\n" + std::string(15, 'x') + ":\n" + std::string(16, 'x') + ":\n" +
+                             longPrefix + "\n" + longPrefix + ":" + longPrefix + "\n" +
+                             "no colon here\n:" + longPrefix + "\nend:";
+    const std::vector<bool> mayHold = {true, true, true, false, true, false, true, true};
+    for (LoadLayout layout : {LoadLayout::Plain, LoadLayout::Srt}) {
+        const RecordLines lines = SplitRecordLines(text, layout);
+        ASSERT_EQ(lines.size(), mayHold.size() + 1);  // and the closing empty line
+        for (std::size_t i = 0; i < mayHold.size(); ++i) {
+            EXPECT_EQ(lines.MayHoldTimeCode(i), mayHold[i]) << i << ": " << lines[i];
+        }
+    }
+}
+
 TEST(RecordLines, SurviveAMoveOfTheirBuffer) {
     // Short texts live inside the string object itself; moving it must not
     // leave the lines pointing at the old one.
