@@ -2,6 +2,7 @@
 #include "engine/srt_shifter.h"
 
 #include <charconv>
+#include <cstring>
 #include <iterator>
 #include <optional>
 
@@ -172,11 +173,18 @@ private:
             text += kLineEnd;  // one blank line between cues
         }
         anyWritten_ = true;
+        std::size_t first = cue.time.index;  // the first line written from the file
         if (settings_.mode == ShiftMode::Cut) {
             AppendNumber(text, ++written_);
             text += kLineEnd;
         } else if (cue.number != kNone) {
-            text += lines_[cue.number];
+            first = cue.number;
+        }
+        if (CopyAsItStands(cue, first, newTimes)) {
+            return;
+        }
+        if (first != cue.time.index) {
+            text += lines_[first];
             text += kLineEnd;
         }
         if (newTimes) {
@@ -200,6 +208,41 @@ private:
             }
             text += kLineEnd;
         }
+    }
+
+    // Most files hold their cues as they are written out, CR LF included: a
+    // cue from line `first` on is then copied in one piece, and its new
+    // codes, when they have the old lengths, written over the old. Writes
+    // nothing and returns false for any other cue.
+    bool CopyAsItStands(const Cue& cue, std::size_t first, const CueTimes* newTimes) {
+        if (settings_.removal != LanguageRemoval::Keep || settings_.simplify) {
+            return false;
+        }
+        std::size_t last = cue.textEnd;
+        while (last > cue.textBegin && lines_[last - 1].empty()) {
+            --last;  // the blank line before the next cue
+        }
+        const std::string_view run = lines_.CrLfRun(first, last);
+        if (run.empty()) {
+            return false;
+        }
+        std::string& text = out_.text;
+        if (!newTimes) {
+            text += run;
+            return true;
+        }
+        const TimeText start = SrtTimeText(newTimes->start);
+        const TimeText end = SrtTimeText(newTimes->end);
+        const TimeMatch& match = *cue.time.match;
+        if (start.size != match.start.length || end.size != match.end.length) {
+            return false;
+        }
+        const std::size_t timeLineAt =
+            text.size() + static_cast<std::size_t>(lines_[cue.time.index].data() - run.data());
+        text += run;
+        std::memcpy(text.data() + timeLineAt + match.start.pos, start.data, start.size);
+        std::memcpy(text.data() + timeLineAt + match.end.pos, end.data, end.size);
+        return true;
     }
 
     static void AppendNumber(std::string& text, std::size_t number) {

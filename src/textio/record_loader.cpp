@@ -112,15 +112,23 @@ void SplitPlain(std::string_view text, RecordLines& lines) {
 
 }  // namespace
 
-void RecordLines::AddLine(std::string_view lineInBuffer, LineMarks marks) {
-    if (lineInBuffer.empty()) {
-        AddEmptyLine();
-        return;
+std::string_view RecordLines::CrLfRun(std::size_t first, std::size_t last) const {
+    const std::string_view buffer = Buffer();
+    if (first >= last) {
+        return {};
     }
-    spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
-                      // below 2^30: SplitRecordLines refuses longer texts
-                      static_cast<std::uint32_t>(lineInBuffer.size()) & 0x3FFF'FFFFU,
-                      marks.numberAboveArrow ? 1U : 0U, marks.noColon ? 1U : 0U});
+    const std::size_t begin = spans_[first].offset;
+    std::size_t next = begin;  // where line k must begin
+    for (std::size_t k = first; k < last; ++k) {
+        const Span& span = spans_[k];
+        const std::size_t end = std::size_t{span.offset} + span.length;
+        if (span.length == 0 || span.offset != next || buffer.size() - end < 2 ||
+            buffer[end] != '\r' || buffer[end + 1] != '\n') {
+            return {};
+        }
+        next = end + 2;
+    }
+    return buffer.substr(begin, next - begin);
 }
 
 std::vector<std::string> RecordLines::ToVector() const {

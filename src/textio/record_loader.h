@@ -58,8 +58,23 @@ public:
     // without a ':', which no code can be.
     bool MayHoldTimeCode(std::size_t i) const { return spans_[i].noColon == 0; }
 
-    // Adds a line that is a part of the buffer, or an empty line.
-    void AddLine(std::string_view lineInBuffer, LineMarks marks = {});
+    // The bytes of lines [first, last), each followed by CR LF, when the
+    // buffer holds exactly that: no blank line, trimmed space or other line
+    // end between them. Empty otherwise.
+    std::string_view CrLfRun(std::size_t first, std::size_t last) const;
+
+    // Adds a line that is a part of the buffer, or an empty line. Inline:
+    // the splitters call it for every line.
+    void AddLine(std::string_view lineInBuffer, LineMarks marks = {}) {
+        if (lineInBuffer.empty()) {
+            AddEmptyLine();
+            return;
+        }
+        spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
+                          // below 2^30: SplitRecordLines refuses longer texts
+                          static_cast<std::uint32_t>(lineInBuffer.size()) & 0x3FFF'FFFFU,
+                          marks.numberAboveArrow ? 1U : 0U, marks.noColon ? 1U : 0U});
+    }
     void AddEmptyLine() { spans_.push_back({0, 0, 0, 1}); }
 
     std::vector<std::string> ToVector() const;

@@ -174,6 +174,34 @@ INSTANTIATE_TEST_SUITE_P(
                                   textio::FailureKind::NoTimeLines}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A cue held in the file as it is written out is copied in one piece; any
+// other is written line by line. Both roads must give the same file: the
+// same text with LF line ends takes the second.
+TEST(SrtLineEnds, CrLfFilesGiveWhatLfFilesGive) {
+    const std::string texts[] = {
+        "1\n00:00:01,000 --> 00:00:02,000\nA\nB\n\n2\n00:00:03,000 --> 00:00:04,000\nC\n",
+        "\xEF\xBB\xBF"
+        "1\n00:00:01,000 --> 00:00:02,000 \n  A \n\n\n\n2\n 00:00:03,000 --> "
+        "00:00:04,000\nB\n\nC\n\n",
+        "1\n99:59:59,000 --> 99:59:59,500\n\u4f60\u597d\n\n2\n99:59:58,000 --> 99:59:58,999\nA",
+        "1\n00:01 --> 00:02\nA\n\n2\n00:00:05,000 --> 00:00:06,000 X1\nB\n\n3\n",
+        "00:00:01,000 --> 00:00:02,000\nA\n7\n\n8\n00:00:09,000-->00:00:10,000\r\rB\n",
+    };
+    const ShiftSettings settings[] = {Direct(1, true), Direct(3, false), Cut(2), Cut(0.5, 1)};
+    for (const std::string& lf : texts) {
+        std::string crlf;
+        for (char c : lf) {
+            crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        }
+        for (const ShiftSettings& s : settings) {
+            const ShiftOutput fromLf = ShiftSrtText(lf, s);
+            const ShiftOutput fromCrLf = ShiftSrtText(crlf, s);
+            EXPECT_EQ(fromCrLf.failure, fromLf.failure) << lf;
+            EXPECT_EQ(fromCrLf.text, fromLf.text) << lf;
+        }
+    }
+}
+
 TEST(SrtStats, CountsShiftedDroppedAndTrimmedCues) {
     const ShiftOutput out = ShiftSrtText(kThreeCues, Cut(12));
     EXPECT_EQ(out.stats.shifted, 2u);
