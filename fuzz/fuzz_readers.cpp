@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include <unicode/utf8.h>
+
 #include "engine/timecode.h"
 #include "textio/encoding.h"
 #include "textio/gbk.h"
@@ -24,6 +26,21 @@ void Check(bool condition) {
     if (!condition) {
         std::abort();
     }
+}
+
+// Whether `bytes` is UTF-8, one character at a time: what the fast checker
+// must agree with.
+bool IsUtf8OneByOne(std::string_view bytes) {
+    const auto* s = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto length = static_cast<std::int64_t>(bytes.size());
+    for (std::int64_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool IsSpan(const engine::CodeSpan& span, std::string_view line) {
@@ -85,6 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::MatchTimeLine(bytes, engine::TimePattern::Srt);
     engine::MatchTimeLine(bytes, engine::TimePattern::Ass);
 
+    Check(textio::IsValidUtf8(bytes) == IsUtf8OneByOne(bytes));
     const textio::DecodedText decoded = textio::DecodeText(bytes);
     if (decoded.encoding != textio::SourceEncoding::Utf8Bom) {
         Check(textio::IsValidUtf8(decoded.utf8));

@@ -3,7 +3,7 @@
 
 #include <unicode/utf8.h>
 
-#include <bit>
+#include <algorithm>
 #include <cstdint>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -14,23 +14,6 @@ namespace orvane::textio {
 
 namespace {
 
-// Where the run of ASCII bytes from `i` ends: sixteen bytes at a time where
-// the processor allows, for most subtitle text is ASCII.
-std::size_t AsciiRunEnd(const uint8_t* s, std::size_t i, std::size_t length) {
-#if defined(__SSE2__) || defined(_M_X64)
-    for (; i + 16 <= length; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        if (const int high = _mm_movemask_epi8(bytes)) {
-            return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(high)));
-        }
-    }
-#endif
-    while (i < length && s[i] < 0x80) {
-        ++i;
-    }
-    return i;
-}
-
 // A three-byte character whose second byte may be any continuation byte:
 // U+1000 to U+CFFF and U+E000 to U+FFFF, where Chinese text lies. The
 // others (E0 and ED leads) limit their second byte and take the long road.
@@ -40,31 +23,78 @@ bool PlainThreeByteAt(const uint8_t* p) {
            (p[2] & 0xC0) == 0x80;
 }
 
+// Where the run from `i` of ASCII, two-byte and plain three-byte characters
+// ends, sixteen bytes at a time where the processor allows: nearly all
+// subtitle text, Chinese, English or European, is made of these. `i` is at a
+// character's start, and so is the end returned.
+std::size_t PlainRunEnd(const uint8_t* s, std::size_t i, std::size_t length) {
+#if defined(__SSE2__) || defined(_M_X64)
+    auto mask = [](__m128i bytes) { return static_cast<unsigned>(_mm_movemask_epi8(bytes)); };
+    auto has = [](__m128i bytes, int bits, int value) {
+        const __m128i masked = _mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(bits)));
+        return _mm_cmpeq_epi8(masked, _mm_set1_epi8(static_cast<char>(value)));
+    };
+    // The continuation bytes that leads near the end of the last block
+    // expect at the start of this one.
+    unsigned carried = 0;
+    for (; i + 16 <= length; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned high = mask(bytes);
+        if ((high | carried) == 0) {
+            continue;  // ASCII
+        }
+        // Two-byte leads C2 to DF, three-byte leads E1 to EF but ED (their
+        // second byte may be any continuation byte), and continuation bytes:
+        // every byte with its high bit set is one of these, and each
+        // continuation byte is one that some lead expects.
+        const unsigned leads2 = mask(has(bytes, 0xE0, 0xC0)) & ~mask(has(bytes, 0xFE, 0xC0));
+        const unsigned leads3 = mask(has(bytes, 0xF0, 0xE0)) &
+                                ~mask(_mm_or_si128(has(bytes, 0xFF, 0xE0), has(bytes, 0xFF, 0xED)));
+        const unsigned continuations = mask(has(bytes, 0xC0, 0x80));
+        const unsigned expected = (leads2 << 1) | (leads3 << 1) | (leads3 << 2) | carried;
+        if ((leads2 | leads3 | continuations) != high || continuations != (expected & 0xFFFFU)) {
+            break;
+        }
+        carried = expected >> 16;
+    }
+    // Back to the start of a character the blocks have not seen whole: 0b11
+    // is what a three-byte lead in the last place expects, 0b01 a two-byte
+    // lead there or a three-byte lead in the place before.
+    if (carried == 0b01) {
+        return i - ((s[i - 1] & 0xE0) == 0xC0 ? 1 : 2);
+    }
+    return i - (carried == 0b11 ? 1 : 0);
+#else
+    return i;
+#endif
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
     const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
     const std::size_t length = bytes.size();
     std::size_t i = 0;
-    while (true) {
-        i = AsciiRunEnd(s, i, length);
-        while (i + 3 <= length && PlainThreeByteAt(s + i)) {
-            i += 3;
+    while (i < length) {
+        i = PlainRunEnd(s, i, length);
+        // What the blocks left: a few characters one by one, then blocks again.
+        for (const std::size_t stop = std::min(i + 16, length); i < stop;) {
+            if (s[i] < 0x80) {
+                ++i;
+            } else if (i + 3 <= length && PlainThreeByteAt(s + i)) {
+                i += 3;
+            } else {
+                auto at = static_cast<int64_t>(i);
+                UChar32 c;
+                U8_NEXT(s, at, static_cast<int64_t>(length), c);
+                if (c < 0) {
+                    return false;
+                }
+                i = static_cast<std::size_t>(at);
+            }
         }
-        if (i >= length) {
-            return true;
-        }
-        if (s[i] < 0x80) {
-            continue;
-        }
-        auto at = static_cast<int64_t>(i);
-        UChar32 c;
-        U8_NEXT(s, at, static_cast<int64_t>(length), c);
-        if (c < 0) {
-            return false;
-        }
-        i = static_cast<std::size_t>(at);
     }
+    return true;
 }
 
 char32_t NextCodePoint(std::string_view text, std::size_t& pos) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "support/why.h"
@@ -231,6 +232,8 @@ TEST(Utf8Check, AcceptsExactlyWellFormedSequences) {
         {"a", true},
         {"\xC2\x80", true},           // U+0080
         {"\xC1\xBF", false},          // overlong U+007F
+        {"\xDF\xBF", true},           // U+07FF
+        {"\xC2\x41", false},          // a two-byte lead not continued
         {"\xE0\xA0\x80", true},       // U+0800
         {"\xE0\x9F\xBF", false},      // overlong U+07FF
         {"\xE1\x80\x80", true},       // U+1000
@@ -250,13 +253,22 @@ TEST(Utf8Check, AcceptsExactlyWellFormedSequences) {
         {"\xFF", false},
     };
     const std::string ascii(16, 'x');
+    std::string chinese;
+    for (int i = 0; i < 12; ++i) {
+        chinese += "\xE4\xB8\xAD";
+    }
     for (const Sequence& s : sequences) {
-        const std::string placed[] = {
+        std::vector<std::string> placed = {
             std::string(s.bytes),
             ascii + std::string(s.bytes),
             std::string(15, 'x') + std::string(s.bytes) + ascii,
             "\xE4\xB8\xAD\xE4\xB8\xAD" + std::string(s.bytes) + "\xE4\xB8\xAD",
         };
+        // At every place in a sixteen-byte block, among Chinese characters
+        // that cross the blocks' edges.
+        for (std::size_t lead = 0; lead < 18; ++lead) {
+            placed.push_back(std::string(lead, 'x') + chinese + std::string(s.bytes) + chinese);
+        }
         for (const std::string& text : placed) {
             EXPECT_EQ(IsValidUtf8(text), s.valid) << ::testing::PrintToString(text);
         }
