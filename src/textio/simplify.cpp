@@ -3,35 +3,62 @@
 
 #include <opencc/opencc.h>
 
-#include <memory>
 #include <mutex>
+#include <optional>
 
+#include "textio/dynamic_library.h"
 #include "textio/utf8.h"
 
 namespace orvane::textio {
 namespace {
 
-struct OpenCcCloser {
-    void operator()(void* handle) const { opencc_close(static_cast<opencc_t>(handle)); }
-};
-using OpenCcPtr = std::unique_ptr<void, OpenCcCloser>;
+// OpenCC's functions, taken from the library when a conversion is first
+// wanted: most runs convert nothing.
+struct OpenCc {
+    decltype(&opencc_open) open = nullptr;
+    decltype(&opencc_close) close = nullptr;
+    decltype(&opencc_convert_utf8) convert = nullptr;
+    decltype(&opencc_convert_utf8_free) free = nullptr;
 
-struct OpenCcStringFree {
-    void operator()(char* s) const { opencc_convert_utf8_free(s); }
+    static std::optional<OpenCc> Load() {
+        const std::optional<DynamicLibrary> library = DynamicLibrary::Open(ORVANE_OPENCC_LIBRARY);
+        if (!library) {
+            return std::nullopt;
+        }
+        OpenCc opencc;
+        opencc.open = library->Find<decltype(opencc.open)>("opencc_open");
+        opencc.close = library->Find<decltype(opencc.close)>("opencc_close");
+        opencc.convert = library->Find<decltype(opencc.convert)>("opencc_convert_utf8");
+        opencc.free = library->Find<decltype(opencc.free)>("opencc_convert_utf8_free");
+        if (!opencc.open || !opencc.close || !opencc.convert || !opencc.free) {
+            return std::nullopt;
+        }
+        return opencc;
+    }
 };
-using OpenCcString = std::unique_ptr<char, OpenCcStringFree>;
 
 struct Simplifier {
-    OpenCcPtr handle;
+    std::optional<OpenCc> opencc = OpenCc::Load();
+    opencc_t handle = nullptr;
     std::mutex mutex;  // OpenCC does not promise that one handle is thread-safe
 
     Simplifier() {
-        opencc_t opened = opencc_open(OPENCC_DEFAULT_CONFIG_TRAD_TO_SIMP);
+        if (!opencc) {
+            return;
+        }
+        opencc_t opened = opencc->open(OPENCC_DEFAULT_CONFIG_TRAD_TO_SIMP);
         // OpenCC's failure value is (opencc_t)-1.
         if (opened != reinterpret_cast<opencc_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
-            handle.reset(opened);
+            handle = opened;
         }
     }
+    ~Simplifier() {
+        if (handle) {
+            opencc->close(handle);
+        }
+    }
+    Simplifier(const Simplifier&) = delete;
+    Simplifier& operator=(const Simplifier&) = delete;
 };
 
 Simplifier& Instance() {
@@ -49,9 +76,13 @@ bool HasOnlyAscii(std::string_view text) {
 }
 
 std::string ConvertPiece(Simplifier& simplifier, std::string_view piece) {
-    OpenCcString converted(
-        opencc_convert_utf8(simplifier.handle.get(), piece.data(), piece.size()));
-    return converted ? std::string(converted.get()) : std::string(piece);
+    char* converted = simplifier.opencc->convert(simplifier.handle, piece.data(), piece.size());
+    if (!converted) {
+        return std::string(piece);
+    }
+    std::string out(converted);
+    simplifier.opencc->free(converted);
+    return out;
 }
 
 }  // namespace
