@@ -121,8 +121,8 @@ std::string_view RecordLines::CrLfRun(std::size_t first, std::size_t last) const
     std::size_t next = begin;  // where line k must begin
     for (std::size_t k = first; k < last; ++k) {
         const Span& span = spans_[k];
-        const std::size_t end = std::size_t{span.offset} + span.length;
-        if (span.length == 0 || span.offset != next || buffer.size() - end < 2 ||
+        const std::size_t end = std::size_t{span.offset} + span.Length();
+        if (span.Length() == 0 || span.offset != next || buffer.size() - end < 2 ||
             buffer[end] != '\r' || buffer[end + 1] != '\n') {
             return {};
         }

@@ -47,16 +47,20 @@ public:
     std::size_t size() const { return spans_.size(); }
     bool empty() const { return spans_.empty(); }
     std::string_view operator[](std::size_t i) const {
-        return {buffer_.View().data() + spans_[i].offset, spans_[i].length};
+        return {buffer_.View().data() + spans_[i].offset, spans_[i].Length()};
     }
 
     // Whether line `i` is a cue number with "-->" on the next line, as the
     // SubRip splitter found on its way past: such a pair starts a cue even
     // when its times cannot be read. Always false in the plain layout.
-    bool IsNumberAboveArrow(std::size_t i) const { return spans_[i].numberAboveArrow != 0; }
+    bool IsNumberAboveArrow(std::size_t i) const {
+        return (spans_[i].lengthAndMarks & Span::kNumberAboveArrow) != 0;
+    }
     // Whether line `i` may hold a time code: the splitter marks the lines
     // without a ':', which no code can be.
-    bool MayHoldTimeCode(std::size_t i) const { return spans_[i].noColon == 0; }
+    bool MayHoldTimeCode(std::size_t i) const {
+        return (spans_[i].lengthAndMarks & Span::kNoColon) == 0;
+    }
 
     // The bytes of lines [first, last), each followed by CR LF, when the
     // buffer holds exactly that: no blank line, trimmed space or other line
@@ -70,12 +74,13 @@ public:
             AddEmptyLine();
             return;
         }
+        // below 2^30: SplitRecordLines refuses longer texts
+        const auto length = static_cast<std::uint32_t>(lineInBuffer.size()) & Span::kLength;
         spans_.push_back({static_cast<std::uint32_t>(lineInBuffer.data() - Buffer().data()),
-                          // below 2^30: SplitRecordLines refuses longer texts
-                          static_cast<std::uint32_t>(lineInBuffer.size()) & 0x3FFF'FFFFU,
-                          marks.numberAboveArrow ? 1U : 0U, marks.noColon ? 1U : 0U});
+                          length | (marks.numberAboveArrow ? Span::kNumberAboveArrow : 0U) |
+                              (marks.noColon ? Span::kNoColon : 0U)});
     }
-    void AddEmptyLine() { spans_.push_back({0, 0, 0, 1}); }
+    void AddEmptyLine() { spans_.push_back({0, Span::kNoColon}); }
 
     std::vector<std::string> ToVector() const;
     std::string_view Buffer() const { return buffer_.View(); }
@@ -86,12 +91,18 @@ public:
 
 private:
     // Offsets in 32 bits and lengths in 30: texts of 1 GiB are refused, and
-    // a table half the size is faster to build.
+    // a table half the size is faster to build. The marks share the
+    // length's word as plain bits, not bit-fields, so that adding a line
+    // writes the table without reading it first: fresh memory that is read
+    // before it is written costs the system a second page fault.
     struct Span {
+        static constexpr std::uint32_t kLength = 0x3FFF'FFFFU;
+        static constexpr std::uint32_t kNumberAboveArrow = 1U << 30;
+        static constexpr std::uint32_t kNoColon = 1U << 31;
+
         std::uint32_t offset;
-        std::uint32_t length : 30;
-        std::uint32_t numberAboveArrow : 1;
-        std::uint32_t noColon : 1;
+        std::uint32_t lengthAndMarks;
+        std::uint32_t Length() const { return lengthAndMarks & kLength; }
     };
     FileBytes buffer_;
     std::vector<Span> spans_;
