@@ -63,8 +63,8 @@ public:
     }
 
     // The bytes of lines [first, last), each followed by CR LF, when the
-    // buffer holds exactly that: no blank line, trimmed space or other line
-    // end between them. Empty otherwise.
+    // buffer holds exactly that from the start of line `first` on: no blank
+    // line, trimmed space or other line end between them. Empty otherwise.
     std::string_view CrLfRun(std::size_t first, std::size_t last) const;
 
     // Adds a line that is a part of the buffer, or an empty line. Inline:

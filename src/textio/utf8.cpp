@@ -27,7 +27,8 @@ bool PlainThreeByteAt(const uint8_t* p) {
 // ends, sixteen bytes at a time where the processor allows: nearly all
 // subtitle text, Chinese, English or European, is made of these. `i` is at a
 // character's start, and so is the end returned.
-std::size_t PlainRunEnd(const uint8_t* s, std::size_t i, std::size_t length) {
+std::size_t PlainRunEnd([[maybe_unused]] const uint8_t* s, std::size_t i,
+                        [[maybe_unused]] std::size_t length) {
 #if defined(__SSE2__) || defined(_M_X64)
     auto mask = [](__m128i bytes) { return static_cast<unsigned>(_mm_movemask_epi8(bytes)); };
     auto has = [](__m128i bytes, int bits, int value) {
