@@ -12,7 +12,10 @@ namespace orvane::textio {
 #ifdef _WIN32
 
 std::optional<DynamicLibrary> DynamicLibrary::Open(const char* name) {
-    if (HMODULE module = LoadLibraryA(name)) {
+    // Not the current folder: a DLL planted beside a subtitle file must not
+    // be loaded.
+    const DWORD where = LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
+    if (HMODULE module = LoadLibraryExA(name, nullptr, where)) {
         return DynamicLibrary(reinterpret_cast<void*>(module));
     }
     return std::nullopt;

@@ -10,7 +10,9 @@ namespace orvane::textio {
 class DynamicLibrary {
 public:
     // Opens the library by the name the system's loader knows (a soname such
-    // as "libopencc.so.1.1", or "opencc.dll"); nothing when it is missing.
+    // as "libopencc.so.1.1", a path, or a DLL's file name: on Windows only
+    // the program's folder and the system folder are searched); nothing when
+    // it is missing.
     // It stays loaded until the program ends, so that what was taken from
     // it may be used until then.
     static std::optional<DynamicLibrary> Open(const char* name);
@@ -18,7 +20,8 @@ public:
     // An exported function, as its type; nullptr when there is none.
     template <typename Function>
     Function Find(const char* symbol) const {
-        // Both systems give a function's address as an object pointer.
+        // Address() gives it as an object pointer, which both systems allow
+        // to be cast back to a function pointer.
         return reinterpret_cast<Function>(Address(symbol));  // NOLINT
     }
 
