@@ -3,6 +3,7 @@
 
 #include <opencc/opencc.h>
 
+#include <memory>
 #include <mutex>
 #include <optional>
 
@@ -76,13 +77,10 @@ bool HasOnlyAscii(std::string_view text) {
 }
 
 std::string ConvertPiece(Simplifier& simplifier, std::string_view piece) {
-    char* converted = simplifier.opencc->convert(simplifier.handle, piece.data(), piece.size());
-    if (!converted) {
-        return std::string(piece);
-    }
-    std::string out(converted);
-    simplifier.opencc->free(converted);
-    return out;
+    const std::unique_ptr<char, decltype(OpenCc::free)> converted(
+        simplifier.opencc->convert(simplifier.handle, piece.data(), piece.size()),
+        simplifier.opencc->free);
+    return converted ? std::string(converted.get()) : std::string(piece);
 }
 
 }  // namespace
