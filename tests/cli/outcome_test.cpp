@@ -171,13 +171,8 @@ TEST(Encodings, LegacyFilesGiveTheBytesOfTheirUtf8Original) {
 TEST(Encodings, AStrayByteKeepsTheSourceUnderOverwrite) {
     const std::string time = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
     const std::string gbkText = "\xCE\xD2\xD3\xD0\xB8\xF6\xB5\xE3\xD7\xD3";  // 我有个点子
-    auto Utf16Le = [](const std::string& ascii) {
-        std::string units;
-        for (const char c : ascii) {
-            units += c;
-            units += '\0';
-        }
-        return units;
+    auto Utf16Le = [](const std::string& text) {
+        return textio::ConvertCharset("UTF-16LE", "UTF-8", text);
     };
     const std::pair<const char*, std::string> cases[] = {
         {"UTF-8", time + "我有个点子\xE9\r\n"},
