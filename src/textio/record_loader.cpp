@@ -1,55 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/record_loader.h"
 
-#include <bit>
+#include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
+#include "textio/line_scan.h"
 #include "textio/line_tests.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
 
 namespace orvane::textio {
 namespace {
-
-// A line's end, and whether the line holds a ':'. Every time code has one
-// and most text lines none, which then need no search for codes.
-struct LineBreak {
-    const char* at;
-    bool colon = false;
-};
-
-// The first LF or CR in [p, end), or `end`. Sixteen bytes at a time where
-// the processor allows: most lines are short, and a call per line to a
-// library search costs more than the search.
-LineBreak FindLineBreak(const char* p, const char* end) {
-    bool colon = false;
-#if defined(__SSE2__) || defined(_M_X64)
-    auto mask = [](__m128i bytes, char c) {
-        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
-    };
-    for (; end - p >= 16; p += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const unsigned breaks = mask(bytes, '\n') | mask(bytes, '\r');
-        const unsigned colons = mask(bytes, ':');
-        if (breaks != 0) {
-            const int at = std::countr_zero(breaks);
-            return {p + at, colon || (colons & ((1U << at) - 1)) != 0};
-        }
-        colon = colon || colons != 0;
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == '\n' || *p == '\r') {
-            return {p, colon};
-        }
-        colon = colon || *p == ':';
-    }
-    return {end, colon};
-}
 
 // Calls `onLine` with every line of `text` and what FindLineBreak saw in
 // it; CR LF, LF and CR each end a line. A text that does not end in a line
@@ -64,9 +25,7 @@ void ForEachLine(std::string_view text, OnLine&& onLine) {
         if (lineBreak.at == end) {
             break;
         }
-        const bool crLf =
-            *lineBreak.at == '\r' && lineBreak.at + 1 < end && lineBreak.at[1] == '\n';
-        p = lineBreak.at + (crLf ? 2 : 1);
+        p = AfterLineBreak(lineBreak.at, end);
     }
 }
 
@@ -144,23 +103,39 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
     return SplitRecordLines(FileBytes(std::move(text)), layout);
 }
 
-RecordLines SplitRecordLines(FileBytes text, LoadLayout layout) {
+RecordLines SplitRecordLines(FileBytes text, LoadLayout layout, std::size_t from) {
     if (text.size() >= std::size_t{1} << 30) {
         return {};  // never from a file: the reader refuses anything this large
     }
     RecordLines lines(std::move(text));
+    const std::string_view rest = lines.Buffer().substr(std::min(from, lines.Buffer().size()));
     // Subtitle lines are short: a guess that is seldom too small spares a
     // pass that counts them.
-    lines.Reserve(lines.Buffer().size() / 16 + 2);
+    lines.Reserve(rest.size() / 16 + 2);
     if (layout == LoadLayout::Srt) {
-        SplitSrt(lines.Buffer(), lines);
+        SplitSrt(rest, lines);
     } else {
-        SplitPlain(lines.Buffer(), lines);
+        SplitPlain(rest, lines);
     }
     if (!lines.empty()) {
         lines.AddEmptyLine();
     }
     return lines;
+}
+
+bool HoldsNonBlankLine(std::string_view text) {
+    return text.find_first_not_of(" \r\n") != std::string_view::npos;
+}
+
+void ReportLinesRead(const RecordLines& lines, const ProgressFn& progress,
+                     std::string_view suffix) {
+    if (!progress || lines.empty()) {
+        return;
+    }
+    Progress report{ProgressStage::Reading, 0, lines.size() - 1, true, suffix};
+    for (; report.current < lines.size(); ++report.current) {
+        progress(report);
+    }
 }
 
 namespace {
@@ -199,11 +174,8 @@ LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
                           const ProgressFn& progress, std::string_view suffix,
                           std::string_view forcedCharset) {
     LoadResult result = ReadAndSplit(path, layout, forcedCharset);
-    if (!result.failure && progress && !result.lines.empty()) {
-        Progress report{ProgressStage::Reading, 0, result.lines.size() - 1, true, suffix};
-        for (; report.current < result.lines.size(); ++report.current) {
-            progress(report);
-        }
+    if (!result.failure) {
+        ReportLinesRead(result.lines, progress, suffix);
     }
     return result;
 }

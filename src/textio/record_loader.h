@@ -111,8 +111,19 @@ private:
 // Builds the record lines of a decoded text. Every line ends at CR LF, LF or
 // CR. The result always ends with one empty line, as a text that ends with a
 // line break does; a text with no non-blank line gives no lines at all.
-RecordLines SplitRecordLines(FileBytes text, LoadLayout layout);
+// `from` leaves out the bytes before it, which a caller has read itself;
+// the lines still point into the whole text.
+RecordLines SplitRecordLines(FileBytes text, LoadLayout layout, std::size_t from = 0);
 RecordLines SplitRecordLines(std::string text, LoadLayout layout);
+
+// Whether SplitRecordLines would give any line at all: whether the text holds
+// a byte other than a space or a line break.
+bool HoldsNonBlankLine(std::string_view text);
+
+// Reports each of the lines, for a shifter, with the reading stage and
+// `suffix` after "；".
+void ReportLinesRead(const RecordLines& lines, const ProgressFn& progress,
+                     std::string_view suffix = {});
 
 struct LoadResult {
     std::optional<Failure> failure;
