@@ -12,6 +12,7 @@
 #include "engine/ass_shifter.h"
 #include "engine/file_shift.h"
 #include "engine/srt_shifter.h"
+#include "engine/srt_text_shifter.h"
 #include "textio/encoding.h"
 #include "textio/icu_handles.h"
 #include "textio/record_loader.h"
@@ -125,6 +126,22 @@ void BM_ShiftBigSrtLines(benchmark::State& state, ShiftMode mode) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
 }
 
+// The SubRip text shifted as it is walked, from a copy already in memory.
+void BM_ShiftBigSrtText(benchmark::State& state, ShiftMode mode) {
+    const fs::path& file = Workloads::Get().bigSrt;
+    const auto loaded = orvane::textio::LoadSubRecords(file, orvane::textio::LoadLayout::Srt);
+    const std::string text(loaded.lines.Buffer());
+    const ShiftSettings settings = Settings(mode);
+    for (auto _ : state) {
+        state.PauseTiming();
+        orvane::textio::FileBytes bytes(text);
+        state.ResumeTiming();
+        auto shifted = orvane::engine::ShiftSrtText(std::move(bytes), settings, {}, DiscardChunk);
+        benchmark::DoNotOptimize(shifted.text.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(fs::file_size(file)));
+}
+
 void BM_ShiftBigAssLines(benchmark::State& state, ShiftMode mode) {
     const fs::path& file = Workloads::Get().bigAss;
     const auto loaded = orvane::textio::LoadSubRecords(file, orvane::textio::LoadLayout::Plain);
@@ -164,6 +181,8 @@ BENCHMARK_CAPTURE(BM_Folder300, cut, ShiftMode::Cut)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_LoadBigSrt)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ShiftBigSrtLines, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ShiftBigSrtLines, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigSrtText, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ShiftBigSrtText, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ShiftBigAssLines, direct, ShiftMode::Direct)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ShiftBigAssLines, cut, ShiftMode::Cut)->Unit(benchmark::kMillisecond);
 

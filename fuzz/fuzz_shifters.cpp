@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes loaded as an SRT and as an ASS file and shifted later, then
 // earlier, by the same amount: wherever no clamp happened the times come back
-// as a shift by nothing writes them, and nothing crashes.
+// as a shift by nothing writes them, and nothing crashes. The SubRip text is
+// also walked as files are, which must give what its record lines give.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 
 #include "engine/ass_shifter.h"
 #include "engine/srt_shifter.h"
+#include "engine/srt_text_shifter.h"
 #include "engine/timecode.h"
 #include "textio/encoding.h"
 #include "textio/record_loader.h"
@@ -80,6 +82,27 @@ void CheckRoundTrip(const std::string& utf8, textio::LoadLayout layout, double s
     }
 }
 
+// The walk over a SubRip text makes of it what the line shifter makes.
+void CheckWalk(const std::string& utf8, const engine::ShiftSettings& settings) {
+    const engine::ShiftOutput lines = Shift(utf8, textio::LoadLayout::Srt, settings);
+    const engine::ShiftOutput walked = engine::ShiftSrtText(textio::FileBytes(utf8), settings);
+    Check(walked.failure == lines.failure);
+    Check(walked.text == lines.text);
+    Check(walked.stats.shifted == lines.stats.shifted &&
+          walked.stats.dropped == lines.stats.dropped &&
+          walked.stats.trimmed == lines.stats.trimmed &&
+          walked.stats.untimed == lines.stats.untimed);
+}
+
+engine::ShiftSettings Cut(double cut, double extra) {
+    engine::ShiftSettings settings;
+    settings.mode = engine::ShiftMode::Cut;
+    settings.cutSeconds = cut;
+    settings.extraAdvance = extra > 0;
+    settings.shiftSeconds = extra;
+    return settings;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -91,6 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const textio::DecodedText decoded = textio::DecodeText(bytes);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Srt, seconds);
+    CheckWalk(decoded.utf8, Direct(seconds, true));
+    CheckWalk(decoded.utf8, Direct(seconds + 0.0005, false));  // not whole milliseconds
+    CheckWalk(decoded.utf8, Cut(seconds, seconds / 4));
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);
     return 0;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/cue_times.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/timecode.h"
@@ -12,16 +13,75 @@ namespace {
 // "00:00:01,118" read are one moment, though their doubles may differ in
 // the last bit.
 double Milliseconds(double t) {
-    return std::nearbyint(t * 1000);
+    return RoundToWhole(t * 1000);
+}
+
+// Milliseconds below 2^40 (some 35 years) leave a double more than enough
+// bits below the point for the reasoning in ShiftMillis.
+constexpr std::int64_t kMillisLimit = std::int64_t{1} << 40;
+
+// `t` seconds as whole milliseconds, when they are that to within a
+// millionth of one and below the limit.
+std::optional<std::int64_t> WholeMillis(double t) {
+    const double millis = t * 1000;
+    const double whole = Milliseconds(t);
+    if (!(whole >= 0 && whole < static_cast<double>(kMillisLimit)) ||
+        std::fabs(millis - whole) > 1e-6) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(whole);
+}
+
+// A range end as whole milliseconds, clamped to the limit; any time read
+// compares with it as with the rounded seconds.
+std::optional<std::int64_t> RangeMillis(double t) {
+    const double whole = Milliseconds(t);
+    if (std::isnan(whole)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(std::clamp(whole, -1.0, static_cast<double>(kMillisLimit)));
 }
 
 }  // namespace
 
+CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
+    : settings_(settings), passedCut_(passedCut) {
+    if (settings.mode != ShiftMode::Direct) {
+        return;
+    }
+    const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
+    const std::optional<std::int64_t> from =
+        settings.from ? RangeMillis(*settings.from) : std::int64_t{0};
+    const std::optional<std::int64_t> until =
+        settings.until ? RangeMillis(*settings.until) : std::int64_t{0};
+    if (shift && from && until) {
+        shiftMillis_ = shift;
+        fromMillis_ = *from;
+        untilMillis_ = *until;
+    }
+}
+
+std::optional<CueMillis> CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end) const {
+    if (!shiftMillis_ || start < 0 || end < 0 || start >= kMillisLimit || end >= kMillisLimit) {
+        return std::nullopt;
+    }
+    const bool inRange =
+        (!settings_.from || start >= fromMillis_) && (!settings_.until || start < untilMillis_);
+    if (!inRange) {
+        return CueMillis{CueFate::Kept, start, end};
+    }
+    auto shift = [&](std::int64_t t) {
+        const std::int64_t moved = settings_.later ? t + *shiftMillis_ : t - *shiftMillis_;
+        return std::max<std::int64_t>(moved, 0);
+    };
+    return CueMillis{CueFate::Shifted, shift(start), shift(end)};
+}
+
 CueTimes CueTimeShifter::Shift(double start, double end) {
     if (settings_.mode == ShiftMode::Direct) {
-        const double at = Milliseconds(start);
-        const bool inRange = (!settings_.from || at >= Milliseconds(*settings_.from)) &&
-                             (!settings_.until || at < Milliseconds(*settings_.until));
+        const bool inRange =
+            (!settings_.from || Milliseconds(start) >= Milliseconds(*settings_.from)) &&
+            (!settings_.until || Milliseconds(start) < Milliseconds(*settings_.until));
         if (!inRange) {
             return {CueFate::Kept, start, end};
         }

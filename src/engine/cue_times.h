@@ -3,6 +3,9 @@
 // order: the one rule both file shifters follow.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include "engine/shift_settings.h"
 
 namespace orvane::engine {
@@ -20,9 +23,17 @@ struct CueTimes {
     double end = 0;
 };
 
+// A cue's times in whole milliseconds.
+struct CueMillis {
+    CueFate fate = CueFate::Shifted;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+};
+
 class CueTimeShifter {
 public:
-    explicit CueTimeShifter(const ShiftSettings& settings) : settings_(settings) {}
+    // `passedCut`: going on from cues already shifted, past the cut.
+    explicit CueTimeShifter(const ShiftSettings& settings, bool passedCut = false);
 
     // Direct mode moves every cue (never below zero). Cut mode drops the cues
     // that end before the cut until one reaches it; from that cue on, every
@@ -32,9 +43,21 @@ public:
     // Cut mode: the first kept cue has been met.
     bool PassedCut() const { return passedCut_; }
 
+    // Shift for times in whole milliseconds below 2^40, for a direct shift
+    // by whole milliseconds: the same fates, and the times Shift gives for
+    // the seconds of the same codes once they are rounded. A time read from
+    // a code strays from its whole milliseconds, in a double, by far less
+    // than the half a millisecond that would change a rounding. Nothing for
+    // any other shift, which needs the seconds.
+    std::optional<CueMillis> ShiftMillis(std::int64_t start, std::int64_t end) const;
+
 private:
     const ShiftSettings& settings_;
     bool passedCut_ = false;
+    // Direct mode by whole milliseconds: the shift and the range in them.
+    std::optional<std::int64_t> shiftMillis_;
+    std::int64_t fromMillis_ = 0;
+    std::int64_t untilMillis_ = 0;
 };
 
 }  // namespace orvane::engine

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "engine/ass_shifter.h"
-#include "engine/srt_shifter.h"
+#include "engine/srt_text_shifter.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
 
@@ -32,8 +32,28 @@ SubtitleKind KindOfFile(const fs::path& path) {
 
 namespace {
 
-using LinesShifter = ShiftOutput (*)(const textio::RecordLines&, const ShiftSettings&,
-                                     const textio::ProgressFn&, const TextChunkFn&);
+// Shifts a file's decoded text into the chunks it passes on.
+using TextShifter = ShiftOutput (*)(textio::FileBytes, const ShiftSettings&,
+                                    const textio::ProgressFn&, const TextChunkFn&);
+
+ShiftOutput ShiftSrt(textio::FileBytes text, const ShiftSettings& settings,
+                     const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
+    return ShiftSrtText(std::move(text), settings, progress, onChunk);
+}
+
+ShiftOutput ShiftAss(textio::FileBytes text, const ShiftSettings& settings,
+                     const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
+    const textio::RecordLines lines =
+        textio::SplitRecordLines(std::move(text), textio::LoadLayout::Plain);
+    textio::ReportLinesRead(lines, progress);
+    ShiftOutput shifted = ShiftAssLines(lines, settings, progress, onChunk);
+    // Lines of a file that changed under the shifter are not the file's:
+    // whatever it made of them, nothing is written.
+    if (lines.SourceChanged()) {
+        shifted.failure = textio::FailureKind::ChangedWhileRead;
+    }
+    return shifted;
+}
 
 bool IsAmount(double seconds) {
     return std::isfinite(seconds) && seconds >= 0;
@@ -53,48 +73,42 @@ bool NothingLeft(const ShiftSettings& settings, const ShiftStats& stats) {
            stats.untimed == 0;
 }
 
-// Load, shift, write: the shared road of both file types.
+// Read, shift, write: the shared road of both file types.
 FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
                           const textio::ProgressFn& progress, const FileShiftOptions& options,
-                          textio::LoadLayout layout, LinesShifter shift) {
+                          TextShifter shift) {
     FileShiftResult result;
     result.target = options.target.empty() ? TargetPath(path, settings) : options.target;
     if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds)) {
         result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }
-    textio::LoadResult loaded =
-        textio::LoadSubRecords(path, layout, progress, {}, settings.encoding);
-    if (loaded.failure) {
-        result.failure = std::move(loaded.failure);
+    textio::TextBytesResult read = textio::ReadTextBytes(path, settings.encoding);
+    if (read.failure) {
+        result.failure = std::move(read.failure);
         return result;
     }
-    result.read = {loaded.charset,
-                   loaded.encoding == textio::SourceEncoding::CodePage && loaded.charset != "GBK",
-                   loaded.replacedBytes, loaded.firstReplacedLine};
+    const textio::DecodedText& how = read.how;
+    result.read = {how.charset,
+                   how.encoding == textio::SourceEncoding::CodePage && how.charset != "GBK",
+                   how.replacedBytes, how.firstReplacedLine};
     // Bytes that could not be read as text are gone from the output: fine
     // for a copy, never over the only original.
-    if (loaded.replacedBytes > 0 && settings.overwrite) {
+    if (how.replacedBytes > 0 && settings.overwrite) {
         result.failure = FailureOf(textio::FailureKind::InvalidBytes, path);
         return result;
     }
-    if (loaded.lines.empty()) {
+    if (!textio::HoldsNonBlankLine(read.utf8.View())) {
         result.failure = FailureOf(textio::FailureKind::Empty, path);
         return result;
     }
     // The output goes to the temporary file as it is made; the target is
     // replaced only when the whole file was shifted and written.
     const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
-    textio::TextFileWriter writer(result.target, charset, {loaded.mode, options.seam});
-    ShiftOutput shifted = shift(loaded.lines, settings, progress,
+    textio::TextFileWriter writer(result.target, charset, {read.mode, options.seam});
+    ShiftOutput shifted = shift(std::move(read.utf8), settings, progress,
                                 [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;
-    // Lines of a file that changed under the shifter are not the file's:
-    // whatever it made of them, nothing is written.
-    if (loaded.lines.SourceChanged()) {
-        result.failure = FailureOf(textio::FailureKind::ChangedWhileRead, path);
-        return result;
-    }
     if (shifted.failure) {
         result.failure = FailureOf(*shifted.failure, path);
         return result;
@@ -114,12 +128,12 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
 
 FileShiftResult ShiftSrtFile(const fs::path& path, const ShiftSettings& settings,
                              const textio::ProgressFn& progress, const FileShiftOptions& options) {
-    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Srt, &ShiftSrtLines);
+    return ShiftFile(path, settings, progress, options, &ShiftSrt);
 }
 
 FileShiftResult ShiftAssFile(const fs::path& path, const ShiftSettings& settings,
                              const textio::ProgressFn& progress, const FileShiftOptions& options) {
-    return ShiftFile(path, settings, progress, options, textio::LoadLayout::Plain, &ShiftAssLines);
+    return ShiftFile(path, settings, progress, options, &ShiftAss);
 }
 
 FileShiftResult ShiftSubtitleFile(const fs::path& path, const ShiftSettings& settings,

@@ -83,13 +83,19 @@ private:
 class SrtShifter {
 public:
     SrtShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
-               const textio::ProgressFn& progress, const TextChunkFn& onChunk)
-        : lines_(lines), settings_(settings), progress_(progress), onChunk_(onChunk) {}
+               const textio::ProgressFn& progress, const TextChunkFn& onChunk, SrtRunState from)
+        : lines_(lines),
+          settings_(settings),
+          progress_(progress),
+          onChunk_(onChunk),
+          out_(std::move(from.out)),
+          times_(settings, from.passedCut),
+          written_(from.written),
+          anyNumber_(from.anyNumber),
+          anyTimed_(from.anyTimed) {}
 
     ShiftOutput Run() {
         out_.text.reserve(OutputReserve(lines_.Buffer().size(), onChunk_));
-        bool anyNumber = false;
-        bool anyTimed = false;
         TimeLine next = FindTimeLine(lines_, 0);
         std::size_t previousTime = kNone;
         while (next.index != kNone) {
@@ -105,17 +111,17 @@ public:
             if (next.index != kNone && next.index - 1 > t && IsCueNumberAt(next.index - 1)) {
                 cue.textEnd = next.index - 1;  // that number belongs to the next cue
             }
-            anyNumber = anyNumber || cue.number != kNone;
-            anyTimed = anyTimed || cue.time.match.has_value();
+            anyNumber_ = anyNumber_ || cue.number != kNone;
+            anyTimed_ = anyTimed_ || cue.time.match.has_value();
             Process(cue);
             previousTime = t;
             Report(t);
             PassOnIfLarge(out_.text, onChunk_);
         }
-        if (!anyNumber) {
+        if (!anyNumber_) {
             return Fail(textio::FailureKind::NoCueNumbers);
         }
-        if (!anyTimed) {
+        if (!anyTimed_) {
             return Fail(textio::FailureKind::NoTimeLines);
         }
         return std::move(out_);
@@ -169,13 +175,13 @@ private:
     // place of its codes.
     void Write(const Cue& cue, std::string_view timeLine, const CueTimes* newTimes = nullptr) {
         std::string& text = out_.text;
-        if (anyWritten_) {
+        if (written_ > 0) {
             text += kLineEnd;  // one blank line between cues
         }
-        anyWritten_ = true;
+        ++written_;
         std::size_t first = cue.time.index;  // the first line written from the file
         if (settings_.mode == ShiftMode::Cut) {
-            AppendNumber(text, ++written_);
+            AppendCueNumber(text, written_);
             text += kLineEnd;
         } else if (cue.number != kNone) {
             first = cue.number;
@@ -245,27 +251,29 @@ private:
         return true;
     }
 
-    static void AppendNumber(std::string& text, std::size_t number) {
-        char digits[24];
-        const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
-        text.append(digits, static_cast<std::size_t>(end - digits));
-    }
-
     const textio::RecordLines& lines_;
     const ShiftSettings& settings_;
     const textio::ProgressFn& progress_;
     const TextChunkFn& onChunk_;
     ShiftOutput out_;
-    CueTimeShifter times_{settings_};
-    bool anyWritten_ = false;
+    CueTimeShifter times_;
     std::size_t written_ = 0;  // cut mode: the running cue number
+    bool anyNumber_ = false;
+    bool anyTimed_ = false;
 };
 
 }  // namespace
 
+void AppendCueNumber(std::string& text, std::size_t number) {
+    char digits[24];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+    text.append(digits, static_cast<std::size_t>(end - digits));
+}
+
 ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
-    return SrtShifter(lines, settings, progress, onChunk).Run();
+                          const textio::ProgressFn& progress, const TextChunkFn& onChunk,
+                          SrtRunState from) {
+    return SrtShifter(lines, settings, progress, onChunk, std::move(from)).Run();
 }
 
 }  // namespace orvane::engine

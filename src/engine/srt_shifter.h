@@ -2,6 +2,9 @@
 // Shifting the cues of a SubRip file.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "engine/shift_output.h"
 #include "engine/shift_settings.h"
 #include "textio/progress.h"
@@ -17,7 +20,21 @@ namespace orvane::engine {
 // that end before the cut, starts the cue across it at zero, moves the rest
 // and numbers the kept cues from 1. Language removal acts only on cues that
 // hold both languages; conversion to Simplified leaves markup alone.
+//
+// `from` carries on a run whose first cues were shifted another way: the
+// lines then begin at the number line of the next cue.
+struct SrtRunState {
+    ShiftOutput out;          // the text not yet passed on, and the counts
+    std::size_t written = 0;  // cues written; cut mode numbers from it
+    bool passedCut = false;   // cut mode: a cue at or across the cut was met
+    bool anyNumber = false;
+    bool anyTimed = false;
+};
 ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
-                          const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {});
+                          const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {},
+                          SrtRunState from = {});
+
+// Writes the number cut mode gives the `number`th cue it keeps.
+void AppendCueNumber(std::string& text, std::size_t number);
 
 }  // namespace orvane::engine

@@ -88,16 +88,12 @@ bool IsUsualSrtCodeAt(std::string_view s, std::size_t pos) {
            IsDigit(c[10]) && IsDigit(c[11]);
 }
 
-// "00:00:01,000 --> 00:00:02,000" and whatever follows, as nearly every
-// time line is written: the search below would find the same two codes.
+// The search below would find the same two codes in such a line.
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
-    constexpr std::string_view kArrow = " --> ";
-    constexpr std::size_t kSecond = kUsualSrtCode + kArrow.size();
-    if (!IsUsualSrtCodeAt(line, 0) || line.substr(kUsualSrtCode, kArrow.size()) != kArrow ||
-        !IsUsualSrtCodeAt(line, kSecond)) {
+    if (!StartsWithUsualSrtTimes(line)) {
         return std::nullopt;
     }
-    return TimeMatch{{0, kUsualSrtCode}, {kSecond, kUsualSrtCode}};
+    return kUsualSrtMatch;
 }
 
 // A code never starts inside a longer number: its hours are every digit in
@@ -278,8 +274,21 @@ double SecondsOf(std::string_view hours, const char* tail, std::int64_t millisec
 
 }  // namespace
 
+bool StartsWithUsualSrtTimes(std::string_view line) {
+    constexpr std::string_view kArrow = " --> ";
+    static_assert(kUsualSrtMatch.end.pos == kUsualSrtCode + kArrow.size());
+    return IsUsualSrtCodeAt(line, 0) && line.substr(kUsualSrtCode, kArrow.size()) == kArrow &&
+           IsUsualSrtCodeAt(line, kUsualSrtMatch.end.pos);
+}
+
 std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern) {
     return pattern == TimePattern::Srt ? MatchSrt(line) : MatchAss(line);
+}
+
+std::int64_t UsualSrtMillis(const char* code) {
+    const std::int64_t seconds =
+        TwoDigits(code) * 3600 + TwoDigits(code + 3) * 60 + TwoDigits(code + 6);
+    return seconds * 1000 + (code[9] - '0') * 100 + TwoDigits(code + 10);
 }
 
 double ParseSrtTime(std::string_view code) {
@@ -325,13 +334,24 @@ double ShiftAfterCut(double t, double cut, double extra) {
     return (t - cut) - extra;
 }
 
+double RoundToWhole(double x) {
+    // Below 2^52, adding 2^52 leaves no bits for a fraction: the sum is
+    // rounded as nearbyint rounds, and taking 2^52 away again is exact. This
+    // spares a call into the maths library for every code written.
+    constexpr double kNoFraction = 4503599627370496.0;  // 2^52
+    if (x > 0 && x < kNoFraction) {
+        return (x + kNoFraction) - kNoFraction;
+    }
+    return std::nearbyint(x);
+}
+
 SplitTime SplitMillis(double t) {
     const double x = t * 1000;
-    // nearbyint in the default rounding mode rounds ties to even.
+    // Rounded in the default rounding mode, which rounds ties to even.
     // Half the range, so that the sum of a time and a shift still fits.
     // NOLINTNEXTLINE(bugprone-integer-division)
     constexpr double kLargest = static_cast<double>(std::numeric_limits<std::int64_t>::max() / 2);
-    const double rounded = std::nearbyint(x);
+    const double rounded = RoundToWhole(x);
     std::int64_t total = 0;
     if (rounded > 0) {
         total = rounded < kLargest ? static_cast<std::int64_t>(rounded)
@@ -411,6 +431,21 @@ TimeText FormatClock(const SplitTime& s, char fractionMark, int fraction) {
 }
 
 }  // namespace
+
+TimeText UsualSrtTimeText(std::int64_t milliseconds) {
+    // Below 100 hours the milliseconds fit 32 bits, whose divisions are
+    // cheaper.
+    const auto total = static_cast<std::uint32_t>(milliseconds);
+    const std::uint32_t wholeSeconds = total / 1000;
+    const std::uint32_t hours = wholeSeconds / 3600;
+    const std::uint32_t secondsInHour = wholeSeconds - hours * 3600;
+    SplitTime split;
+    split.hours = hours;
+    split.minutes = static_cast<int>(secondsInHour / 60);
+    split.seconds = static_cast<int>(secondsInHour % 60);
+    split.milliseconds = static_cast<int>(total % 1000);
+    return FormatClock<2, 3>(split, ',', split.milliseconds);
+}
 
 TimeText SrtTimeText(double t) {
     const SplitTime s = SplitMillis(t);

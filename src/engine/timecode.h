@@ -46,6 +46,15 @@ struct TimeMatch {
 // lazy ".+?" would find it; std::nullopt when the line holds none.
 std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern);
 
+// Whether the line begins "00:00:01,000 --> 00:00:02,000", as nearly every
+// SubRip time line does: MatchTimeLine then finds its codes at
+// kUsualSrtMatch.
+bool StartsWithUsualSrtTimes(std::string_view line);
+inline constexpr TimeMatch kUsualSrtMatch{{0, 12}, {17, 12}};
+
+// The milliseconds of a code in the usual form, "01:02:03,456".
+std::int64_t UsualSrtMillis(const char* code);
+
 double ParseSrtTime(std::string_view code);  // "01:02:03,456"
 double ParseAssTime(std::string_view code);  // "1:02:03.45" or "1:02:03.456"
 
@@ -61,6 +70,10 @@ struct SplitTime {
     int milliseconds = 0;
 };
 
+// std::nearbyint, quicker for the positive numbers below 2^52 that times
+// in milliseconds are.
+double RoundToWhole(double x);
+
 // Rounds to whole milliseconds once (ties to even) and splits the total. A
 // negative time splits as zero: no subtitle time lies before the video.
 SplitTime SplitMillis(double t);
@@ -74,6 +87,9 @@ struct TimeText {
 };
 
 TimeText SrtTimeText(double t);  // "00:00:12,000"; 3 hour digits from 100 h
+// The same for a time in whole milliseconds, below 100 hours.
+TimeText UsualSrtTimeText(std::int64_t milliseconds);
+inline constexpr std::int64_t kUsualSrtLimit = std::int64_t{100} * 3600 * 1000;
 TimeText AssTimeText(double t);  // "0:00:12.00"; hundredths truncated
 std::string FormatSrtTime(double t);
 std::string FormatAssTime(double t);

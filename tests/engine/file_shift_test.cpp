@@ -136,7 +136,7 @@ TEST(ShiftFile, LargeFileWrittenInPiecesEqualsTheWholeText) {
         const fs::path source = dir.Write("big.srt", text);
         const FileShiftResult result = ShiftSrtFile(source, settings);
         ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
-        const std::string whole = ShiftSrtText(text, settings).text;
+        const std::string whole = ShiftSrtString(text, settings).text;
         EXPECT_EQ(ReadBytes(source), textio::EncodeText(whole, ansi ? textio::Charset::Gb2312
                                                                     : textio::Charset::Utf8));
         if (ansi) {

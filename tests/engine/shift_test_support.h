@@ -6,8 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include <gtest/gtest.h>
+
 #include "engine/ass_shifter.h"
 #include "engine/srt_shifter.h"
+#include "engine/srt_text_shifter.h"
 
 namespace orvane::engine {
 
@@ -21,9 +24,19 @@ inline std::string Crlf(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
-inline ShiftOutput ShiftSrtText(std::string text, const ShiftSettings& settings) {
-    return ShiftSrtLines(textio::SplitRecordLines(std::move(text), textio::LoadLayout::Srt),
-                         settings);
+// Shifts as a file is shifted, walking the text, and checks on the way that
+// the line shifter alone makes the same of it.
+inline ShiftOutput ShiftSrtString(std::string text, const ShiftSettings& settings) {
+    const ShiftOutput lines =
+        ShiftSrtLines(textio::SplitRecordLines(text, textio::LoadLayout::Srt), settings);
+    ShiftOutput walked = ShiftSrtText(textio::FileBytes(std::move(text)), settings);
+    EXPECT_EQ(walked.failure, lines.failure);
+    EXPECT_EQ(walked.text, lines.text);
+    EXPECT_EQ(walked.stats.shifted, lines.stats.shifted);
+    EXPECT_EQ(walked.stats.dropped, lines.stats.dropped);
+    EXPECT_EQ(walked.stats.trimmed, lines.stats.trimmed);
+    EXPECT_EQ(walked.stats.untimed, lines.stats.untimed);
+    return walked;
 }
 
 inline ShiftOutput ShiftAssText(std::string text, const ShiftSettings& settings) {

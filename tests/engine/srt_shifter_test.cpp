@@ -25,7 +25,7 @@ class SrtShift : public ::testing::TestWithParam<SrtCase> {};
 
 TEST_P(SrtShift, WritesTheExpectedFile) {
     const SrtCase& c = GetParam();
-    const ShiftOutput out = ShiftSrtText(c.input, c.settings);
+    const ShiftOutput out = ShiftSrtString(c.input, c.settings);
     ASSERT_FALSE(out.failure) << orvane::testing::Why(out.failure);
     EXPECT_EQ(out.text, c.expected);
 }
@@ -159,7 +159,7 @@ struct RefusedCase {
 class SrtRefused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(SrtRefused, FailsWithAReason) {
-    const ShiftOutput out = ShiftSrtText(GetParam().input, Direct(1, true));
+    const ShiftOutput out = ShiftSrtString(GetParam().input, Direct(1, true));
     EXPECT_EQ(out.failure, GetParam().why);
 }
 
@@ -194,8 +194,8 @@ TEST(SrtLineEnds, CrLfFilesGiveWhatLfFilesGive) {
             crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
         }
         for (const ShiftSettings& s : settings) {
-            const ShiftOutput fromLf = ShiftSrtText(lf, s);
-            const ShiftOutput fromCrLf = ShiftSrtText(crlf, s);
+            const ShiftOutput fromLf = ShiftSrtString(lf, s);
+            const ShiftOutput fromCrLf = ShiftSrtString(crlf, s);
             EXPECT_EQ(fromCrLf.failure, fromLf.failure) << lf;
             EXPECT_EQ(fromCrLf.text, fromLf.text) << lf;
         }
@@ -203,13 +203,13 @@ TEST(SrtLineEnds, CrLfFilesGiveWhatLfFilesGive) {
 }
 
 TEST(SrtStats, CountsShiftedDroppedAndTrimmedCues) {
-    const ShiftOutput out = ShiftSrtText(kThreeCues, Cut(12));
+    const ShiftOutput out = ShiftSrtString(kThreeCues, Cut(12));
     EXPECT_EQ(out.stats.shifted, 2u);
     EXPECT_EQ(out.stats.dropped, 1u);
     EXPECT_EQ(out.stats.trimmed, 1u);
     // A cue that starts exactly at the cut is shifted, not trimmed.
     const ShiftOutput atCut =
-        ShiftSrtText(Crlf({"1", "00:00:05,000 --> 00:00:07,000", "A"}), Cut(5));
+        ShiftSrtString(Crlf({"1", "00:00:05,000 --> 00:00:07,000", "A"}), Cut(5));
     EXPECT_EQ(atCut.stats.trimmed, 0u);
     EXPECT_EQ(atCut.stats.shifted, 1u);
 }
@@ -220,7 +220,7 @@ TEST(SrtLargeFile, ShiftsEveryCueBeyondSixteenBits) {
     for (int i = 1; i <= kCues; ++i) {
         text += std::to_string(i) + "\n00:00:30,000 --> 00:00:31,000\ntext\n\n";
     }
-    const ShiftOutput out = ShiftSrtText(text, Cut(10));
+    const ShiftOutput out = ShiftSrtString(text, Cut(10));
     ASSERT_FALSE(out.failure);
     EXPECT_EQ(out.stats.shifted, static_cast<std::size_t>(kCues));
     EXPECT_NE(out.text.find("\r\n40000\r\n00:00:20,000 --> 00:00:21,000\r\n"), std::string::npos);
