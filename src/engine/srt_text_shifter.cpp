@@ -112,7 +112,10 @@ public:
         }
     }
 
-    SrtRunState TakeState() { return std::move(state_); }
+    SrtRunState TakeState() {
+        state_.passedCut = times_.PassedCut();
+        return std::move(state_);
+    }
 
 private:
     std::size_t OffsetOf(const char* p) const { return static_cast<std::size_t>(p - text_.data()); }
