@@ -46,35 +46,58 @@ std::optional<std::int64_t> RangeMillis(double t) {
 
 CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
     : settings_(settings), passedCut_(passedCut) {
-    if (settings.mode != ShiftMode::Direct) {
+    if (settings.mode == ShiftMode::Direct) {
+        const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
+        const std::optional<std::int64_t> from =
+            settings.from ? RangeMillis(*settings.from) : std::int64_t{0};
+        const std::optional<std::int64_t> until =
+            settings.until ? RangeMillis(*settings.until) : std::int64_t{0};
+        if (shift && from && until) {
+            millis_ = {*shift, *from, *until};
+        }
         return;
     }
-    const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
-    const std::optional<std::int64_t> from =
-        settings.from ? RangeMillis(*settings.from) : std::int64_t{0};
-    const std::optional<std::int64_t> until =
-        settings.until ? RangeMillis(*settings.until) : std::int64_t{0};
-    if (shift && from && until) {
-        shiftMillis_ = shift;
-        fromMillis_ = *from;
-        untilMillis_ = *until;
+    const std::optional<std::int64_t> cut = WholeMillis(settings.cutSeconds);
+    const std::optional<std::int64_t> extra = WholeMillis(settings.ExtraSeconds());
+    if (cut && extra) {
+        millis_ = {*extra, *cut, 0};
     }
 }
 
-std::optional<CueMillis> CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end) const {
-    if (!shiftMillis_ || start < 0 || end < 0 || start >= kMillisLimit || end >= kMillisLimit) {
+std::optional<CueMillis> CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end) {
+    if (!millis_ || start < 0 || end < 0 || start >= kMillisLimit || end >= kMillisLimit) {
         return std::nullopt;
     }
-    const bool inRange =
-        (!settings_.from || start >= fromMillis_) && (!settings_.until || start < untilMillis_);
-    if (!inRange) {
-        return CueMillis{CueFate::Kept, start, end};
+    const std::int64_t shift = millis_->shift;
+    if (settings_.mode == ShiftMode::Direct) {
+        const bool inRange = (!settings_.from || start >= millis_->from) &&
+                             (!settings_.until || start < millis_->until);
+        if (!inRange) {
+            return CueMillis{CueFate::Kept, start, end};
+        }
+        auto moved = [&](std::int64_t t) {
+            return std::max<std::int64_t>(settings_.later ? t + shift : t - shift, 0);
+        };
+        return CueMillis{CueFate::Shifted, moved(start), moved(end)};
     }
-    auto shift = [&](std::int64_t t) {
-        const std::int64_t moved = settings_.later ? t + *shiftMillis_ : t - *shiftMillis_;
-        return std::max<std::int64_t>(moved, 0);
-    };
-    return CueMillis{CueFate::Shifted, shift(start), shift(end)};
+    // Cut mode: a time equal to the cut in milliseconds may be a hair
+    // either side of it in seconds, as Shift compares them; those cues are
+    // left to Shift.
+    const std::int64_t cut = millis_->from;
+    auto afterCut = [&](std::int64_t t) { return std::max<std::int64_t>(t - cut - shift, 0); };
+    if (!passedCut_) {
+        if (start == cut || (start < cut && end == cut)) {
+            return std::nullopt;
+        }
+        if (start < cut && end < cut) {
+            return CueMillis{CueFate::Cut, start, end};
+        }
+        passedCut_ = true;
+        if (start < cut) {
+            return CueMillis{CueFate::Trimmed, 0, afterCut(end)};
+        }
+    }
+    return CueMillis{CueFate::Shifted, afterCut(start), afterCut(end)};
 }
 
 CueTimes CueTimeShifter::Shift(double start, double end) {

@@ -43,21 +43,27 @@ public:
     // Cut mode: the first kept cue has been met.
     bool PassedCut() const { return passedCut_; }
 
-    // Shift for times in whole milliseconds below 2^40, for a direct shift
-    // by whole milliseconds: the same fates, and the times Shift gives for
-    // the seconds of the same codes once they are rounded. A time read from
-    // a code strays from its whole milliseconds, in a double, by far less
-    // than the half a millisecond that would change a rounding. Nothing for
-    // any other shift, which needs the seconds.
-    std::optional<CueMillis> ShiftMillis(std::int64_t start, std::int64_t end) const;
+    // Shift for times in whole milliseconds below 2^40, for a shift, cut and
+    // advance of whole milliseconds: the same fates, and the times Shift
+    // gives for the seconds of the same codes once they are rounded (below
+    // zero as zero). A time read from a code strays from its milliseconds,
+    // in a double, by far less than the half a millisecond that would change
+    // a rounding. Nothing for other amounts, which need the seconds, and for
+    // a cue that meets the cut to the millisecond.
+    std::optional<CueMillis> ShiftMillis(std::int64_t start, std::int64_t end);
 
 private:
+    // The amounts in whole milliseconds, when they are whole: the shift or
+    // the advance after the cut; the range, or the cut in `from`.
+    struct Millis {
+        std::int64_t shift = 0;
+        std::int64_t from = 0;
+        std::int64_t until = 0;
+    };
+
     const ShiftSettings& settings_;
     bool passedCut_ = false;
-    // Direct mode by whole milliseconds: the shift and the range in them.
-    std::optional<std::int64_t> shiftMillis_;
-    std::int64_t fromMillis_ = 0;
-    std::int64_t untilMillis_ = 0;
+    std::optional<Millis> millis_;
 };
 
 }  // namespace orvane::engine

@@ -286,8 +286,6 @@ private:
     }
 
     void Write(const CueHeader& header) {
-        const std::string_view timeLine = header.time;
-        const TimeMatch& match = header.match;
         const NewTimes times = ShiftTimes(header);
         state_.anyNumber = true;
         state_.anyTimed = true;
@@ -301,14 +299,6 @@ private:
             ++stats.shifted;
             stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
         }
-        // Made in place, never copied: the digits are written a byte at a
-        // time, and a copy that reads them back whole waits for every one.
-        const TimeText start = !moved           ? TimeText{}
-                               : times.inMillis ? UsualSrtTimeText(times.millis.start)
-                                                : SrtTimeText(times.seconds.start);
-        const TimeText end = !moved           ? TimeText{}
-                             : times.inMillis ? UsualSrtTimeText(times.millis.end)
-                                              : SrtTimeText(times.seconds.end);
         std::string& text = state_.out.text;
         if (state_.written > 0) {
             text += kLineEnd;  // one blank line between cues
@@ -319,14 +309,49 @@ private:
             AppendCueNumber(text, state_.written);
             text += kLineEnd;
         }
+        if (exact_ && (!moved || times.inMillis)) {
+            const std::size_t timeLineAt = CopyAsItStands(header, cut);
+            if (moved) {
+                WriteUsualSrtTime(times.millis.start, text.data() + timeLineAt);
+                WriteUsualSrtTime(times.millis.end,
+                                  text.data() + timeLineAt + kUsualSrtMatch.end.pos);
+            }
+            return;
+        }
+        WriteRewritten(header, times);
+    }
+
+    // Copies the cue as it stands in the file, from its time line on in cut
+    // mode; returns where the time line now begins in the output.
+    std::size_t CopyAsItStands(const CueHeader& header, bool cut) {
+        std::string& text = state_.out.text;
+        const char* from = cut ? header.timeBegin : header.begin;
+        const std::size_t timeLineAt =
+            text.size() + static_cast<std::size_t>(header.timeBegin - from);
+        text.append(from, static_cast<std::size_t>(textEnd_ - from));
+        return timeLineAt;
+    }
+
+    // Writes the cue after its number with the new codes of `times` made as
+    // text first: in seconds, or not in the file as they are written out.
+    void WriteRewritten(const CueHeader& header, const NewTimes& times) {
+        const std::string_view timeLine = header.time;
+        const TimeMatch& match = header.match;
+        const bool moved = times.fate != CueFate::Kept;
+        const bool cut = settings_.mode == ShiftMode::Cut;
+        std::string& text = state_.out.text;
+        // Made in place, never copied: the digits are written a byte at a
+        // time, and a copy that reads them back whole waits for every one.
+        const TimeText start = !moved           ? TimeText{}
+                               : times.inMillis ? UsualSrtTimeText(times.millis.start)
+                                                : SrtTimeText(times.seconds.start);
+        const TimeText end = !moved           ? TimeText{}
+                             : times.inMillis ? UsualSrtTimeText(times.millis.end)
+                                              : SrtTimeText(times.seconds.end);
         const bool sameLengths =
             !moved || (start.size == match.start.length && end.size == match.end.length);
         if (exact_ && sameLengths) {
-            // The cue as it stands in the file, its new codes over the old.
-            const char* from = cut ? header.timeBegin : header.begin;
-            const std::size_t timeLineAt =
-                text.size() + static_cast<std::size_t>(header.timeBegin - from);
-            text.append(from, static_cast<std::size_t>(textEnd_ - from));
+            const std::size_t timeLineAt = CopyAsItStands(header, cut);
             if (moved) {
                 std::memcpy(text.data() + timeLineAt + match.start.pos, start.data, start.size);
                 std::memcpy(text.data() + timeLineAt + match.end.pos, end.data, end.size);

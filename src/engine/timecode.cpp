@@ -285,12 +285,6 @@ std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern patter
     return pattern == TimePattern::Srt ? MatchSrt(line) : MatchAss(line);
 }
 
-std::int64_t UsualSrtMillis(const char* code) {
-    const std::int64_t seconds =
-        TwoDigits(code) * 3600 + TwoDigits(code + 3) * 60 + TwoDigits(code + 6);
-    return seconds * 1000 + (code[9] - '0') * 100 + TwoDigits(code + 10);
-}
-
 double ParseSrtTime(std::string_view code) {
     // Every digit up to the first ':' is the hours; ":mm:ss,mmm" follows.
     constexpr std::size_t kTail = 10;
@@ -433,18 +427,10 @@ TimeText FormatClock(const SplitTime& s, char fractionMark, int fraction) {
 }  // namespace
 
 TimeText UsualSrtTimeText(std::int64_t milliseconds) {
-    // Below 100 hours the milliseconds fit 32 bits, whose divisions are
-    // cheaper.
-    const auto total = static_cast<std::uint32_t>(milliseconds);
-    const std::uint32_t wholeSeconds = total / 1000;
-    const std::uint32_t hours = wholeSeconds / 3600;
-    const std::uint32_t secondsInHour = wholeSeconds - hours * 3600;
-    SplitTime split;
-    split.hours = hours;
-    split.minutes = static_cast<int>(secondsInHour / 60);
-    split.seconds = static_cast<int>(secondsInHour % 60);
-    split.milliseconds = static_cast<int>(total % 1000);
-    return FormatClock<2, 3>(split, ',', split.milliseconds);
+    TimeText text;
+    WriteUsualSrtTime(milliseconds, text.data);
+    text.size = kUsualSrtMatch.start.length;
+    return text;
 }
 
 TimeText SrtTimeText(double t) {

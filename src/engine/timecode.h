@@ -52,8 +52,42 @@ std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern patter
 bool StartsWithUsualSrtTimes(std::string_view line);
 inline constexpr TimeMatch kUsualSrtMatch{{0, 12}, {17, 12}};
 
-// The milliseconds of a code in the usual form, "01:02:03,456".
-std::int64_t UsualSrtMillis(const char* code);
+// The milliseconds of a code in the usual form, "01:02:03,456". Inline, as
+// the next one: a shifter reads and writes two codes for every cue.
+inline std::int64_t UsualSrtMillis(const char* code) {
+    auto digit = [code](int i) { return std::int64_t{code[i] - '0'}; };
+    const std::int64_t seconds = (digit(0) * 10 + digit(1)) * 3600 +
+                                 (digit(3) * 10 + digit(4)) * 60 + digit(6) * 10 + digit(7);
+    return seconds * 1000 + digit(9) * 100 + digit(10) * 10 + digit(11);
+}
+
+inline constexpr std::int64_t kUsualSrtLimit = std::int64_t{100} * 3600 * 1000;
+
+// Writes a time in whole milliseconds below kUsualSrtLimit (100 hours) as
+// the twelve characters of a usual code at `out`, in the place it goes:
+// digits written one by one and then copied whole make the copy wait.
+inline void WriteUsualSrtTime(std::int64_t milliseconds, char* out) {
+    // Below 100 hours the milliseconds fit 32 bits, whose divisions are
+    // cheaper.
+    const auto total = static_cast<std::uint32_t>(milliseconds);
+    const std::uint32_t fraction = total % 1000;
+    const std::uint32_t wholeSeconds = total / 1000;
+    const std::uint32_t hours = wholeSeconds / 3600;
+    const std::uint32_t minutes = wholeSeconds / 60 % 60;
+    const std::uint32_t seconds = wholeSeconds % 60;
+    auto two = [&out](std::uint32_t value, std::size_t at) {
+        out[at] = static_cast<char>('0' + value / 10);
+        out[at + 1] = static_cast<char>('0' + value % 10);
+    };
+    two(hours, 0);
+    out[2] = ':';
+    two(minutes, 3);
+    out[5] = ':';
+    two(seconds, 6);
+    out[8] = ',';
+    out[9] = static_cast<char>('0' + fraction / 100);
+    two(fraction % 100, 10);
+}
 
 double ParseSrtTime(std::string_view code);  // "01:02:03,456"
 double ParseAssTime(std::string_view code);  // "1:02:03.45" or "1:02:03.456"
@@ -89,7 +123,6 @@ struct TimeText {
 TimeText SrtTimeText(double t);  // "00:00:12,000"; 3 hour digits from 100 h
 // The same for a time in whole milliseconds, below 100 hours.
 TimeText UsualSrtTimeText(std::int64_t milliseconds);
-inline constexpr std::int64_t kUsualSrtLimit = std::int64_t{100} * 3600 * 1000;
 TimeText AssTimeText(double t);  // "0:00:12.00"; hundredths truncated
 std::string FormatSrtTime(double t);
 std::string FormatAssTime(double t);
