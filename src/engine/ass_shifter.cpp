@@ -148,8 +148,7 @@ private:
             AppendUnlessCutAway(line);
             return;
         }
-        const CueTimes times =
-            times_.Shift(ParseAssTime(match->start.In(line)), ParseAssTime(match->end.In(line)));
+        const NewAssTimes times = ShiftTimes(line, *match);
         if (times.fate == CueFate::Cut) {
             AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
             return;
@@ -160,9 +159,36 @@ private:
         }
         out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
         ++out_.stats.shifted;
-        AppendRewrittenTimeLine(out_.text, line, *match, AssTimeText(times.start).View(),
-                                AssTimeText(times.end).View());
+        const TimeText start = times.inMillis ? UsualAssTimeText(times.millis.start)
+                                              : AssTimeText(times.seconds.start);
+        const TimeText end =
+            times.inMillis ? UsualAssTimeText(times.millis.end) : AssTimeText(times.seconds.end);
+        AppendRewrittenTimeLine(out_.text, line, *match, start.View(), end.View());
         out_.text += kLineEnd;
+    }
+
+    // A cue's new times, in whole milliseconds where they can be.
+    struct NewAssTimes {
+        CueFate fate = CueFate::Shifted;
+        bool inMillis = false;
+        CueMillis millis;
+        CueTimes seconds;
+    };
+
+    // Usual codes moved by whole milliseconds are counted in them: the
+    // same times as in seconds, without the doubles.
+    NewAssTimes ShiftTimes(std::string_view line, const TimeMatch& match) {
+        if (match.start.length == kUsualAssCode && match.end.length == kUsualAssCode) {
+            const std::optional<CueMillis> millis =
+                times_.ShiftMillis(UsualAssMillis(line.data() + match.start.pos),
+                                   UsualAssMillis(line.data() + match.end.pos));
+            if (millis && millis->start < kUsualAssLimit && millis->end < kUsualAssLimit) {
+                return {millis->fate, true, *millis, {}};
+            }
+        }
+        const CueTimes seconds =
+            times_.Shift(ParseAssTime(match.start.In(line)), ParseAssTime(match.end.In(line)));
+        return {seconds.fate, false, {}, seconds};
     }
 
     // The line with its language removed and its text simplified as the

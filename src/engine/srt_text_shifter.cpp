@@ -181,9 +181,12 @@ private:
                pos_[digits] <= '9') {
             ++digits;
         }
+        if (digits == 0 || digits > kMaxDigits ||
+            static_cast<std::size_t>(end_ - pos_) < digits + 2 + kTimeLine + 2) {
+            return false;
+        }
         const char* time = pos_ + digits + 2;
-        if (digits == 0 || digits > kMaxDigits || end_ - time < std::ptrdiff_t{kTimeLine + 2} ||
-            time[-2] != '\r' || time[-1] != '\n' || time[kTimeLine] != '\r' ||
+        if (time[-2] != '\r' || time[-1] != '\n' || time[kTimeLine] != '\r' ||
             time[kTimeLine + 1] != '\n' ||
             !StartsWithUsualSrtTimes(std::string_view(time, kTimeLine))) {
             return false;

@@ -433,6 +433,23 @@ TimeText UsualSrtTimeText(std::int64_t milliseconds) {
     return text;
 }
 
+std::int64_t UsualAssMillis(const char* code) {
+    const std::int64_t seconds =
+        (code[0] - '0') * 3600 + TwoDigits(code + 2) * 60 + TwoDigits(code + 5);
+    return seconds * 1000 + TwoDigits(code + 8) * 10;
+}
+
+TimeText UsualAssTimeText(std::int64_t milliseconds) {
+    const auto total = static_cast<std::uint32_t>(milliseconds);
+    const std::uint32_t wholeSeconds = total / 1000;
+    SplitTime split;
+    split.hours = wholeSeconds / 3600;
+    split.minutes = static_cast<int>(wholeSeconds / 60 % 60);
+    split.seconds = static_cast<int>(wholeSeconds % 60);
+    split.milliseconds = static_cast<int>(total % 1000);
+    return FormatClock<1, 2>(split, '.', split.milliseconds / 10);  // hundredths, truncated
+}
+
 TimeText SrtTimeText(double t) {
     const SplitTime s = SplitMillis(t);
     return FormatClock<2, 3>(s, ',', s.milliseconds);

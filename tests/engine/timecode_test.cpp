@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
+#include <vector>
+
+#include "engine/cue_times.h"
 
 namespace orvane::engine {
 namespace {
@@ -248,6 +252,80 @@ TEST(RewriteTimeLine, KeepsTheLeadingHourDigit) {
 TEST(RewriteTimeLine, KeepsTextAroundTheCodes) {
     EXPECT_EQ(ShiftSrtLine("  00:00:01,000 --> 00:00:03,000 X1:40 X2:600", 1, true),
               "  00:00:02,000 --> 00:00:04,000 X1:40 X2:600");
+}
+
+// Whole milliseconds and seconds in doubles must come to the same codes and
+// fates: the shifters count usual codes in the first whenever they can.
+TEST(CueMillis, AgreeWithTheSeconds) {
+    auto directWithin = [](double from, double until) {
+        ShiftSettings s;
+        s.mode = ShiftMode::Direct;
+        s.shiftSeconds = 1.25;
+        s.from = from;
+        s.until = until;
+        return s;
+    };
+    auto make = [](ShiftMode mode, double shift, bool later, double cut, bool advance) {
+        ShiftSettings s;
+        s.mode = mode;
+        s.shiftSeconds = shift;
+        s.later = later;
+        s.cutSeconds = cut;
+        s.extraAdvance = advance;
+        return s;
+    };
+    const ShiftSettings settings[] = {
+        make(ShiftMode::Direct, 12, true, 0, false),
+        make(ShiftMode::Direct, 2.001, false, 0, false),
+        directWithin(3, 9.999),
+        make(ShiftMode::Cut, 0, false, 2, false),
+        make(ShiftMode::Cut, 0.75, false, 2.5, true),
+        make(ShiftMode::Cut, 0, false, 7.63, false),
+    };
+    // Start and end pairs in file order, ties with the cuts among them.
+    const std::vector<std::int64_t> times = {
+        0,    10,   990,  2000,  2000,  2500,     2490,     2510,      7630,
+        7630, 7620, 9990, 10000, 12000, 35999990, 35999990, 359999990, 359999990};
+    for (const ShiftSettings& s : settings) {
+        CueTimeShifter inMillis(s);
+        CueTimeShifter inSeconds(s);
+        for (std::size_t i = 0; i + 1 < times.size(); i += 2) {
+            char srt[2][32];
+            char ass[2][32];
+            for (int k = 0; k < 2; ++k) {
+                const std::int64_t t = times[i + k];
+                std::snprintf(
+                    srt[k], sizeof srt[k], "%02lld:%02lld:%02lld,%03lld",
+                    static_cast<long long>(t / 3600000), static_cast<long long>(t / 60000 % 60),
+                    static_cast<long long>(t / 1000 % 60), static_cast<long long>(t % 1000));
+                std::snprintf(
+                    ass[k], sizeof ass[k], "%lld:%02lld:%02lld.%02lld",
+                    static_cast<long long>(t / 3600000), static_cast<long long>(t / 60000 % 60),
+                    static_cast<long long>(t / 1000 % 60), static_cast<long long>(t % 1000 / 10));
+            }
+            ASSERT_EQ(UsualSrtMillis(srt[0]), times[i]);
+            if (times[i] < kUsualAssLimit) {
+                ASSERT_EQ(UsualAssMillis(ass[0]), times[i]);
+            }
+            const CueTimes seconds = inSeconds.Shift(ParseSrtTime(srt[0]), ParseSrtTime(srt[1]));
+            const std::optional<CueMillis> millis = inMillis.ShiftMillis(times[i], times[i + 1]);
+            if (!millis) {
+                inMillis.Shift(ParseSrtTime(srt[0]), ParseSrtTime(srt[1]));
+                continue;
+            }
+            ASSERT_EQ(millis->fate, seconds.fate) << srt[0] << " " << srt[1];
+            const bool moved = millis->fate == CueFate::Shifted || millis->fate == CueFate::Trimmed;
+            if (moved && millis->end < kUsualSrtLimit) {  // the shifters write no others
+                EXPECT_EQ(UsualSrtTimeText(millis->start).View(),
+                          SrtTimeText(seconds.start).View());
+                EXPECT_EQ(UsualSrtTimeText(millis->end).View(), SrtTimeText(seconds.end).View());
+                if (millis->end < kUsualAssLimit) {
+                    EXPECT_EQ(UsualAssTimeText(millis->end).View(),
+                              AssTimeText(seconds.end).View());
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
