@@ -178,10 +178,11 @@ private:
     // Usual codes moved by whole milliseconds are counted in them: the
     // same times as in seconds, without the doubles.
     NewAssTimes ShiftTimes(std::string_view line, const TimeMatch& match) {
-        if (match.start.length == kUsualAssCode && match.end.length == kUsualAssCode) {
+        const std::string_view startCode = match.start.In(line);
+        const std::string_view endCode = match.end.In(line);
+        if (IsUsualAssCode(startCode) && IsUsualAssCode(endCode)) {
             const std::optional<CueMillis> millis =
-                times_.ShiftMillis(UsualAssMillis(line.data() + match.start.pos),
-                                   UsualAssMillis(line.data() + match.end.pos));
+                times_.ShiftMillis(UsualAssMillis(startCode), UsualAssMillis(endCode));
             if (millis && millis->start < kUsualAssLimit && millis->end < kUsualAssLimit) {
                 return {millis->fate, true, *millis, {}};
             }

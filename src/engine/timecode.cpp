@@ -433,10 +433,16 @@ TimeText UsualSrtTimeText(std::int64_t milliseconds) {
     return text;
 }
 
-std::int64_t UsualAssMillis(const char* code) {
-    const std::int64_t seconds =
-        (code[0] - '0') * 3600 + TwoDigits(code + 2) * 60 + TwoDigits(code + 5);
-    return seconds * 1000 + TwoDigits(code + 8) * 10;
+bool IsUsualAssCode(std::string_view code) {
+    return (code.size() == 10 || code.size() == 11) && code[1] == ':';
+}
+
+std::int64_t UsualAssMillis(std::string_view code) {
+    const char* c = code.data();
+    const std::int64_t seconds = (c[0] - '0') * 3600 + TwoDigits(c + 2) * 60 + TwoDigits(c + 5);
+    const std::int64_t fraction =
+        code.size() == 11 ? (c[8] - '0') * 100 + TwoDigits(c + 9) : TwoDigits(c + 8) * 10;
+    return seconds * 1000 + fraction;
 }
 
 TimeText UsualAssTimeText(std::int64_t milliseconds) {

@@ -124,11 +124,12 @@ TimeText SrtTimeText(double t);  // "00:00:12,000"; 3 hour digits from 100 h
 // The same for a time in whole milliseconds, below 100 hours.
 TimeText UsualSrtTimeText(std::int64_t milliseconds);
 
-// The usual ASS code, "0:01:02.34": one hour digit, hundredths. A code
-// MatchTimeLine found is usual when it has ten characters.
-inline constexpr std::size_t kUsualAssCode = 10;
+// The usual ASS codes, "0:01:02.34" and "0:01:02.345": one hour digit,
+// two or three fraction digits. A code MatchTimeLine found is one when its
+// second character is the ':'.
 inline constexpr std::int64_t kUsualAssLimit = std::int64_t{10} * 3600 * 1000;
-std::int64_t UsualAssMillis(const char* code);
+bool IsUsualAssCode(std::string_view code);
+std::int64_t UsualAssMillis(std::string_view code);
 // AssTimeText for a time in whole milliseconds below kUsualAssLimit.
 TimeText UsualAssTimeText(std::int64_t milliseconds);
 TimeText AssTimeText(double t);  // "0:00:12.00"; hundredths truncated

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "engine/cue_times.h"
@@ -305,7 +306,10 @@ TEST(CueMillis, AgreeWithTheSeconds) {
             }
             ASSERT_EQ(UsualSrtMillis(srt[0]), times[i]);
             if (times[i] < kUsualAssLimit) {
+                const std::string thousandths = ass[0] + std::to_string(times[i] % 10);
+                ASSERT_TRUE(IsUsualAssCode(ass[0]) && IsUsualAssCode(thousandths));
                 ASSERT_EQ(UsualAssMillis(ass[0]), times[i]);
+                ASSERT_EQ(UsualAssMillis(thousandths), times[i]);
             }
             const CueTimes seconds = inSeconds.Shift(ParseSrtTime(srt[0]), ParseSrtTime(srt[1]));
             const std::optional<CueMillis> millis = inMillis.ShiftMillis(times[i], times[i + 1]);
