@@ -439,9 +439,11 @@ bool IsUsualAssCode(std::string_view code) {
 
 std::int64_t UsualAssMillis(std::string_view code) {
     const char* c = code.data();
-    const std::int64_t seconds = (c[0] - '0') * 3600 + TwoDigits(c + 2) * 60 + TwoDigits(c + 5);
-    const std::int64_t fraction =
-        code.size() == 11 ? (c[8] - '0') * 100 + TwoDigits(c + 9) : TwoDigits(c + 8) * 10;
+    const std::int64_t seconds =
+        std::int64_t{c[0] - '0'} * 3600 + std::int64_t{TwoDigits(c + 2)} * 60 + TwoDigits(c + 5);
+    const std::int64_t fraction = code.size() == 11
+                                      ? std::int64_t{c[8] - '0'} * 100 + TwoDigits(c + 9)
+                                      : std::int64_t{TwoDigits(c + 8)} * 10;
     return seconds * 1000 + fraction;
 }
 
