@@ -94,6 +94,19 @@ void CheckWalk(const std::string& utf8, const engine::ShiftSettings& settings) {
           walked.stats.untimed == lines.stats.untimed);
 }
 
+// Amounts of whole milliseconds are counted in them; a hundred-thousandth
+// of a millisecond more sends the same shift through the doubles, and
+// must write the same codes.
+void CheckWholeMillis(const std::string& utf8, textio::LoadLayout layout, double seconds) {
+    const engine::ShiftOutput whole = Shift(utf8, layout, Direct(seconds, true));
+    const engine::ShiftOutput nearly = Shift(utf8, layout, Direct(seconds + 1e-8, true));
+    const auto pattern =
+        layout == textio::LoadLayout::Srt ? engine::TimePattern::Srt : engine::TimePattern::Ass;
+    if (!whole.failure && TimesAreModest(whole.text, pattern)) {
+        Check(whole.text == nearly.text);
+    }
+}
+
 engine::ShiftSettings Cut(double cut, double extra) {
     engine::ShiftSettings settings;
     settings.mode = engine::ShiftMode::Cut;
@@ -117,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckWalk(decoded.utf8, Direct(seconds, true));
     CheckWalk(decoded.utf8, Direct(seconds + 0.0005, false));  // not whole milliseconds
     CheckWalk(decoded.utf8, Cut(seconds, seconds / 4));
+    CheckWholeMillis(decoded.utf8, textio::LoadLayout::Srt, seconds);
+    CheckWholeMillis(decoded.utf8, textio::LoadLayout::Plain, seconds);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);
     return 0;
 }
