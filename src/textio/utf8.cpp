@@ -10,6 +10,13 @@
 #include <emmintrin.h>
 #endif
 
+// GCC and Clang on x86 can compile a routine for AVX2 alone and choose it
+// when the program runs on a processor that has it.
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define ORVANE_UTF8_AVX2 1
+#include <immintrin.h>
+#endif
+
 namespace orvane::textio {
 
 namespace {
@@ -70,14 +77,65 @@ std::size_t PlainRunEnd([[maybe_unused]] const uint8_t* s, std::size_t i,
 #endif
 }
 
+#if ORVANE_UTF8_AVX2
+// The bytes of `bytes` whose bits picked by `bits` are `value`, one bit each.
+__attribute__((target("avx2"))) std::uint32_t Has32(__m256i bytes, char bits, char value) {
+    const __m256i masked = _mm256_and_si256(bytes, _mm256_set1_epi8(bits));
+    return static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(masked, _mm256_set1_epi8(value))));
+}
+
+// PlainRunEnd thirty-two bytes at a time, for processors with AVX2: the
+// same tests on twice the bytes.
+__attribute__((target("avx2"))) std::size_t PlainRunEnd32(const uint8_t* s, std::size_t i,
+                                                          std::size_t length) {
+    std::uint64_t carried = 0;
+    for (; i + 32 <= length; i += 32) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const auto high = static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes));
+        if ((high | carried) == 0) {
+            continue;  // ASCII
+        }
+        const std::uint32_t leads2 = Has32(bytes, '\xE0', '\xC0') & ~Has32(bytes, '\xFE', '\xC0');
+        const std::uint32_t leads3 = Has32(bytes, '\xF0', '\xE0') &
+                                     ~(Has32(bytes, '\xFF', '\xE0') | Has32(bytes, '\xFF', '\xED'));
+        const std::uint32_t continuations = Has32(bytes, '\xC0', '\x80');
+        const std::uint64_t expected = (std::uint64_t{leads2} << 1) | (std::uint64_t{leads3} << 1) |
+                                       (std::uint64_t{leads3} << 2) | carried;
+        if ((leads2 | leads3 | continuations) != high ||
+            continuations != static_cast<std::uint32_t>(expected)) {
+            break;
+        }
+        carried = expected >> 32;
+    }
+    if (carried == 0b01) {
+        return i - ((s[i - 1] & 0xE0) == 0xC0 ? 1 : 2);
+    }
+    return i - (carried == 0b11 ? 1 : 0);
+}
+#endif
+
+using RunEndFn = std::size_t (*)(const uint8_t*, std::size_t, std::size_t);
+
+// The widest of the two the processor runs.
+RunEndFn ChooseRunEnd() {
+#if ORVANE_UTF8_AVX2
+    if (__builtin_cpu_supports("avx2")) {
+        return &PlainRunEnd32;
+    }
+#endif
+    return &PlainRunEnd;
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
+    static const RunEndFn plainRunEnd = ChooseRunEnd();
     const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
     const std::size_t length = bytes.size();
     std::size_t i = 0;
     while (i < length) {
-        i = PlainRunEnd(s, i, length);
+        i = plainRunEnd(s, i, length);
         // What the blocks left: a few characters one by one, then blocks again.
         for (const std::size_t stop = std::min(i + 16, length); i < stop;) {
             if (s[i] < 0x80) {

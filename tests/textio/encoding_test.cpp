@@ -264,9 +264,9 @@ TEST(Utf8Check, AcceptsExactlyWellFormedSequences) {
             std::string(15, 'x') + std::string(s.bytes) + ascii,
             "\xE4\xB8\xAD\xE4\xB8\xAD" + std::string(s.bytes) + "\xE4\xB8\xAD",
         };
-        // At every place in a sixteen-byte block, among Chinese characters
-        // that cross the blocks' edges.
-        for (std::size_t lead = 0; lead < 18; ++lead) {
+        // At every place in a block of sixteen or thirty-two bytes, among
+        // Chinese characters that cross the blocks' edges.
+        for (std::size_t lead = 0; lead < 34; ++lead) {
             placed.push_back(std::string(lead, 'x') + chinese + std::string(s.bytes) + chinese);
         }
         for (const std::string& text : placed) {
