@@ -148,7 +148,8 @@ private:
             AppendUnlessCutAway(line);
             return;
         }
-        const NewAssTimes times = ShiftTimes(line, *match);
+        NewCueTimes times;
+        ShiftTimes(line, *match, times);
         if (times.fate == CueFate::Cut) {
             AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
             return;
@@ -167,29 +168,22 @@ private:
         out_.text += kLineEnd;
     }
 
-    // A cue's new times, in whole milliseconds where they can be.
-    struct NewAssTimes {
-        CueFate fate = CueFate::Shifted;
-        bool inMillis = false;
-        CueMillis millis;
-        CueTimes seconds;
-    };
-
     // Usual codes moved by whole milliseconds are counted in them: the
-    // same times as in seconds, without the doubles.
-    NewAssTimes ShiftTimes(std::string_view line, const TimeMatch& match) {
+    // same times as in seconds, without the doubles. Filled in place.
+    void ShiftTimes(std::string_view line, const TimeMatch& match, NewCueTimes& times) {
         const std::string_view startCode = match.start.In(line);
         const std::string_view endCode = match.end.In(line);
         if (IsUsualAssCode(startCode) && IsUsualAssCode(endCode)) {
-            const std::optional<CueMillis> millis =
-                times_.ShiftMillis(UsualAssMillis(startCode), UsualAssMillis(endCode));
-            if (millis && millis->start < kUsualAssLimit && millis->end < kUsualAssLimit) {
-                return {millis->fate, true, *millis, {}};
+            times.inMillis = times_.ShiftMillis(UsualAssMillis(startCode), UsualAssMillis(endCode),
+                                                kUsualAssLimit, times.millis);
+            if (times.inMillis) {
+                times.fate = times.millis.fate;
+                return;
             }
         }
-        const CueTimes seconds =
+        times.seconds =
             times_.Shift(ParseAssTime(match.start.In(line)), ParseAssTime(match.end.In(line)));
-        return {seconds.fate, false, {}, seconds};
+        times.fate = times.seconds.fate;
     }
 
     // The line with its language removed and its text simplified as the

@@ -64,40 +64,60 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
     }
 }
 
-std::optional<CueMillis> CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end) {
-    if (!millis_ || start < 0 || end < 0 || start >= kMillisLimit || end >= kMillisLimit) {
-        return std::nullopt;
+bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
+                                 CueMillis& shifted) {
+    limit = std::min(limit, kMillisLimit);
+    if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
+        return false;
     }
     const std::int64_t shift = millis_->shift;
     if (settings_.mode == ShiftMode::Direct) {
         const bool inRange = (!settings_.from || start >= millis_->from) &&
                              (!settings_.until || start < millis_->until);
         if (!inRange) {
-            return CueMillis{CueFate::Kept, start, end};
+            shifted.fate = CueFate::Kept;
+            shifted.start = start;
+            shifted.end = end;
+            return true;
         }
         auto moved = [&](std::int64_t t) {
             return std::max<std::int64_t>(settings_.later ? t + shift : t - shift, 0);
         };
-        return CueMillis{CueFate::Shifted, moved(start), moved(end)};
+        if (moved(start) >= limit || moved(end) >= limit) {
+            return false;
+        }
+        shifted.fate = CueFate::Shifted;
+        shifted.start = moved(start);
+        shifted.end = moved(end);
+        return true;
     }
-    // Cut mode: a time equal to the cut in milliseconds may be a hair
-    // either side of it in seconds, as Shift compares them; those cues are
-    // left to Shift.
+    // Cut mode moves nothing later. A time equal to the cut in milliseconds
+    // may be a hair either side of it in seconds, as Shift compares them;
+    // those cues are left to Shift.
     const std::int64_t cut = millis_->from;
     auto afterCut = [&](std::int64_t t) { return std::max<std::int64_t>(t - cut - shift, 0); };
+    shifted.fate = CueFate::Shifted;
     if (!passedCut_) {
         if (start == cut || (start < cut && end == cut)) {
-            return std::nullopt;
+            return false;
         }
         if (start < cut && end < cut) {
-            return CueMillis{CueFate::Cut, start, end};
+            shifted.fate = CueFate::Cut;
+            shifted.start = start;
+            shifted.end = end;
+            return true;
         }
         passedCut_ = true;
         if (start < cut) {
-            return CueMillis{CueFate::Trimmed, 0, afterCut(end)};
+            shifted.fate = CueFate::Trimmed;
+            shifted.start = 0;
+            shifted.end = afterCut(end);
+            return true;
         }
     }
-    return CueMillis{CueFate::Shifted, afterCut(start), afterCut(end)};
+    shifted.start = afterCut(start);
+    shifted.end = afterCut(end);
+    return true;
 }
 
 CueTimes CueTimeShifter::Shift(double start, double end) {

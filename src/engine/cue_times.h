@@ -30,6 +30,15 @@ struct CueMillis {
     std::int64_t end = 0;
 };
 
+// A cue's new times: in whole milliseconds when a shifter could count them
+// so, in seconds otherwise.
+struct NewCueTimes {
+    CueFate fate = CueFate::Shifted;
+    bool inMillis = false;
+    CueMillis millis;
+    CueTimes seconds;
+};
+
 class CueTimeShifter {
 public:
     // `passedCut`: going on from cues already shifted, past the cut.
@@ -43,14 +52,17 @@ public:
     // Cut mode: the first kept cue has been met.
     bool PassedCut() const { return passedCut_; }
 
-    // Shift for times in whole milliseconds below 2^40, for a shift, cut and
-    // advance of whole milliseconds: the same fates, and the times Shift
-    // gives for the seconds of the same codes once they are rounded (below
-    // zero as zero). A time read from a code strays from its milliseconds,
-    // in a double, by far less than the half a millisecond that would change
-    // a rounding. Nothing for other amounts, which need the seconds, and for
-    // a cue that meets the cut to the millisecond.
-    std::optional<CueMillis> ShiftMillis(std::int64_t start, std::int64_t end);
+    // Shift for times in whole milliseconds, for a shift, cut and advance of
+    // whole milliseconds: the same fates, and the times Shift gives for the
+    // seconds of the same codes once they are rounded (below zero as zero).
+    // A time read from a code strays from its milliseconds, in a double, by
+    // far less than the half a millisecond that would change a rounding.
+    // Fills `shifted` and returns true; returns false, having changed
+    // nothing, for amounts that are not whole, for a cue that meets the cut
+    // to the millisecond, and for times read or made at or past `limit`
+    // (at most 2^40): those are left to Shift. The result is filled in place
+    // because a copy of it, read back whole, would wait for its parts.
+    bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit, CueMillis& shifted);
 
 private:
     // The amounts in whole milliseconds, when they are whole: the shift or

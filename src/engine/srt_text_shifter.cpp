@@ -59,14 +59,6 @@ struct CueHeader {
     bool usual = false;  // the time line is "00:00:01,000 --> 00:00:02,000"
 };
 
-// A cue's new times, in whole milliseconds where they can be.
-struct NewTimes {
-    CueFate fate = CueFate::Shifted;
-    bool inMillis = false;
-    CueMillis millis;
-    CueTimes seconds;
-};
-
 // Walks the cues of a text from its start for as long as each is in the
 // usual form, and shifts them into `out` exactly as SrtShifter would.
 class UsualCueWalk {
@@ -272,24 +264,27 @@ private:
     }
 
     // Usual codes moved by whole milliseconds are counted in them: the
-    // same times as in seconds, without the doubles.
-    NewTimes ShiftTimes(const CueHeader& header) {
+    // same times as in seconds, without the doubles. Filled in place.
+    void ShiftTimes(const CueHeader& header, NewCueTimes& times) {
         if (header.usual) {
             const char* time = header.time.data();
-            const std::optional<CueMillis> millis = times_.ShiftMillis(
-                UsualSrtMillis(time), UsualSrtMillis(time + kUsualSrtMatch.end.pos));
-            if (millis && millis->start < kUsualSrtLimit && millis->end < kUsualSrtLimit) {
-                return {millis->fate, true, *millis, {}};
+            times.inMillis = times_.ShiftMillis(UsualSrtMillis(time),
+                                                UsualSrtMillis(time + kUsualSrtMatch.end.pos),
+                                                kUsualSrtLimit, times.millis);
+            if (times.inMillis) {
+                times.fate = times.millis.fate;
+                return;
             }
         }
         const TimeMatch& match = header.match;
-        const CueTimes seconds = times_.Shift(ParseSrtTime(match.start.In(header.time)),
-                                              ParseSrtTime(match.end.In(header.time)));
-        return {seconds.fate, false, {}, seconds};
+        times.seconds = times_.Shift(ParseSrtTime(match.start.In(header.time)),
+                                     ParseSrtTime(match.end.In(header.time)));
+        times.fate = times.seconds.fate;
     }
 
     void Write(const CueHeader& header) {
-        const NewTimes times = ShiftTimes(header);
+        NewCueTimes times;
+        ShiftTimes(header, times);
         state_.anyNumber = true;
         state_.anyTimed = true;
         ShiftStats& stats = state_.out.stats;
@@ -337,7 +332,7 @@ private:
 
     // Writes the cue after its number with the new codes of `times` made as
     // text first: in seconds, or not in the file as they are written out.
-    void WriteRewritten(const CueHeader& header, const NewTimes& times) {
+    void WriteRewritten(const CueHeader& header, const NewCueTimes& times) {
         const std::string_view timeLine = header.time;
         const TimeMatch& match = header.match;
         const bool moved = times.fate != CueFate::Kept;
