@@ -103,6 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::MatchTimeLine(bytes, engine::TimePattern::Ass);
 
     Check(textio::IsValidUtf8(bytes) == IsUtf8OneByOne(bytes));
+    Check(textio::IsValidUtf8InSixteenByteBlocks(bytes) == IsUtf8OneByOne(bytes));
     const textio::DecodedText decoded = textio::DecodeText(bytes);
     if (decoded.encoding != textio::SourceEncoding::Utf8Bom) {
         Check(textio::IsValidUtf8(decoded.utf8));

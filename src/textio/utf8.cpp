@@ -127,10 +127,7 @@ RunEndFn ChooseRunEnd() {
     return &PlainRunEnd;
 }
 
-}  // namespace
-
-bool IsValidUtf8(std::string_view bytes) {
-    static const RunEndFn plainRunEnd = ChooseRunEnd();
+bool IsValidUtf8With(RunEndFn plainRunEnd, std::string_view bytes) {
     const auto* s = reinterpret_cast<const uint8_t*>(bytes.data());
     const std::size_t length = bytes.size();
     std::size_t i = 0;
@@ -154,6 +151,17 @@ bool IsValidUtf8(std::string_view bytes) {
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    static const RunEndFn plainRunEnd = ChooseRunEnd();
+    return IsValidUtf8With(plainRunEnd, bytes);
+}
+
+bool IsValidUtf8InSixteenByteBlocks(std::string_view bytes) {
+    return IsValidUtf8With(&PlainRunEnd, bytes);
 }
 
 char32_t NextCodePoint(std::string_view text, std::size_t& pos) {

@@ -10,6 +10,9 @@ namespace orvane::textio {
 
 // True when every byte sequence in `bytes` is well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
+// The same as it runs on processors without AVX2, for the tests of a
+// machine that has it.
+bool IsValidUtf8InSixteenByteBlocks(std::string_view bytes);
 
 // Decodes the code point starting at `pos` and advances `pos` past it.
 // Malformed sequences yield U+FFFD and advance by at least one byte.

@@ -271,6 +271,8 @@ TEST(Utf8Check, AcceptsExactlyWellFormedSequences) {
         }
         for (const std::string& text : placed) {
             EXPECT_EQ(IsValidUtf8(text), s.valid) << ::testing::PrintToString(text);
+            EXPECT_EQ(IsValidUtf8InSixteenByteBlocks(text), s.valid)
+                << ::testing::PrintToString(text);
         }
     }
 }
