@@ -150,15 +150,15 @@ private:
         }
         NewCueTimes times;
         ShiftTimes(line, *match, times);
-        if (times.fate == CueFate::Cut) {
+        if (times.Fate() == CueFate::Cut) {
             AppendUnlessCutAway(line);  // before the cut: a comment keeps its times
             return;
         }
-        if (times.fate == CueFate::Kept) {
+        if (times.Fate() == CueFate::Kept) {
             Append(line);  // outside the range to move: its times as they were
             return;
         }
-        out_.stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
+        out_.stats.trimmed += times.Fate() == CueFate::Trimmed ? 1U : 0U;
         ++out_.stats.shifted;
         const TimeText start = times.inMillis ? UsualAssTimeText(times.millis.start)
                                               : AssTimeText(times.seconds.start);
@@ -177,13 +177,10 @@ private:
             times.inMillis = times_.ShiftMillis(UsualAssMillis(startCode), UsualAssMillis(endCode),
                                                 kUsualAssLimit, times.millis);
             if (times.inMillis) {
-                times.fate = times.millis.fate;
                 return;
             }
         }
-        times.seconds =
-            times_.Shift(ParseAssTime(match.start.In(line)), ParseAssTime(match.end.In(line)));
-        times.fate = times.seconds.fate;
+        times.seconds = times_.Shift(ParseAssTime(startCode), ParseAssTime(endCode));
     }
 
     // The line with its language removed and its text simplified as the

@@ -96,7 +96,6 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     // those cues are left to Shift.
     const std::int64_t cut = millis_->from;
     auto afterCut = [&](std::int64_t t) { return std::max<std::int64_t>(t - cut - shift, 0); };
-    shifted.fate = CueFate::Shifted;
     if (!passedCut_) {
         if (start == cut || (start < cut && end == cut)) {
             return false;
@@ -115,6 +114,7 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
             return true;
         }
     }
+    shifted.fate = CueFate::Shifted;
     shifted.start = afterCut(start);
     shifted.end = afterCut(end);
     return true;

@@ -33,10 +33,10 @@ struct CueMillis {
 // A cue's new times: in whole milliseconds when a shifter could count them
 // so, in seconds otherwise.
 struct NewCueTimes {
-    CueFate fate = CueFate::Shifted;
     bool inMillis = false;
     CueMillis millis;
     CueTimes seconds;
+    CueFate Fate() const { return inMillis ? millis.fate : seconds.fate; }
 };
 
 class CueTimeShifter {

@@ -92,7 +92,8 @@ public:
           times_(settings, from.passedCut),
           written_(from.written),
           anyNumber_(from.anyNumber),
-          anyTimed_(from.anyTimed) {}
+          anyTimed_(from.anyTimed),
+          linesBefore_(from.linesBefore) {}
 
     ShiftOutput Run() {
         out_.text.reserve(OutputReserve(lines_.Buffer().size(), onChunk_));
@@ -141,7 +142,11 @@ private:
 
     void Report(std::size_t t) {
         if (progress_) {
-            progress_({textio::ProgressStage::Shifting, t, lines_.size() - 1, false, {}});
+            progress_({textio::ProgressStage::Shifting,
+                       linesBefore_ + t,
+                       linesBefore_ + lines_.size() - 1,
+                       false,
+                       {}});
         }
     }
 
@@ -257,9 +262,10 @@ private:
     const TextChunkFn& onChunk_;
     ShiftOutput out_;
     CueTimeShifter times_;
-    std::size_t written_ = 0;  // cut mode: the running cue number
+    std::size_t written_ = 0;  // cues written: the blank line before the next, cut mode's number
     bool anyNumber_ = false;
     bool anyTimed_ = false;
+    std::size_t linesBefore_ = 0;
 };
 
 }  // namespace

@@ -12,6 +12,18 @@
 
 namespace orvane::engine {
 
+// Where a shift of a SubRip file's cues stands between two cues: what the
+// line shifter needs to carry on a run whose first cues were shifted
+// another way.
+struct SrtRunState {
+    ShiftOutput out;          // the text not yet passed on, and the counts
+    std::size_t written = 0;  // cues written; cut mode numbers from it
+    bool passedCut = false;   // cut mode: a cue at or across the cut was met
+    bool anyNumber = false;
+    bool anyTimed = false;
+    std::size_t linesBefore = 0;  // record lines of the file before the next cue, for progress
+};
+
 // Shifts the record lines of an SRT file (loaded with the SubRip layout) cue
 // by cue: a cue is its number line, its time line and the text lines up to
 // the next cue. Cues with one, two or more text lines mix freely.
@@ -21,15 +33,8 @@ namespace orvane::engine {
 // and numbers the kept cues from 1. Language removal acts only on cues that
 // hold both languages; conversion to Simplified leaves markup alone.
 //
-// `from` carries on a run whose first cues were shifted another way: the
-// lines then begin at the number line of the next cue.
-struct SrtRunState {
-    ShiftOutput out;          // the text not yet passed on, and the counts
-    std::size_t written = 0;  // cues written; cut mode numbers from it
-    bool passedCut = false;   // cut mode: a cue at or across the cut was met
-    bool anyNumber = false;
-    bool anyTimed = false;
-};
+// With `from`, the lines begin at the number line of the next cue after
+// those already shifted.
 ShiftOutput ShiftSrtLines(const textio::RecordLines& lines, const ShiftSettings& settings,
                           const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {},
                           SrtRunState from = {});

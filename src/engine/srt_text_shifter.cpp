@@ -96,7 +96,7 @@ public:
                 return OffsetOf(header.begin);
             }
             Write(header);
-            Report(header);
+            Report(header, last);
             PassOnIfLarge(state_.out.text, onChunk_);
             if (last) {
                 return std::nullopt;
@@ -106,6 +106,8 @@ public:
 
     SrtRunState TakeState() {
         state_.passedCut = times_.PassedCut();
+        // The record lines would have an empty line before the next number.
+        state_.linesBefore = recordLines_ > 0 ? recordLines_ + 1 : 0;
         return std::move(state_);
     }
 
@@ -196,9 +198,9 @@ private:
     }
 
     // The text lines of the cue, up to the next blank line or the end. False
-    // when one of them could start a cue of its own: a time line, or the
-    // "-->" line under a number, which the record lines would take as a new
-    // cue.
+    // when one of them could start a cue of its own, as the record lines see
+    // it: a time line, or any line with "-->" (under a number it would be
+    // the time line of a cue whose times cannot be read).
     bool ReadText(const CueHeader& header) {
         texts_.clear();
         textsHeld_ = false;
@@ -272,14 +274,12 @@ private:
                                                 UsualSrtMillis(time + kUsualSrtMatch.end.pos),
                                                 kUsualSrtLimit, times.millis);
             if (times.inMillis) {
-                times.fate = times.millis.fate;
                 return;
             }
         }
         const TimeMatch& match = header.match;
         times.seconds = times_.Shift(ParseSrtTime(match.start.In(header.time)),
                                      ParseSrtTime(match.end.In(header.time)));
-        times.fate = times.seconds.fate;
     }
 
     void Write(const CueHeader& header) {
@@ -288,14 +288,14 @@ private:
         state_.anyNumber = true;
         state_.anyTimed = true;
         ShiftStats& stats = state_.out.stats;
-        if (times.fate == CueFate::Cut) {
+        if (times.Fate() == CueFate::Cut) {
             ++stats.dropped;
             return;
         }
-        const bool moved = times.fate != CueFate::Kept;
+        const bool moved = times.Fate() != CueFate::Kept;
         if (moved) {
             ++stats.shifted;
-            stats.trimmed += times.fate == CueFate::Trimmed ? 1 : 0;
+            stats.trimmed += times.Fate() == CueFate::Trimmed ? 1U : 0U;
         }
         std::string& text = state_.out.text;
         if (state_.written > 0) {
@@ -330,12 +330,13 @@ private:
         return timeLineAt;
     }
 
-    // Writes the cue after its number with the new codes of `times` made as
-    // text first: in seconds, or not in the file as they are written out.
+    // Writes the cue after its number (or its number in cut mode) when its
+    // new codes are made as text first: when they were counted in seconds,
+    // or when the cue is not held in the file as it is written out.
     void WriteRewritten(const CueHeader& header, const NewCueTimes& times) {
         const std::string_view timeLine = header.time;
         const TimeMatch& match = header.match;
-        const bool moved = times.fate != CueFate::Kept;
+        const bool moved = times.Fate() != CueFate::Kept;
         const bool cut = settings_.mode == ShiftMode::Cut;
         std::string& text = state_.out.text;
         // Made in place, never copied: the digits are written a byte at a
@@ -376,19 +377,27 @@ private:
     }
 
     // Lines as the record lines count them: each cue after the first has an
-    // empty line before its number. The total is not known before the end,
-    // so the last line is reckoned from the bytes walked so far.
-    void Report(const CueHeader& header) {
+    // empty line before its number, and an empty line ends them. The total
+    // is not known before the end, so until the last cue it is reckoned from
+    // the bytes walked so far.
+    void Report(const CueHeader& header, bool last) {
         const std::size_t timeLine = recordLines_ + (recordLines_ > 0 ? 2 : 1);
         recordLines_ = timeLine + 1 + textLines_;
         if (!progress_) {
             return;
         }
+        if (last) {
+            progress_({textio::ProgressStage::Shifting, recordLines_, recordLines_, false, {}});
+            return;
+        }
         const auto walked = static_cast<double>(OffsetOf(header.afterTime));
-        const auto last = static_cast<std::size_t>(static_cast<double>(recordLines_) *
-                                                   static_cast<double>(text_.size()) / walked);
-        progress_(
-            {textio::ProgressStage::Shifting, timeLine, std::max(last, timeLine + 1), false, {}});
+        const auto reckoned = static_cast<std::size_t>(static_cast<double>(recordLines_) *
+                                                       static_cast<double>(text_.size()) / walked);
+        progress_({textio::ProgressStage::Shifting,
+                   timeLine,
+                   std::max(reckoned, timeLine + 1),
+                   false,
+                   {}});
     }
 
     std::string_view text_;
@@ -417,7 +426,10 @@ ShiftOutput ShiftSrtText(textio::FileBytes text, const ShiftSettings& settings,
                          std::size_t* walked) {
     std::optional<std::size_t> from = 0;
     SrtRunState state;
-    if (settings.removal == LanguageRemoval::Keep && !settings.simplify) {
+    // A text the record lines refuse is left to them whole, so that it is
+    // refused whole.
+    if (settings.removal == LanguageRemoval::Keep && !settings.simplify &&
+        text.size() <= textio::kLargestRecordText) {
         UsualCueWalk walk(text.View(), settings, progress, onChunk);
         from = walk.Run();
         state = walk.TakeState();

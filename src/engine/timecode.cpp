@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -331,11 +332,15 @@ double ShiftAfterCut(double t, double cut, double extra) {
 double RoundToWhole(double x) {
     // Below 2^52, adding 2^52 leaves no bits for a fraction: the sum is
     // rounded as nearbyint rounds, and taking 2^52 away again is exact. This
-    // spares a call into the maths library for every code written.
+    // spares a call into the maths library for every code written. It needs
+    // doubles evaluated as doubles (not x87's wider registers) and no
+    // reassociation by the compiler (no fast-math).
+#if FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
     constexpr double kNoFraction = 4503599627370496.0;  // 2^52
     if (x > 0 && x < kNoFraction) {
         return (x + kNoFraction) - kNoFraction;
     }
+#endif
     return std::nearbyint(x);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Subtitle time codes and the shift arithmetic. A time is seconds in a double;
-// it becomes whole milliseconds only when it is written back as text.
+// Subtitle time codes and the shift arithmetic. A time is seconds in a double
+// and becomes whole milliseconds when it is written back as text; codes in
+// the usual forms are also read and written as whole milliseconds, for the
+// shifts that come to the same codes that way (CueTimeShifter::ShiftMillis).
 #pragma once
 
 #include <cstddef>

@@ -104,7 +104,7 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout) {
 }
 
 RecordLines SplitRecordLines(FileBytes text, LoadLayout layout, std::size_t from) {
-    if (text.size() >= std::size_t{1} << 30) {
+    if (text.size() > kLargestRecordText) {
         return {};  // never from a file: the reader refuses anything this large
     }
     RecordLines lines(std::move(text));

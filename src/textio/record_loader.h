@@ -108,6 +108,10 @@ private:
     std::vector<Span> spans_;
 };
 
+// The longest text SplitRecordLines splits: its lines' offsets and lengths
+// are held in 32 and 30 bits. Longer texts give no lines.
+inline constexpr std::size_t kLargestRecordText = (std::size_t{1} << 30) - 1;
+
 // Builds the record lines of a decoded text. Every line ends at CR LF, LF or
 // CR. The result always ends with one empty line, as a text that ends with a
 // line break does; a text with no non-blank line gives no lines at all.

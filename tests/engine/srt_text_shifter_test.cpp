@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "shift_test_support.h"
 
 namespace orvane::engine {
@@ -95,6 +97,28 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"numbers_of_seven_digits", Crlf({"1000000", "00:00:01,000 --> 00:00:02,000", "A"}),
                  "1000000"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Progress counts record lines as the line shifter does, also after a hand
+// over, and a walk that ends reports the last line.
+TEST(SrtTextWalk, ReportsProgressInRecordLines) {
+    const std::string handedOver = kUsual + Crlf({"00:00:09,000 --> 00:00:10,000", "X"});
+    for (const std::string& text : {kUsual, handedOver}) {
+        std::vector<textio::Progress> reports;
+        ShiftSrtText(textio::FileBytes(text), Direct(1, true),
+                     [&](const textio::Progress& p) { reports.push_back(p); });
+        ASSERT_FALSE(reports.empty());
+        for (std::size_t k = 0; k < reports.size(); ++k) {
+            EXPECT_LE(reports[k].current, reports[k].last);
+            EXPECT_TRUE(k == 0 || reports[k - 1].current < reports[k].current);
+        }
+        const std::size_t lastLine =
+            textio::SplitRecordLines(text, textio::LoadLayout::Srt).size() - 1;
+        if (text == kUsual) {
+            EXPECT_EQ(reports.back().current, lastLine);
+        }
+        EXPECT_EQ(reports.back().last, lastLine);
+    }
+}
 
 }  // namespace
 }  // namespace orvane::engine

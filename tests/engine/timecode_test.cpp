@@ -327,6 +327,8 @@ TEST(CueMillis, AgreeWithTheSeconds) {
                           SrtTimeText(seconds.start).View());
                 EXPECT_EQ(UsualSrtTimeText(millis->end).View(), SrtTimeText(seconds.end).View());
                 if (millis->end < kUsualAssLimit) {
+                    EXPECT_EQ(UsualAssTimeText(millis->start).View(),
+                              AssTimeText(seconds.start).View());
                     EXPECT_EQ(UsualAssTimeText(millis->end).View(),
                               AssTimeText(seconds.end).View());
                 }
