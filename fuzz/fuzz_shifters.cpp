@@ -2,7 +2,8 @@
 // Arbitrary bytes loaded as an SRT and as an ASS file and shifted later, then
 // earlier, by the same amount: wherever no clamp happened the times come back
 // as a shift by nothing writes them, and nothing crashes. The SubRip text is
-// also walked as files are, which must give what its record lines give.
+// also walked as files are, and the ASS text read line by line as files
+// are, which must give what their record lines give.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -94,6 +95,17 @@ void CheckWalk(const std::string& utf8, const engine::ShiftSettings& settings) {
           walked.stats.untimed == lines.stats.untimed);
 }
 
+// An ASS text shifted line by line as it is read makes what its table of
+// record lines makes.
+void CheckAssRead(const std::string& utf8, const engine::ShiftSettings& settings) {
+    const engine::ShiftOutput lines = Shift(utf8, textio::LoadLayout::Plain, settings);
+    const engine::ShiftOutput read = engine::ShiftAssText(textio::FileBytes(utf8), settings);
+    Check(read.failure == lines.failure);
+    Check(read.text == lines.text);
+    Check(read.stats.shifted == lines.stats.shifted && read.stats.dropped == lines.stats.dropped &&
+          read.stats.trimmed == lines.stats.trimmed && read.stats.untimed == lines.stats.untimed);
+}
+
 // Amounts of whole milliseconds are counted in them; a hundred-thousandth
 // of a millisecond more sends the same shift through the doubles, and
 // must write the same codes.
@@ -130,6 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckWalk(decoded.utf8, Direct(seconds, true));
     CheckWalk(decoded.utf8, Direct(seconds + 0.0005, false));  // not whole milliseconds
     CheckWalk(decoded.utf8, Cut(seconds, seconds / 4));
+    CheckAssRead(decoded.utf8, Direct(seconds, true));
+    CheckAssRead(decoded.utf8, Cut(seconds, seconds / 4));
     CheckWholeMillis(decoded.utf8, textio::LoadLayout::Srt, seconds);
     CheckWholeMillis(decoded.utf8, textio::LoadLayout::Plain, seconds);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);

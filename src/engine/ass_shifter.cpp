@@ -14,7 +14,6 @@ namespace orvane::engine {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 constexpr std::size_t kFieldsBeforeText = 9;  // Layer/Marked .. Effect
 
 bool ContainsIgnoringCase(std::string_view line, std::string_view lowerNeedle) {
@@ -68,51 +67,66 @@ std::string WithoutOverrides(std::string_view part) {
     return text;
 }
 
+// Takes a file's record lines one by one, in order, and shifts them: the
+// same whether they come from a table of lines or straight from the text.
 class AssShifter {
 public:
-    AssShifter(const textio::RecordLines& lines, const ShiftSettings& settings,
+    AssShifter(std::size_t inputBytes, const ShiftSettings& settings,
                const textio::ProgressFn& progress, const TextChunkFn& onChunk)
-        : lines_(lines), settings_(settings), progress_(progress), onChunk_(onChunk) {}
+        : settings_(settings), progress_(progress), onChunk_(onChunk) {
+        out_.text.reserve(OutputReserve(inputBytes, onChunk_));
+    }
 
-    ShiftOutput Run() {
-        const std::size_t scriptStart = FindScriptStart();
-        if (scriptStart == kNone) {
+    // Line `index` of the record lines, whose last is reckoned to be
+    // `last`, for progress.
+    void Feed(std::string_view line, std::size_t index, std::size_t last) {
+        if (stage_ == Stage::BeforeScript) {
+            if (!ContainsIgnoringCase(line, "[script info]")) {
+                return;  // nothing before "[Script Info]" is written
+            }
+            stage_ = Stage::Header;
+        }
+        // Blank lines are written only when a line follows them: the
+        // output ends at the last non-blank line.
+        if (line.empty()) {
+            ++blanksHeld_;
+            return;
+        }
+        for (; blanksHeld_ > 0; --blanksHeld_) {
+            Process({}, index - blanksHeld_, last);
+        }
+        if (stage_ == Stage::Header && IsDialogueLine(line)) {
+            stage_ = Stage::Cues;
+        }
+        Process(line, index, last);
+    }
+
+    ShiftOutput Finish() {
+        if (stage_ == Stage::BeforeScript) {
             ShiftOutput failed;
             failed.failure = textio::FailureKind::NoScriptInfo;
             return failed;
-        }
-        std::size_t last = lines_.size() - 1;
-        while (last > scriptStart && lines_[last].empty()) {
-            --last;
-        }
-        std::size_t firstCue = scriptStart;
-        while (firstCue <= last && !IsDialogueLine(lines_[firstCue])) {
-            ++firstCue;
-        }
-
-        out_.text.reserve(OutputReserve(lines_.Buffer().size(), onChunk_));
-        for (std::size_t j = scriptStart; j <= last; ++j) {
-            if (j >= firstCue) {
-                ProcessCueLine(j);
-            } else {
-                Append(lines_[j]);
-            }
-            if (progress_) {
-                progress_({textio::ProgressStage::Shifting, j, lines_.size() - 1, false, {}});
-            }
-            PassOnIfLarge(out_.text, onChunk_);
         }
         return std::move(out_);
     }
 
 private:
-    std::size_t FindScriptStart() const {
-        for (std::size_t k = 0; k < lines_.size(); ++k) {
-            if (ContainsIgnoringCase(lines_[k], "[script info]")) {
-                return k;
-            }
+    enum class Stage {
+        BeforeScript,  // "[Script Info]" not yet met
+        Header,        // before the first dialogue line: written as it is
+        Cues,          // from the first dialogue line on: shifted
+    };
+
+    void Process(std::string_view line, std::size_t index, std::size_t last) {
+        if (stage_ == Stage::Cues) {
+            ProcessCueLine(line);
+        } else {
+            Append(line);
         }
-        return kNone;
+        if (progress_) {
+            progress_({textio::ProgressStage::Shifting, index, last, false, {}});
+        }
+        PassOnIfLarge(out_.text, onChunk_);
     }
 
     void Append(std::string_view line) {
@@ -130,19 +144,19 @@ private:
         Append(line);
     }
 
-    void ProcessCueLine(std::size_t j) {
-        const std::optional<TimeMatch> first = MatchTimeLine(lines_[j], TimePattern::Ass);
+    void ProcessCueLine(std::string_view read) {
+        const std::optional<TimeMatch> first = MatchTimeLine(read, TimePattern::Ass);
         if (!first) {
             // An event whose times cannot be read stays as it is, in every
             // mode: where it lies is unknown.
-            if (IsDialogueLine(lines_[j])) {
+            if (IsDialogueLine(read)) {
                 ++out_.stats.untimed;
             }
-            Append(lines_[j]);
+            Append(read);
             return;
         }
-        const std::optional<std::string> edited = EditText(lines_[j]);
-        const std::string_view line = edited ? std::string_view(*edited) : lines_[j];
+        const std::optional<std::string> edited = EditText(read);
+        const std::string_view line = edited ? std::string_view(*edited) : read;
         const auto match = edited ? MatchTimeLine(line, TimePattern::Ass) : first;
         if (!match) {  // the edit can only touch the text, but stay safe
             AppendUnlessCutAway(line);
@@ -241,19 +255,50 @@ private:
         return edited;
     }
 
-    const textio::RecordLines& lines_;
     const ShiftSettings& settings_;
     const textio::ProgressFn& progress_;
     const TextChunkFn& onChunk_;
     ShiftOutput out_;
     CueTimeShifter times_{settings_};
+    Stage stage_ = Stage::BeforeScript;
+    std::size_t blanksHeld_ = 0;
 };
 
 }  // namespace
 
 ShiftOutput ShiftAssLines(const textio::RecordLines& lines, const ShiftSettings& settings,
                           const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
-    return AssShifter(lines, settings, progress, onChunk).Run();
+    AssShifter shifter(lines.Buffer().size(), settings, progress, onChunk);
+    for (std::size_t j = 0; j < lines.size(); ++j) {
+        shifter.Feed(lines[j], j, lines.size() - 1);
+    }
+    return shifter.Finish();
+}
+
+ShiftOutput ShiftAssText(textio::FileBytes text, const ShiftSettings& settings,
+                         const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
+    const std::string_view view = text.View();
+    AssShifter shifter(view.size(), settings, progress, onChunk);
+    std::size_t count = 0;
+    textio::ForEachPlainLine(view, [&](std::string_view line, const textio::LineBreak& seen) {
+        // The total is not known before the end: reckoned from the bytes
+        // read so far.
+        const auto read = static_cast<double>(seen.at - view.data() + 1);
+        const auto last = static_cast<std::size_t>(static_cast<double>(count + 1) *
+                                                   static_cast<double>(view.size()) / read);
+        shifter.Feed(line, count, std::max(last, count));
+        ++count;
+    });
+    if (progress && count > 0) {
+        progress({textio::ProgressStage::Shifting, count, count, false, {}});  // the final line
+    }
+    ShiftOutput out = shifter.Finish();
+    // Lines of a file that changed under the shifter are not the file's:
+    // whatever it made of them, nothing is written.
+    if (text.Changed()) {
+        out.failure = textio::FailureKind::ChangedWhileRead;
+    }
+    return out;
 }
 
 }  // namespace orvane::engine

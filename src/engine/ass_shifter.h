@@ -4,6 +4,7 @@
 
 #include "engine/shift_output.h"
 #include "engine/shift_settings.h"
+#include "textio/file_bytes.h"
 #include "textio/progress.h"
 #include "textio/record_loader.h"
 
@@ -18,5 +19,10 @@ namespace orvane::engine {
 // every other line: headers, styles, the events' Format line, comments.
 ShiftOutput ShiftAssLines(const textio::RecordLines& lines, const ShiftSettings& settings,
                           const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {});
+
+// The same straight from a decoded text, line by line as it is read, with
+// no table of lines.
+ShiftOutput ShiftAssText(textio::FileBytes text, const ShiftSettings& settings,
+                         const textio::ProgressFn& progress = {}, const TextChunkFn& onChunk = {});
 
 }  // namespace orvane::engine

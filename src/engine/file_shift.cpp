@@ -43,16 +43,7 @@ ShiftOutput ShiftSrt(textio::FileBytes text, const ShiftSettings& settings,
 
 ShiftOutput ShiftAss(textio::FileBytes text, const ShiftSettings& settings,
                      const textio::ProgressFn& progress, const TextChunkFn& onChunk) {
-    const textio::RecordLines lines =
-        textio::SplitRecordLines(std::move(text), textio::LoadLayout::Plain);
-    textio::ReportLinesRead(lines, progress);
-    ShiftOutput shifted = ShiftAssLines(lines, settings, progress, onChunk);
-    // Lines of a file that changed under the shifter are not the file's:
-    // whatever it made of them, nothing is written.
-    if (lines.SourceChanged()) {
-        shifted.failure = textio::FailureKind::ChangedWhileRead;
-    }
-    return shifted;
+    return ShiftAssText(std::move(text), settings, progress, onChunk);
 }
 
 bool IsAmount(double seconds) {

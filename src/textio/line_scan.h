@@ -5,6 +5,8 @@
 #pragma once
 
 #include <bit>
+#include <cstddef>
+#include <string_view>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -62,6 +64,23 @@ inline const char* AfterLineBreak(const char* at, const char* end) {
         return end;
     }
     return *at == '\r' && at + 1 < end && at[1] == '\n' ? at + 2 : at + 1;
+}
+
+// Calls `onLine` with every line of `text` and what FindLineBreak saw in
+// it; CR LF, LF and CR each end a line. A text that does not end in a line
+// break has its last line too.
+template <typename OnLine>
+void ForEachLine(std::string_view text, OnLine&& onLine) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const LineBreak lineBreak = FindLineBreak(p, end);
+        onLine(std::string_view(p, static_cast<std::size_t>(lineBreak.at - p)), lineBreak);
+        if (lineBreak.at == end) {
+            break;
+        }
+        p = AfterLineBreak(lineBreak.at, end);
+    }
 }
 
 }  // namespace orvane::textio

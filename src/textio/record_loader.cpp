@@ -12,23 +12,6 @@
 namespace orvane::textio {
 namespace {
 
-// Calls `onLine` with every line of `text` and what FindLineBreak saw in
-// it; CR LF, LF and CR each end a line. A text that does not end in a line
-// break has its last line too.
-template <typename OnLine>
-void ForEachLine(std::string_view text, OnLine&& onLine) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p < end) {
-        const LineBreak lineBreak = FindLineBreak(p, end);
-        onLine(std::string_view(p, static_cast<std::size_t>(lineBreak.at - p)), lineBreak);
-        if (lineBreak.at == end) {
-            break;
-        }
-        p = AfterLineBreak(lineBreak.at, end);
-    }
-}
-
 // SubRip: the non-blank trimmed lines, with one empty line before each cue
 // number. A number line is a cue number only when the next non-blank line is
 // a time line, so a text line such as "2019" stays text.
@@ -57,15 +40,9 @@ void SplitSrt(std::string_view text, RecordLines& lines) {
     }
 }
 
-// Everything else: every trimmed line from the first non-blank one on.
 void SplitPlain(std::string_view text, RecordLines& lines) {
-    bool started = false;
-    ForEachLine(text, [&](std::string_view line, const LineBreak& seen) {
-        line = TrimSpaces(line);
-        started = started || !line.empty();
-        if (started) {
-            lines.AddLine(line, {.noColon = !seen.colon});
-        }
+    ForEachPlainLine(text, [&](std::string_view line, const LineBreak& seen) {
+        lines.AddLine(line, {.noColon = !seen.colon});
     });
 }
 

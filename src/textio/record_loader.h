@@ -15,7 +15,9 @@
 #include "textio/encoding.h"
 #include "textio/failure.h"
 #include "textio/file_bytes.h"
+#include "textio/line_scan.h"
 #include "textio/progress.h"
+#include "textio/utf8.h"
 
 namespace orvane::textio {
 
@@ -107,6 +109,22 @@ private:
     FileBytes buffer_;
     std::vector<Span> spans_;
 };
+
+// Calls `onLine` with each line the plain layout keeps, as SplitRecordLines
+// would add it (trimmed, from the first non-blank line on, the final empty
+// line left out), and what FindLineBreak saw in it: for a reader that takes
+// the lines as they come and keeps no table of them.
+template <typename OnLine>
+void ForEachPlainLine(std::string_view text, OnLine&& onLine) {
+    bool started = false;
+    ForEachLine(text, [&](std::string_view line, const LineBreak& seen) {
+        line = TrimSpaces(line);
+        started = started || !line.empty();
+        if (started) {
+            onLine(line, seen);
+        }
+    });
+}
 
 // The longest text SplitRecordLines splits: its lines' offsets and lengths
 // are held in 32 and 30 bits. Longer texts give no lines.

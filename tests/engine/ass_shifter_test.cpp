@@ -55,7 +55,7 @@ class AssShift : public ::testing::TestWithParam<AssCase> {};
 
 TEST_P(AssShift, WritesTheExpectedFile) {
     const AssCase& c = GetParam();
-    const ShiftOutput out = ShiftAssText(c.input, c.settings);
+    const ShiftOutput out = ShiftAssString(c.input, c.settings);
     ASSERT_FALSE(out.failure) << orvane::testing::Why(out.failure);
     EXPECT_EQ(out.text, c.expected);
 }
@@ -186,13 +186,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AssRefused, FileWithoutScriptInfo) {
-    const ShiftOutput out = ShiftAssText(
+    const ShiftOutput out = ShiftAssString(
         Crlf({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,A"}), Direct(1, true));
     EXPECT_EQ(out.failure, textio::FailureKind::NoScriptInfo);
 }
 
 TEST(AssStats, CountsShiftedDroppedAndTrimmed) {
-    const ShiftOutput out = ShiftAssText(kThreeEvents, Cut(12));
+    const ShiftOutput out = ShiftAssString(kThreeEvents, Cut(12));
     EXPECT_EQ(out.stats.shifted, 2u);
     EXPECT_EQ(out.stats.dropped, 1u);
     EXPECT_EQ(out.stats.trimmed, 1u);
@@ -204,7 +204,7 @@ TEST(AssLargeFile, ShiftsEveryLineBeyondSixteenBits) {
     for (int i = 0; i < kEvents; ++i) {
         text += "Dialogue: 0,0:00:30.00,0:00:31.00,Default,,0,0,0,,text\n";
     }
-    const ShiftOutput out = ShiftAssText(text, Direct(1, true));
+    const ShiftOutput out = ShiftAssString(text, Direct(1, true));
     ASSERT_FALSE(out.failure);
     EXPECT_EQ(out.stats.shifted, static_cast<std::size_t>(kEvents));
 }

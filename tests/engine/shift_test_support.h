@@ -39,9 +39,19 @@ inline ShiftOutput ShiftSrtString(std::string text, const ShiftSettings& setting
     return walked;
 }
 
-inline ShiftOutput ShiftAssText(std::string text, const ShiftSettings& settings) {
-    return ShiftAssLines(textio::SplitRecordLines(std::move(text), textio::LoadLayout::Plain),
-                         settings);
+// Shifts as a file is shifted, line by line from the text, and checks on
+// the way that shifting the table of lines makes the same of it.
+inline ShiftOutput ShiftAssString(std::string text, const ShiftSettings& settings) {
+    const ShiftOutput lines =
+        ShiftAssLines(textio::SplitRecordLines(text, textio::LoadLayout::Plain), settings);
+    ShiftOutput read = ShiftAssText(textio::FileBytes(std::move(text)), settings);
+    EXPECT_EQ(read.failure, lines.failure);
+    EXPECT_EQ(read.text, lines.text);
+    EXPECT_EQ(read.stats.shifted, lines.stats.shifted);
+    EXPECT_EQ(read.stats.dropped, lines.stats.dropped);
+    EXPECT_EQ(read.stats.trimmed, lines.stats.trimmed);
+    EXPECT_EQ(read.stats.untimed, lines.stats.untimed);
+    return read;
 }
 
 inline ShiftSettings Direct(double seconds, bool later) {
