@@ -298,17 +298,25 @@ private:
             stats.trimmed += times.Fate() == CueFate::Trimmed ? 1U : 0U;
         }
         std::string& text = state_.out.text;
-        if (state_.written > 0) {
+        const bool cut = settings_.mode == ShiftMode::Cut;
+        const bool copied = exact_ && (!moved || times.inMillis);
+        // The blank line between cues, with the cue when the file holds it
+        // just before the cue, as the one line end after the last cue copied.
+        const bool blankLineCopied = copied && !cut && copiedEnd_ != nullptr &&
+                                     header.begin - copiedEnd_ == std::ptrdiff_t{2} &&
+                                     std::string_view(copiedEnd_, kLineEnd.size()) == kLineEnd;
+        if (state_.written > 0 && !blankLineCopied) {
             text += kLineEnd;  // one blank line between cues
         }
         ++state_.written;
-        const bool cut = settings_.mode == ShiftMode::Cut;
         if (cut) {
             AppendCueNumber(text, state_.written);
             text += kLineEnd;
         }
-        if (exact_ && (!moved || times.inMillis)) {
-            const std::size_t timeLineAt = CopyAsItStands(header, cut);
+        copiedEnd_ = nullptr;
+        if (copied) {
+            const std::size_t timeLineAt = CopyAsItStands(header, cut, blankLineCopied);
+            copiedEnd_ = textEnd_;
             if (moved) {
                 WriteUsualSrtTime(times.millis.start, text.data() + timeLineAt);
                 WriteUsualSrtTime(times.millis.end,
@@ -320,10 +328,12 @@ private:
     }
 
     // Copies the cue as it stands in the file, from its time line on in cut
-    // mode; returns where the time line now begins in the output.
-    std::size_t CopyAsItStands(const CueHeader& header, bool cut) {
+    // mode, with the blank line before it when asked; returns where the time
+    // line now begins in the output.
+    std::size_t CopyAsItStands(const CueHeader& header, bool cut, bool withBlankLine) {
         std::string& text = state_.out.text;
-        const char* from = cut ? header.timeBegin : header.begin;
+        const char* from =
+            cut ? header.timeBegin : header.begin - (withBlankLine ? kLineEnd.size() : 0);
         const std::size_t timeLineAt =
             text.size() + static_cast<std::size_t>(header.timeBegin - from);
         text.append(from, static_cast<std::size_t>(textEnd_ - from));
@@ -350,7 +360,7 @@ private:
         const bool sameLengths =
             !moved || (start.size == match.start.length && end.size == match.end.length);
         if (exact_ && sameLengths) {
-            const std::size_t timeLineAt = CopyAsItStands(header, cut);
+            const std::size_t timeLineAt = CopyAsItStands(header, cut, false);
             if (moved) {
                 std::memcpy(text.data() + timeLineAt + match.start.pos, start.data, start.size);
                 std::memcpy(text.data() + timeLineAt + match.end.pos, end.data, end.size);
@@ -413,6 +423,7 @@ private:
     // its text lines themselves once they are wanted one by one.
     const char* textEnd_ = nullptr;
     std::size_t textLines_ = 0;
+    const char* copiedEnd_ = nullptr;  // the end of the last cue copied as it stands
     bool exact_ = false;
     std::vector<std::string_view> texts_;
     bool textsHeld_ = false;
