@@ -24,18 +24,23 @@ inline std::string Crlf(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
+// The two roads through a file gave the same output.
+inline void ExpectSameOutput(const ShiftOutput& taken, const ShiftOutput& other) {
+    EXPECT_EQ(taken.failure, other.failure);
+    EXPECT_EQ(taken.text, other.text);
+    EXPECT_EQ(taken.stats.shifted, other.stats.shifted);
+    EXPECT_EQ(taken.stats.dropped, other.stats.dropped);
+    EXPECT_EQ(taken.stats.trimmed, other.stats.trimmed);
+    EXPECT_EQ(taken.stats.untimed, other.stats.untimed);
+}
+
 // Shifts as a file is shifted, walking the text, and checks on the way that
 // the line shifter alone makes the same of it.
 inline ShiftOutput ShiftSrtString(std::string text, const ShiftSettings& settings) {
     const ShiftOutput lines =
         ShiftSrtLines(textio::SplitRecordLines(text, textio::LoadLayout::Srt), settings);
     ShiftOutput walked = ShiftSrtText(textio::FileBytes(std::move(text)), settings);
-    EXPECT_EQ(walked.failure, lines.failure);
-    EXPECT_EQ(walked.text, lines.text);
-    EXPECT_EQ(walked.stats.shifted, lines.stats.shifted);
-    EXPECT_EQ(walked.stats.dropped, lines.stats.dropped);
-    EXPECT_EQ(walked.stats.trimmed, lines.stats.trimmed);
-    EXPECT_EQ(walked.stats.untimed, lines.stats.untimed);
+    ExpectSameOutput(walked, lines);
     return walked;
 }
 
@@ -45,12 +50,7 @@ inline ShiftOutput ShiftAssString(std::string text, const ShiftSettings& setting
     const ShiftOutput lines =
         ShiftAssLines(textio::SplitRecordLines(text, textio::LoadLayout::Plain), settings);
     ShiftOutput read = ShiftAssText(textio::FileBytes(std::move(text)), settings);
-    EXPECT_EQ(read.failure, lines.failure);
-    EXPECT_EQ(read.text, lines.text);
-    EXPECT_EQ(read.stats.shifted, lines.stats.shifted);
-    EXPECT_EQ(read.stats.dropped, lines.stats.dropped);
-    EXPECT_EQ(read.stats.trimmed, lines.stats.trimmed);
-    EXPECT_EQ(read.stats.untimed, lines.stats.untimed);
+    ExpectSameOutput(read, lines);
     return read;
 }
 
