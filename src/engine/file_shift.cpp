@@ -79,12 +79,6 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
         result.failure = std::move(read.failure);
         return result;
     }
-    // A file another program changed while it was read says so first,
-    // before anything is made of what was read.
-    if (read.utf8.Changed()) {
-        result.failure = FailureOf(textio::FailureKind::ChangedWhileRead, path);
-        return result;
-    }
     const textio::DecodedText& how = read.how;
     result.read = {how.charset,
                    how.encoding == textio::SourceEncoding::CodePage && how.charset != "GBK",

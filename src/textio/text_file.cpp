@@ -370,6 +370,10 @@ TextBytesResult ReadTextBytes(const fs::path& path, std::string_view forcedChars
         result.utf8.DropFront(asItLies->markBytes);
         result.how.encoding = asItLies->encoding;
         result.how.charset = std::move(asItLies->charset);
+        // Checked as it lies: a file changed meanwhile is not what was checked.
+        if (result.utf8.Changed()) {
+            result.failure = ReadFailure(FailureKind::ChangedWhileRead, path);
+        }
         return result;
     }
     result.how = DecodeText(raw.bytes.View(), forcedCharset);
