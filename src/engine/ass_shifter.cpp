@@ -281,12 +281,16 @@ ShiftOutput ShiftAssText(textio::FileBytes text, const ShiftSettings& settings,
     AssShifter shifter(view.size(), settings, progress, onChunk);
     std::size_t count = 0;
     textio::ForEachPlainLine(view, [&](std::string_view line, const textio::LineBreak& seen) {
-        // The total is not known before the end: reckoned from the bytes
-        // read so far.
-        const auto read = static_cast<double>(seen.at - view.data() + 1);
-        const auto last = static_cast<std::size_t>(static_cast<double>(count + 1) *
-                                                   static_cast<double>(view.size()) / read);
-        shifter.Feed(line, count, std::max(last, count));
+        // The total is not known before the end: reckoned, for progress
+        // only, from the bytes read so far.
+        std::size_t last = count;
+        if (progress) {
+            const auto read = static_cast<double>(seen.at - view.data() + 1);
+            last =
+                std::max(last, static_cast<std::size_t>(static_cast<double>(count + 1) *
+                                                        static_cast<double>(view.size()) / read));
+        }
+        shifter.Feed(line, count, last);
         ++count;
     });
     if (progress && count > 0) {

@@ -104,6 +104,10 @@ bool HoldsNonBlankLine(std::string_view text) {
     return text.find_first_not_of(" \r\n") != std::string_view::npos;
 }
 
+namespace {
+
+// Reports each of the lines, for a shifter, with the reading stage and
+// `suffix` after "；".
 void ReportLinesRead(const RecordLines& lines, const ProgressFn& progress,
                      std::string_view suffix) {
     if (!progress || lines.empty()) {
@@ -114,8 +118,6 @@ void ReportLinesRead(const RecordLines& lines, const ProgressFn& progress,
         progress(report);
     }
 }
-
-namespace {
 
 LoadResult FailedLoad(FailureKind kind, const std::filesystem::path& path) {
     LoadResult result;

@@ -142,11 +142,6 @@ RecordLines SplitRecordLines(std::string text, LoadLayout layout);
 // a byte other than a space or a line break.
 bool HoldsNonBlankLine(std::string_view text);
 
-// Reports each of the lines, for a shifter, with the reading stage and
-// `suffix` after "；".
-void ReportLinesRead(const RecordLines& lines, const ProgressFn& progress,
-                     std::string_view suffix = {});
-
 struct LoadResult {
     std::optional<Failure> failure;
     SourceEncoding encoding = SourceEncoding::Utf8;
