@@ -83,27 +83,25 @@ void CheckRoundTrip(const std::string& utf8, textio::LoadLayout layout, double s
     }
 }
 
+// Two roads through one text gave the same output.
+void CheckSame(const engine::ShiftOutput& a, const engine::ShiftOutput& b) {
+    Check(a.failure == b.failure);
+    Check(a.text == b.text);
+    Check(a.stats.shifted == b.stats.shifted && a.stats.dropped == b.stats.dropped &&
+          a.stats.trimmed == b.stats.trimmed && a.stats.untimed == b.stats.untimed);
+}
+
 // The walk over a SubRip text makes of it what the line shifter makes.
 void CheckWalk(const std::string& utf8, const engine::ShiftSettings& settings) {
     const engine::ShiftOutput lines = Shift(utf8, textio::LoadLayout::Srt, settings);
-    const engine::ShiftOutput walked = engine::ShiftSrtText(textio::FileBytes(utf8), settings);
-    Check(walked.failure == lines.failure);
-    Check(walked.text == lines.text);
-    Check(walked.stats.shifted == lines.stats.shifted &&
-          walked.stats.dropped == lines.stats.dropped &&
-          walked.stats.trimmed == lines.stats.trimmed &&
-          walked.stats.untimed == lines.stats.untimed);
+    CheckSame(engine::ShiftSrtText(textio::FileBytes(utf8), settings), lines);
 }
 
 // An ASS text shifted line by line as it is read makes what its table of
 // record lines makes.
 void CheckAssRead(const std::string& utf8, const engine::ShiftSettings& settings) {
     const engine::ShiftOutput lines = Shift(utf8, textio::LoadLayout::Plain, settings);
-    const engine::ShiftOutput read = engine::ShiftAssText(textio::FileBytes(utf8), settings);
-    Check(read.failure == lines.failure);
-    Check(read.text == lines.text);
-    Check(read.stats.shifted == lines.stats.shifted && read.stats.dropped == lines.stats.dropped &&
-          read.stats.trimmed == lines.stats.trimmed && read.stats.untimed == lines.stats.untimed);
+    CheckSame(engine::ShiftAssText(textio::FileBytes(utf8), settings), lines);
 }
 
 // Amounts of whole milliseconds are counted in them; a hundred-thousandth
