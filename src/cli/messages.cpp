@@ -49,6 +49,10 @@ std::string WriteFailureText(std::string what, const Failure& failure) {
     return text;
 }
 
+std::string NameAt(const std::vector<std::string>& names, std::size_t at) {
+    return at < names.size() ? names[at] : std::string("?");
+}
+
 }  // namespace
 
 std::string FailureText(const Failure& failure) {
@@ -69,6 +73,12 @@ std::string FailureText(const Failure& failure) {
             return "larger than 256 MB, not a subtitle file";
         case FailureKind::Utf32:
             return "UTF-32 is not supported; save it as UTF-8 first";
+        case FailureKind::EncodingUncertain:
+            return "encoding uncertain: looks like " + textio::JoinNames(failure.names, " or ") +
+                   "; name it with --encoding; nothing written";
+        case FailureKind::MarkContradicts:
+            return "its byte-order mark says " + NameAt(failure.names, 0) + ", but --encoding " +
+                   "names " + NameAt(failure.names, 1) + "; nothing written";
         case FailureKind::InvalidBytes:
             return "holds bytes that are not text in its encoding; not written over the source "
                    "(write a "

@@ -2,17 +2,16 @@
 // Telling how a subtitle file is encoded, and turning its bytes into UTF-8.
 //
 // In this order: a byte-order mark (UTF-8, UTF-16; UTF-32 is refused); UTF-16
-// without a mark, by its zero bytes; valid UTF-8; then a detector
-// (libuchardet) over the first 64 KB names a code page (Big5, GB18030, the
-// windows-125x and ISO-8859 pages, Shift_JIS, EUC-KR, ...), which ICU
-// decodes. UTF-8 with a few invalid bytes is read as UTF-8 with those bytes
-// replaced, and says so. Without an answer from the detector, GBK.
+// without a mark, by where its zero bytes fall; valid UTF-8 that is UTF-8
+// beyond doubt; then every candidate encoding is tried and judged
+// (encoding_guess.h), and a guess that stays uncertain reads nothing.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane::textio {
 
@@ -24,7 +23,9 @@ enum class SourceEncoding {
     Utf8,          // every byte sequence is valid UTF-8
     Utf8Repaired,  // UTF-8 with a few bytes that are not: those became U+FFFD
     CodePage,      // a legacy code page, named in `charset`
-    Unsupported    // UTF-32, which no subtitle tool writes for burning
+    Unsupported,   // UTF-32, which no subtitle tool writes for burning
+    Uncertain,     // no reading clearly better than another: see `candidates`
+    MarkConflict,  // the named encoding contradicts the file's UTF-16/32 mark, in `charset`
 };
 
 struct DecodedText {
@@ -35,6 +36,11 @@ struct DecodedText {
     std::string charset = "UTF-8";
     std::size_t replacedBytes = 0;      // Utf8Repaired: sequences replaced
     std::size_t firstReplacedLine = 0;  // and the 1-based line of the first
+    // Uncertain: the best readings, best first ("windows-1252", "windows-1250").
+    std::vector<std::string> candidates;
+    // A UTF-8 mark stood in front of text named as another encoding, and was
+    // dropped.
+    bool droppedUtf8Mark = false;
 };
 
 // Decodes a whole file's bytes. With `forcedCharset` (any name ICU knows),

@@ -9,22 +9,26 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace orvane::textio {
 
 enum class FailureKind {
     // The input itself.
-    NoSuchFile,        // nothing at that path
-    IsFolder,          // a folder where a file was expected
-    NotRegularFile,    // a FIFO, device or socket: never read, it could block or never end
-    NotSubtitleFile,   // not .srt, .ass or .ssa
-    OpenFailed,        // the system refused to open it (see code)
-    ReadFailed,        // reading failed part-way (see code)
-    TooLarge,          // larger than any subtitle file
-    Utf32,             // UTF-32, which no subtitle tool writes
-    InvalidBytes,      // bytes that are not text in its encoding: never written over the source
-    ChangedWhileRead,  // another program changed the file while it was being read
-    ListFolderFailed,  // a folder given as input could not be listed
+    NoSuchFile,         // nothing at that path
+    IsFolder,           // a folder where a file was expected
+    NotRegularFile,     // a FIFO, device or socket: never read, it could block or never end
+    NotSubtitleFile,    // not .srt, .ass or .ssa
+    OpenFailed,         // the system refused to open it (see code)
+    ReadFailed,         // reading failed part-way (see code)
+    TooLarge,           // larger than any subtitle file
+    Utf32,              // UTF-32, which no subtitle tool writes
+    EncodingUncertain,  // no reading clearly right: its best guesses in `names`
+    MarkContradicts,    // the named encoding is not the mark's: `names` holds the mark's, then the
+                        // named
+    InvalidBytes,       // bytes that are not text in its encoding: never written over the source
+    ChangedWhileRead,   // another program changed the file while it was being read
+    ListFolderFailed,   // a folder given as input could not be listed
 
     // What the shifters find in the text.
     Empty,         // no text at all
@@ -60,8 +64,18 @@ struct Failure {
     std::filesystem::path other;  // a second file it is about, for Target* kinds
     // Writing: the file that was to be replaced is still there, unchanged.
     bool originalKept = false;
-    std::string detail;  // extra words for Unexpected
+    std::string detail;              // extra words for Unexpected
+    std::vector<std::string> names;  // encodings it is about
 };
+
+// The names, joined for a message: "windows-1252 or windows-1250".
+inline std::string JoinNames(const std::vector<std::string>& names, const std::string& separator) {
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : separator) + name;
+    }
+    return joined;
+}
 
 // The error of the last failed C library or system call.
 std::error_code LastSystemError();

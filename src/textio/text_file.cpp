@@ -385,6 +385,12 @@ TextBytesResult ReadTextBytes(const fs::path& path, std::string_view forcedChars
     result.how.utf8.clear();
     if (result.how.encoding == SourceEncoding::Unsupported) {
         result.failure = ReadFailure(FailureKind::Utf32, path);
+    } else if (result.how.encoding == SourceEncoding::Uncertain) {
+        result.failure = ReadFailure(FailureKind::EncodingUncertain, path);
+        result.failure->names = result.how.candidates;
+    } else if (result.how.encoding == SourceEncoding::MarkConflict) {
+        result.failure = ReadFailure(FailureKind::MarkContradicts, path);
+        result.failure->names = {result.how.charset, std::string(forcedCharset)};
     }
     return result;
 }

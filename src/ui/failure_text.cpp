@@ -80,6 +80,13 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("文件太大（超过256MB），不是字幕文件");
         case FailureKind::Utf32:
             return QStringLiteral("不支持UTF-32编码的文件，请先另存为UTF-8");
+        case FailureKind::EncodingUncertain:
+            return QStringLiteral("无法确定文件编码（可能是%1），请指定输入编码；未写出文件")
+                .arg(QString::fromStdString(textio::JoinNames(failure.names, " 或 ")));
+        case FailureKind::MarkContradicts:
+            return QStringLiteral("文件的字节顺序标记表明是%1，与指定的编码%2不符；未写出文件")
+                .arg(QString::fromStdString(failure.names.empty() ? "" : failure.names[0]),
+                     QString::fromStdString(failure.names.size() < 2 ? "" : failure.names[1]));
         case FailureKind::InvalidBytes:
             return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
         case FailureKind::ChangedWhileRead:

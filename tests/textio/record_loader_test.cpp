@@ -175,11 +175,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LoadFile, GbkWithoutMusicNote) {
     TempDir dir;
-    const LoadResult result = LoadSubRecords(
-        dir.Write("sub.srt", TwoCues("\n", "", "\xD6\xD0\xCE\xC4", "x")), LoadLayout::Srt);
+    const LoadResult result =
+        LoadSubRecords(dir.Write("sub.srt", TwoCues("\n", "",
+                                                    "\xCE\xD2\xC3\xC7\xBD\xF1\xCC\xEC\xCD\xED\xC9"
+                                                    "\xCF\xC8\xA5\xBF\xB4\xB5\xE7\xD3\xB0\xB0\xC9",
+                                                    "x")),
+                       LoadLayout::Srt);
     ASSERT_FALSE(result.failure) << orvane::testing::Why(result.failure);
     EXPECT_EQ(result.charset, "GBK");
-    EXPECT_EQ(result.lines.ToVector(), TwoCueRows("中文", "x"));
+    EXPECT_EQ(result.lines.ToVector(), TwoCueRows("我们今天晚上去看电影吧", "x"));
 }
 
 TEST(LoadFile, FailuresCarryAReason) {
