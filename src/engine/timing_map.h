@@ -38,9 +38,9 @@ public:
     // Adds the segment that starts at `segment.from`; segments are kept in
     // order of `from`, and one starting where another does replaces it.
     void Add(const TimingSegment& segment) {
-        auto at = std::lower_bound(
-            segments_.begin(), segments_.end(), segment.from,
-            [](const TimingSegment& s, double from) { return s.from < from; });
+        auto at =
+            std::lower_bound(segments_.begin(), segments_.end(), segment.from,
+                             [](const TimingSegment& s, double from) { return s.from < from; });
         if (at != segments_.end() && at->from == segment.from) {
             *at = segment;
         } else {
@@ -54,9 +54,9 @@ public:
     // The segment that holds `t`: the last one starting at or before it, or
     // the first one for times before every segment. The map must not be empty.
     const TimingSegment& SegmentFor(double t) const {
-        auto after = std::upper_bound(
-            segments_.begin(), segments_.end(), t,
-            [](double time, const TimingSegment& s) { return time < s.from; });
+        auto after =
+            std::upper_bound(segments_.begin(), segments_.end(), t,
+                             [](double time, const TimingSegment& s) { return time < s.from; });
         return after == segments_.begin() ? segments_.front() : *(after - 1);
     }
 
