@@ -100,12 +100,13 @@ private:
 
 struct File {
     std::string name;  // "zh-Hant/Big5/3#2"
+    int cues = 0;
     std::string text;  // UTF-8
     std::string bytes;
 };
 
 inline std::string TimeCode(int ms) {
-    char code[16];
+    char code[32];
     std::snprintf(code, sizeof code, "%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60,
                   ms / 1000 % 60, ms % 1000);
     return code;
@@ -143,6 +144,7 @@ inline std::vector<File> MakeFiles(const Lines& lines, int perSize, std::uint32_
                 File file;
                 file.name = std::string(pair.languages) + "/" + pair.charset + "/" +
                             std::to_string(cues) + "#" + std::to_string(n);
+                file.cues = cues;
                 file.text = MakeSrt(lines, pair, cues, random);
                 file.bytes = ConvertCharset(pair.charset, "UTF-8", file.text);
                 files.push_back(std::move(file));
