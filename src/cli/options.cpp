@@ -38,6 +38,7 @@ enum class Opt {
     Quiet,
     Verbose,
     Encoding,
+    OutputEncoding,
     From,
     Until,
     Help,
@@ -65,6 +66,7 @@ constexpr OptSpec kOptions[] = {
     {"--quiet", "-q", Opt::Quiet, false},
     {"--verbose", "-v", Opt::Verbose, false},
     {"--encoding", "", Opt::Encoding, true},
+    {"--output-encoding", "", Opt::OutputEncoding, true},
     {"--from", "", Opt::From, true},
     {"--until", "", Opt::Until, true},
     {"--help", "", Opt::Help, false},
@@ -305,6 +307,14 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 }
                 options.settings.encoding = value;
                 break;
+            case Opt::OutputEncoding:
+                if (!textio::IsOutputEncodingName(value)) {
+                    return UsageError("--output-encoding: \"" + value +
+                                      "\" is none of same, utf-8, utf-8-bom, gb18030, big5, "
+                                      "utf-16le");
+                }
+                options.settings.outputEncoding = value;
+                break;
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
@@ -330,6 +340,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     }
     if (cut && options.openingVideo) {
         return UsageError("--cut and --opening both give the opening's length; use one of them");
+    }
+    if (options.settings.ansi && !options.settings.outputEncoding.empty()) {
+        return UsageError("--ansi and --output-encoding both choose the output encoding; use one");
     }
     if (outputDir && overwrite) {
         return UsageError("-o/--output-dir and --overwrite exclude each other");
@@ -397,6 +410,9 @@ Text 文字:
                           删除英文字幕 / 删除中文字幕
   --simplified        convert Traditional to Simplified Chinese   繁转简
   --ansi              write GB2312 instead of UTF-8   以 GB2312（ANSI）编码保存
+  --output-encoding same|utf-8|utf-8-bom|gb18030|big5|utf-16le
+                      write in that encoding (default utf-8-bom; same: as read)
+                      输出编码（默认带BOM的UTF-8；same：与源文件相同）
 
 Output 输出 (one of the two is required 二者必选其一):
   -o, --output-dir DIR  write into DIR under the same file name (DIR is created)

@@ -150,9 +150,9 @@ std::string StatsText(const engine::ShiftStats& stats, engine::ShiftMode mode) {
     return text;
 }
 
-void PrintGbkWarning(std::ostream& err, const fs::path& target,
+void PrintGbkWarning(std::ostream& err, const fs::path& target, const std::string& encoding,
                      const textio::GbkEncodeReport& report) {
-    err << kProgramName << ": warning: " << ShowPath(target) << ": GB2312 cannot hold "
+    err << kProgramName << ": warning: " << ShowPath(target) << ": " << encoding << " cannot hold "
         << report.unencodableCount << (report.unencodableCount == 1 ? " character" : " characters")
         << ", written as \"?\":";
     for (std::size_t i = 0; i < report.firstUnencodable.size(); ++i) {
@@ -248,11 +248,19 @@ public:
         if (outcome.read.replacedBytes > 0) {
             PrintReplacedWarning(err_, outcome);
         }
+        if (outcome.read.droppedUtf8Mark) {
+            err_ << kProgramName << ": warning: " << ShowPath(outcome.source)
+                 << ": a UTF-8 byte-order mark stood before text in " << outcome.read.charset
+                 << "; dropped\n";
+        }
         if (outcome.stats.untimed > 0) {
             PrintUntimedWarning(err_, outcome);
         }
         if (outcome.gbk.unencodableCount > 0) {
-            PrintGbkWarning(err_, outcome.target, outcome.gbk);
+            const engine::ShiftSettings& settings = options_.settings;
+            PrintGbkWarning(err_, outcome.target,
+                            settings.ansi ? std::string("GB2312") : settings.outputEncoding,
+                            outcome.gbk);
         }
     }
 

@@ -82,7 +82,7 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
     const textio::DecodedText& how = read.how;
     result.read = {how.charset,
                    how.encoding == textio::SourceEncoding::CodePage && how.charset != "GBK",
-                   how.replacedBytes, how.firstReplacedLine};
+                   how.replacedBytes, how.firstReplacedLine, how.droppedUtf8Mark};
     // Bytes that could not be read as text are gone from the output: fine
     // for a copy, never over the only original.
     if (how.replacedBytes > 0 && settings.overwrite) {
@@ -95,8 +95,9 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
     }
     // The output goes to the temporary file as it is made; the target is
     // replaced only when the whole file was shifted and written.
-    const textio::Charset charset = settings.ansi ? textio::Charset::Gb2312 : textio::Charset::Utf8;
-    textio::TextFileWriter writer(result.target, charset, {read.mode, options.seam});
+    textio::TextFileWriter writer(
+        result.target, textio::ChooseOutputEncoding(settings.outputEncoding, settings.ansi, how),
+        {read.mode, options.seam});
     ShiftOutput shifted = shift(std::move(read.utf8), settings, progress,
                                 [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;

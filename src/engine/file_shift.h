@@ -22,6 +22,7 @@ struct ReadNotes {
     bool unusualCharset = false;  // neither UTF-8 nor GBK: worth telling
     std::size_t replacedBytes = 0;
     std::size_t firstReplacedLine = 0;
+    bool droppedUtf8Mark = false;  // a UTF-8 mark stood before text named as another encoding
 };
 
 struct FileShiftResult {

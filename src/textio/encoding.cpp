@@ -159,10 +159,14 @@ DecodedText DecodeText(std::string_view bytes, std::string_view forcedCharset) {
         return decoded;
     }
     if (StartsWith(bytes, kUtf16LeBom)) {
-        return DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Le);
+        DecodedText utf16 = DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Le);
+        utf16.marked = true;
+        return utf16;
     }
     if (StartsWith(bytes, kUtf16BeBom)) {
-        return DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Be);
+        DecodedText utf16 = DecodeUtf16(bytes.substr(2), SourceEncoding::Utf16Be);
+        utf16.marked = true;
+        return utf16;
     }
     if (StartsWith(bytes, kUtf8Bom)) {
         // A mark in front of text in another encoding: some tools add it

@@ -41,6 +41,7 @@ struct DecodedText {
     // A UTF-8 mark stood in front of text named as another encoding, and was
     // dropped.
     bool droppedUtf8Mark = false;
+    bool marked = false;  // UTF-16: the file began with its byte-order mark
 };
 
 // Decodes a whole file's bytes. With `forcedCharset` (any name ICU knows),

@@ -359,6 +359,12 @@ DecodedText DecodeInCharset(std::string_view bytes, const char* converter, std::
     return decoded;
 }
 
+std::string ConverterForLabel(const std::string& label) {
+    const auto page = std::find_if(kCodePages.begin(), kCodePages.end(),
+                                   [&](const CodePage& p) { return label == p.label; });
+    return page != kCodePages.end() ? page->converter : label;
+}
+
 std::optional<SourceEncoding> UnmarkedUtf16(std::string_view bytes) {
     std::string_view sample = bytes.substr(0, std::size_t{64} * 1024);
     sample = sample.substr(0, sample.size() & ~std::size_t{1});

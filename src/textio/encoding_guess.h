@@ -36,6 +36,11 @@ bool IsUtf8BeyondDoubt(std::string_view validUtf8);
 // file is never written over its source and people are told where to look.
 DecodedText DecodeInCharset(std::string_view bytes, const char* converter, std::string label);
 
+// The ICU charset behind a label that DecodeText gives ("GBK" is read
+// through GB18030, "Shift_JIS" through windows-31j); any other label is
+// taken as ICU's own name.
+std::string ConverterForLabel(const std::string& label);
+
 // UTF-8 with each ill-formed sequence replaced by U+FFFD, counted.
 DecodedText RepairUtf8(std::string_view bytes);
 

@@ -526,19 +526,27 @@ bool AtomicFileWriter::Commit() {
     return code ? Fail(FailureKind::ReplaceFailed, code) : true;
 }
 
+namespace {
+
+OutputEncoding EncodingOf(Charset charset) {
+    return charset == Charset::Utf8 ? OutputEncoding{"UTF-8", true}
+                                    : OutputEncoding{"GB2312", false};
+}
+
+}  // namespace
+
 TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
-    : file_(std::move(target), options), charset_(charset) {
-    if (charset_ == Charset::Utf8) {
-        file_.Write(kUtf8Mark);
+    : TextFileWriter(std::move(target), EncodingOf(charset), options) {}
+
+TextFileWriter::TextFileWriter(fs::path target, OutputEncoding encoding, WriteOptions options)
+    : file_(std::move(target), options), encoder_(std::move(encoding)) {
+    if (!encoder_.Mark().empty()) {
+        file_.Write(encoder_.Mark());
     }
 }
 
 void TextFileWriter::Write(std::string_view utf8) {
-    if (charset_ == Charset::Utf8) {
-        file_.Write(utf8);
-    } else {
-        file_.Write(EncodeGbk(utf8, &gbk_));
-    }
+    file_.Write(encoder_.Encode(utf8));
 }
 
 WriteResult TextFileWriter::Commit() {
@@ -546,7 +554,7 @@ WriteResult TextFileWriter::Commit() {
     if (!file_.Commit()) {
         result.failure = file_.failure();
     }
-    result.gbk = std::move(gbk_);
+    result.gbk = encoder_.TakeReport();
     return result;
 }
 

@@ -15,6 +15,7 @@
 #include "textio/failure.h"
 #include "textio/file_bytes.h"
 #include "textio/gbk.h"
+#include "textio/output_encoding.h"
 
 namespace orvane::textio {
 
@@ -116,14 +117,15 @@ struct WriteResult {
 class TextFileWriter {
 public:
     TextFileWriter(std::filesystem::path target, Charset charset, WriteOptions options = {});
+    TextFileWriter(std::filesystem::path target, OutputEncoding encoding,
+                   WriteOptions options = {});
 
     void Write(std::string_view utf8);
     WriteResult Commit();
 
 private:
     AtomicFileWriter file_;
-    Charset charset_;
-    GbkEncodeReport gbk_;
+    TextEncoder encoder_;
 };
 
 // Encodes UTF-8 text in `charset` and writes it atomically.

@@ -78,8 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
                 Cues(5, kLongChinese)},
         PinCase{"utf16be_long_chinese_lines", In("UTF-16BE", Cues(5, kLongChinese)), "UTF-16BE",
                 Cues(5, kLongChinese)},
-        PinCase{"utf16le_one_and_a_person", In("UTF-16LE", Cues(5, "你好\r\n一个人")),
-                "UTF-16LE", Cues(5, "你好\r\n一个人")},
+        PinCase{"utf16le_one_and_a_person", In("UTF-16LE", Cues(5, "你好\r\n一个人")), "UTF-16LE",
+                Cues(5, "你好\r\n一个人")},
         // Big5 that libuchardet calls GBK or a Western page.
         PinCase{"big5_short", In("Big5", Cues(3, "對不起，我來晚了。")), "Big5",
                 Cues(3, "對不起，我來晚了。")},
@@ -89,7 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         PinCase{"gbk_bilingual_typographic", In("GBK", Cues(2, "篮球 NBA\r\nDon’t – please…")),
                 "GBK", Cues(2, "篮球 NBA\r\nDon’t – please…")},
         // A stray Latin-1 byte in a tiny UTF-8 file: UTF-8 with one repair.
-        PinCase{"utf8_stray_byte_tiny", Cues(1, "caf\xE9 你好"), "UTF-8", Cues(1, "caf\uFFFD 你好")},
+        PinCase{"utf8_stray_byte_tiny", Cues(1, "caf\xE9 你好"), "UTF-8",
+                Cues(1, "caf\uFFFD 你好")},
         // Two characters that read as well in GBK as in windows-1251.
         PinCase{"gbk_two_characters", In("GBK", "中文\r\n"), "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -123,15 +124,14 @@ TEST_P(ForcedWithMark, MarkIsDroppedOrRefused) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, ForcedWithMark,
-    ::testing::Values(
-        ForcedCase{"utf8_mark_before_big5", "\xEF\xBB\xBF" + In("Big5", "電視"), "Big5",
-                   SourceEncoding::CodePage, "電視", true},
-        ForcedCase{"utf16le_mark_named_big5", "\xFF\xFE" + In("UTF-16LE", "AB"), "Big5",
-                   SourceEncoding::MarkConflict, "", false},
-        ForcedCase{"utf16le_mark_named_utf16le", "\xFF\xFE" + In("UTF-16LE", "AB"), "UTF-16LE",
-                   SourceEncoding::CodePage, "AB", false},
-        ForcedCase{"utf16be_mark_named_utf16", "\xFE\xFF" + In("UTF-16BE", "AB"), "UTF-16",
-                   SourceEncoding::CodePage, "AB", false}),
+    ::testing::Values(ForcedCase{"utf8_mark_before_big5", "\xEF\xBB\xBF" + In("Big5", "電視"),
+                                 "Big5", SourceEncoding::CodePage, "電視", true},
+                      ForcedCase{"utf16le_mark_named_big5", "\xFF\xFE" + In("UTF-16LE", "AB"),
+                                 "Big5", SourceEncoding::MarkConflict, "", false},
+                      ForcedCase{"utf16le_mark_named_utf16le", "\xFF\xFE" + In("UTF-16LE", "AB"),
+                                 "UTF-16LE", SourceEncoding::CodePage, "AB", false},
+                      ForcedCase{"utf16be_mark_named_utf16", "\xFE\xFF" + In("UTF-16BE", "AB"),
+                                 "UTF-16", SourceEncoding::CodePage, "AB", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
