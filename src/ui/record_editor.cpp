@@ -83,7 +83,7 @@ RecordEditor::SaveResult RecordEditor::Save(bool gb2312, bool overwrite,
     result.target = engine::TargetPath(source_, where);
 
     auto refuse = [&](textio::FailureKind kind) {
-        result.failure = textio::Failure{kind, source_, {}, result.target, false, {}};
+        result.failure = textio::Failure{kind, source_, {}, result.target, false, {}, {}};
         return result;
     };
     // The same refusals as a run over the file list, decided before writing.
