@@ -4,13 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace orvane::engine {
-namespace overlap {
+namespace orvane::engine::overlap {
 namespace {
 
 // The runner-up must lie this far from the best offset: nearer offsets
 // are the same alignment, slightly worse.
 constexpr std::int64_t kRunnerUpDistance = 5000;
+// The most points one scan holds: ±15 minutes at 10 ms is 180,001.
+constexpr std::int64_t kMostPoints = std::int64_t{1} << 19;
 
 // The curve's grid: offsets lo, lo + step, ...; never empty.
 std::size_t GridSize(std::int64_t lo, std::int64_t hi, std::int64_t step) {
@@ -199,6 +200,9 @@ double CueOverlap(const Span& cue, const Reference& reference, std::int64_t offs
 
 Scan ScanOffsets(const std::vector<Span>& cues, const Reference& reference, std::int64_t maxOffset,
                  std::int64_t step) {
+    // A wide range is scanned in longer steps, so the curve's memory stays
+    // bounded; the best step is refined around anyway.
+    step = std::max(step, 2 * maxOffset / kMostPoints + 1);
     const std::int64_t reach = maxOffset / step * step;
     return {-reach, step, OverlapCurve(cues, reference, -reach, reach, step)};
 }
@@ -214,5 +218,4 @@ Peak BestOffset(const std::vector<Span>& cues, const Reference& reference, std::
     return peak;
 }
 
-}  // namespace overlap
-}  // namespace orvane::engine
+}  // namespace orvane::engine::overlap

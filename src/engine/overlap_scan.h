@@ -56,7 +56,8 @@ struct Scan {
     std::size_t IndexNear(std::int64_t offset) const;
 };
 
-// The overlaps of `cues` at offsets within ±maxOffset, `step` apart.
+// The overlaps of `cues` at offsets within ±maxOffset, `step` apart (or
+// further apart, for a range of millions of steps).
 Scan ScanOffsets(const std::vector<Span>& cues, const Reference& reference, std::int64_t maxOffset,
                  std::int64_t step);
 

@@ -116,6 +116,15 @@ TEST(Align, NothingToAlignIsUnsure) {
     }
 }
 
+TEST(Align, ScansTheWidestRangeInLongerSteps) {
+    AlignSettings settings;
+    settings.maxOffset = 360000.0;
+    const AlignReport report =
+        Align({{1.0, 2.0}, {4.0, 6.5}, {9.0, 9.5}},
+              {{70001.0, 70002.0}, {70004.0, 70006.5}, {70009.0, 70009.5}}, settings);
+    ExpectSegments(report, {{kStart, 1.0, 70000.0}});
+}
+
 TEST(Align, KeepsToTheLargestOffsetAllowed) {
     AlignSettings settings;
     settings.maxOffset = 5.0;
