@@ -2,6 +2,8 @@
 // orvane-align-eval accuracy [SEEDS [MINUTES]]: the aligner over the larger
 // set of damaged pairs, as a Markdown table, and the refusals of unrelated
 // references.
+// orvane-align-eval corpus DIR: the same damages on the cue times of real
+// files.
 // orvane-align-eval pair DIR: writes ref.srt and file.srt, the benchmark's
 // film pair, for timing the whole orvane-shift --sync-to process.
 #include <cmath>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "align_pairs.h"
+#include "engine/cue_intervals.h"
 #include "engine/timecode.h"
 
 namespace {
@@ -64,12 +67,42 @@ int Accuracy(int seeds, double minutes) {
     return 0;
 }
 
+// Each damage on the cue times of every subtitle file in `folder` with at
+// least 300 cues.
+int Corpus(const std::filesystem::path& folder) {
+    std::printf(
+        "| file | damage | cues | segments | scale right | confidence | median ms | "
+        "p95 ms | max ms |\n|---|---|---|---|---|---|---|---|---|\n");
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const engine::CueIntervalsResult read = engine::ReadCueIntervals(entry.path());
+        if (read.failure || read.cues.size() < 300) {
+            continue;
+        }
+        for (const align_pairs::PairSpec& spec : align_pairs::DamagedPairs(1, 0)) {
+            const align_pairs::Pair pair = align_pairs::MakePairFrom(read.cues, spec);
+            const engine::AlignReport report = engine::Align(pair.file, pair.reference);
+            const align_pairs::ErrorSummary summary =
+                align_pairs::Summarize(align_pairs::StartErrors(pair, report.map));
+            std::printf("| %s | %s | %zu | %zu | %s | %.1f%s | %.0f | %.0f | %.0f |\n",
+                        entry.path().filename().string().c_str(), spec.Name().c_str(),
+                        pair.file.size(), report.segments.size(),
+                        std::abs(report.scale - pair.scale) < 1e-9 ? "yes" : "NO",
+                        report.confidence, report.unsure ? " unsure" : "", summary.median * 1000,
+                        summary.p95 * 1000, summary.max * 1000);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "accuracy") {
         return Accuracy(argc > 2 ? std::atoi(argv[2]) : 5, argc > 3 ? std::atof(argv[3]) : 60);
+    }
+    if (command == "corpus" && argc == 3) {
+        return Corpus(argv[2]);
     }
     if (command == "pair" && argc == 3) {
         const align_pairs::Pair pair =
@@ -79,6 +112,7 @@ int main(int argc, char** argv) {
         WriteSrt(std::filesystem::path(argv[2]) / "file.srt", pair.file);
         return 0;
     }
-    std::fprintf(stderr, "usage: orvane-align-eval accuracy [SEEDS [MINUTES]] | pair DIR\n");
+    std::fprintf(stderr,
+                 "usage: orvane-align-eval accuracy [SEEDS [MINUTES]] | corpus DIR | pair DIR\n");
     return 2;
 }

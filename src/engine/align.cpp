@@ -57,12 +57,17 @@ constexpr std::size_t kWindowCues = 40;
 // A window's scan is coarser: its best is refined, and the split refines
 // it again.
 constexpr std::int64_t kWindowStep = 40;
-// A non-unit scale must beat scale 1's overlap by this factor.
-constexpr double kScaleMargin = 1.05;
+// A non-unit scale must beat scale 1 by this factor, in the overlap that
+// stands above what the density of the cues gives at any offset (files
+// whose cues overlap one another overlap much everywhere).
+constexpr double kScaleMargin = 1.04;
 // How many cues a break may move, and how much overlap (milliseconds) it
 // may give up to stand in a wider gap.
 constexpr std::size_t kBreakReach = 8;
 constexpr double kBreakTolerance = 1500.0;
+// A part that joins a neighbour while losing the overlap of this many
+// breaks makes the map doubtful.
+constexpr double kLostSplits = 2.0;
 // Offsets closer than this propose the same alignment.
 constexpr std::int64_t kSameOffset = 100;
 // A cue longer than this counts as this long: a stray cue of an hour
@@ -104,8 +109,8 @@ struct ScaledPeak {
     Peak peak;
 };
 
-// The scale whose single best offset fits best; another than 1 only when
-// it clearly beats 1.
+// The scale whose single best offset stands out most; another than 1
+// only when it clearly beats 1.
 ScaledPeak ChooseScale(const std::vector<Interval>& file, const Reference& reference,
                        const AlignSettings& settings, std::int64_t maxOffset) {
     ScaledPeak unit{1.0, overlap::BestOffset(Spans(file, 1.0), reference, maxOffset)};
@@ -115,11 +120,11 @@ ScaledPeak ChooseScale(const std::vector<Interval>& file, const Reference& refer
     ScaledPeak best = unit;
     for (const double scale : FrameRateScales()) {
         const Peak peak = overlap::BestOffset(Spans(file, scale), reference, maxOffset);
-        if (peak.overlap > best.peak.overlap) {
+        if (peak.prominence > best.peak.prominence) {
             best = {scale, peak};
         }
     }
-    return best.peak.overlap > kScaleMargin * unit.peak.overlap ? best : unit;
+    return best.peak.prominence > kScaleMargin * unit.peak.prominence ? best : unit;
 }
 
 // Offsets proposed by windows of cues, and the whole file's best.
@@ -255,28 +260,37 @@ private:
     std::map<std::tuple<std::size_t, std::size_t, std::size_t>, Peak> judged_;
 };
 
+struct SplitResult {
+    std::vector<Run> runs;
+    // The confidence of the weakest part that joined a neighbour although
+    // it fits the neighbour's offset much worse than its own: the map may
+    // be wrong there.
+    double doubt = std::numeric_limits<double>::infinity();
+};
+
 // Splits the file where its offset changes; a part that does not fit
 // clearly by itself joins a neighbour.
-std::vector<Run> Split(const std::vector<Span>& cues, const Reference& reference,
-                       const Peak& wholeFile, const AlignSettings& settings,
-                       std::int64_t maxOffset) {
+SplitResult Split(const std::vector<Span>& cues, const Reference& reference, const Peak& wholeFile,
+                  const AlignSettings& settings, std::int64_t maxOffset) {
     const std::vector<std::int64_t> candidates =
         Candidates(cues, reference, wholeFile.offset, maxOffset);
     std::vector<std::size_t> chosen =
         align_detail::ChooseOffsets(cues, reference, candidates, settings.splitPenalty * 1000.0);
     RunJudge judge(cues, reference, candidates, maxOffset);
+    SplitResult result;
     while (true) {
         MoveBreaksToGaps(chosen, cues, reference, candidates);
-        std::vector<Run> runs = RunsOf(chosen);
+        result.runs = RunsOf(chosen);
+        std::vector<Run>& runs = result.runs;
         judge.Judge(runs);
         if (runs.size() <= 1) {
-            return runs;
+            return result;
         }
         const auto weakest = std::min_element(
             runs.begin(), runs.end(),
             [](const Run& a, const Run& b) { return a.peak.confidence < b.peak.confidence; });
         if (weakest->peak.confidence >= settings.unsureBelow) {
-            return runs;
+            return result;
         }
         // The neighbour whose offset fits the weak part better takes it.
         const Run* before = weakest == runs.begin() ? nullptr : &*(weakest - 1);
@@ -293,6 +307,9 @@ std::vector<Run> Split(const std::vector<Span>& cues, const Reference& reference
             return overlap;
         };
         const Run* taker = fit(before) >= fit(after) ? before : after;
+        if (weakest->peak.overlap - fit(taker) > kLostSplits * settings.splitPenalty * 1000.0) {
+            result.doubt = std::min(result.doubt, weakest->peak.confidence);
+        }
         std::fill(chosen.begin() + static_cast<std::ptrdiff_t>(weakest->first),
                   chosen.begin() + static_cast<std::ptrdiff_t>(weakest->last), taker->candidate);
     }
@@ -340,10 +357,11 @@ AlignReport Align(const std::vector<Interval>& file, const std::vector<Interval>
     }
     const ScaledPeak best = ChooseScale(cues, ref, settings, maxOffset);
     const std::vector<Span> spans = Spans(cues, best.scale);
-    std::vector<Run> runs{{0, cues.size(), 0, best.peak}};
+    SplitResult split{{{0, cues.size(), 0, best.peak}}};
     if (settings.split) {
-        runs = Split(spans, ref, best.peak, settings, maxOffset);
+        split = Split(spans, ref, best.peak, settings, maxOffset);
     }
+    const std::vector<Run>& runs = split.runs;
     report.scale = best.scale;
     report.aboveChance = best.peak.aboveChance;
     report.confidence = std::numeric_limits<double>::infinity();
@@ -355,6 +373,7 @@ AlignReport Align(const std::vector<Interval>& file, const std::vector<Interval>
         report.segments.push_back(segment);
         report.confidence = std::min(report.confidence, segment.confidence);
     }
+    report.confidence = std::min(report.confidence, split.doubt);
     report.unsure = !(report.confidence >= settings.unsureBelow);
     return report;
 }

@@ -52,7 +52,9 @@ struct AlignReport {
     TimingMap map;  // one segment per AlignedSegment
     std::vector<AlignedSegment> segments;
     double scale = 1.0;
-    // The weakest segment's confidence.
+    // The weakest segment's confidence, or lower: that of a part left at a
+    // neighbour's offset because it did not stand out, though it fits its
+    // own offset much better.
     double confidence = 0;
     // How far the whole map's best overlap stands above the mean overlap
     // at random offsets, in standard deviations.

@@ -131,6 +131,7 @@ void Judge(const Scan& scan, Peak& peak) {
         }
     }
     const double value = residual[index];
+    peak.prominence = value;
     if (deviation > 1e-9 * std::max(1.0, std::abs(scan.curve[index]))) {
         peak.confidence = std::max(0.0, value - runnerUp) / deviation;
         peak.aboveChance = value / deviation;
@@ -151,11 +152,19 @@ Peak Refine(const std::vector<Span>& cues, const Reference& reference, std::int6
 Reference MakeReference(std::vector<Span> spans) {
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.start < b.start; });
+    // Cues shown together (two languages, a sign over dialogue) are one
+    // stretch of time: a cue overlapping both counts its time once.
     Reference reference;
     for (const Span& s : spans) {
+        if (!reference.spans.empty() && s.start <= reference.spans.back().end) {
+            reference.spans.back().end = std::max(reference.spans.back().end, s.end);
+        } else {
+            reference.spans.push_back(s);
+        }
+    }
+    for (const Span& s : reference.spans) {
         reference.longest = std::max(reference.longest, s.end - s.start);
     }
-    reference.spans = std::move(spans);
     return reference;
 }
 

@@ -19,7 +19,8 @@ struct Span {
     std::int64_t end = 0;
 };
 
-// The reference, sorted by start, for overlap queries.
+// The reference for overlap queries: its cues in order of start, those
+// that overlap merged into one.
 struct Reference {
     std::vector<Span> spans;
     std::int64_t longest = 0;
@@ -41,6 +42,7 @@ struct Peak {
     double overlap = 0;
     double confidence = 0;   // see Judge
     double aboveChance = 0;  // see Judge
+    double prominence = 0;   // see Judge
 };
 
 // The best offset for `cues` within ±maxOffset, to the millisecond.
@@ -71,7 +73,8 @@ Peak Refine(const std::vector<Span>& cues, const Reference& reference, std::int6
 // Scores the overlap at `peak.offset`: its confidence is how far it stands
 // above the best overlap more than a few seconds away, and aboveChance how
 // far above the overlap at random offsets, both in standard deviations of
-// the overlap over the scan (less its slow trend).
+// the overlap over the scan (less its slow trend); its prominence is the
+// overlap above that trend, in milliseconds.
 void Judge(const Scan& scan, Peak& peak);
 
 }  // namespace orvane::engine::overlap

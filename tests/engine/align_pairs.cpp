@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <utility>
 
 namespace orvane::align_pairs {
 namespace {
@@ -98,9 +99,13 @@ std::vector<Interval> FilmCues(std::uint64_t seed, double minutes) {
 }
 
 Pair MakePair(const PairSpec& spec) {
+    return MakePairFrom(FilmCues(spec.seed, spec.minutes), spec);
+}
+
+Pair MakePairFrom(std::vector<Interval> reference, const PairSpec& spec) {
     Random random(spec.seed * 7919 + 17);
     Pair pair;
-    pair.reference = FilmCues(spec.seed, spec.minutes);
+    pair.reference = std::move(reference);
     const bool advert = spec.damage == Damage::Advert || spec.damage == Damage::AdvertAndDrift;
     const bool drift = spec.damage == Damage::Drift || spec.damage == Damage::AdvertAndDrift;
     if (advert) {

@@ -48,6 +48,9 @@ std::vector<engine::Interval> FilmCues(std::uint64_t seed, double minutes);
 // the cues are deleted, 10 % split, 10 % merged with the next, and every
 // time moves by up to 150 ms.
 Pair MakePair(const PairSpec& spec);
+// The same damage to another reference, such as a real file's cues
+// (`spec.minutes` is not used).
+Pair MakePairFrom(std::vector<engine::Interval> reference, const PairSpec& spec);
 
 // The damages the aligner must undo, each on `seeds` films.
 std::vector<PairSpec> DamagedPairs(int seeds, double minutes);

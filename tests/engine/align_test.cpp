@@ -42,6 +42,9 @@ TEST(AlignCueOverlap, SumsEveryReferenceCueItMeets) {
     EXPECT_EQ(overlap::CueOverlap({0, 2000}, reference, 0), 1500);
     EXPECT_EQ(overlap::CueOverlap({0, 2000}, reference, 4500), 1000);
     EXPECT_EQ(overlap::CueOverlap({0, 2000}, reference, 9000), 0);
+    // Two languages shown together count once.
+    const overlap::Reference twice = overlap::MakeReference({{0, 1000}, {0, 1000}, {500, 1500}});
+    EXPECT_EQ(overlap::CueOverlap({0, 2000}, twice, 0), 1500);
 }
 
 // Three cues that fit at offset 0, three that fit at 10 s.
@@ -119,6 +122,7 @@ TEST(Align, NothingToAlignIsUnsure) {
 TEST(Align, ScansTheWidestRangeInLongerSteps) {
     AlignSettings settings;
     settings.maxOffset = 360000.0;
+    settings.guessFrameRate = false;  // three cues cannot tell a frame rate
     const AlignReport report =
         Align({{1.0, 2.0}, {4.0, 6.5}, {9.0, 9.5}},
               {{70001.0, 70002.0}, {70004.0, 70006.5}, {70009.0, 70009.5}}, settings);
