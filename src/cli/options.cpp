@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <set>
+#include <utility>
 
 #include "engine/timecode.h"
 #include "textio/encoding.h"
@@ -43,6 +44,13 @@ enum class Opt {
     Until,
     Help,
     Version,
+    SyncTo,
+    DryRun,
+    NoSplit,
+    SplitPenalty,
+    NoFpsGuess,
+    MaxOffset,
+    Force,
 };
 
 struct OptSpec {
@@ -71,6 +79,13 @@ constexpr OptSpec kOptions[] = {
     {"--until", "", Opt::Until, true},
     {"--help", "", Opt::Help, false},
     {"--version", "", Opt::Version, false},
+    {"--sync-to", "", Opt::SyncTo, true},
+    {"--dry-run", "", Opt::DryRun, false},
+    {"--no-split", "", Opt::NoSplit, false},
+    {"--split-penalty", "", Opt::SplitPenalty, true},
+    {"--no-fps-guess", "", Opt::NoFpsGuess, false},
+    {"--max-offset", "", Opt::MaxOffset, true},
+    {"--force", "", Opt::Force, false},
 };
 
 const OptSpec* FindOption(std::string_view name) {
@@ -103,6 +118,22 @@ std::string DisplayName(const OptSpec& known) {
 // "-q" or "--cut"; "-1" is a (refused) negative number, not an option.
 bool LooksLikeOption(std::string_view arg) {
     return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.';
+}
+
+// The first shift option given, which --sync-to leaves no room for: the
+// alignment finds the amount itself.
+std::optional<std::string> ShiftOptionBesideSync(bool cut, bool advance, bool direct, bool later,
+                                                 bool opening, bool range) {
+    const std::pair<bool, const char*> given[] = {
+        {cut, "--cut"},     {advance, "--advance"}, {direct, "--direct"},
+        {later, "--later"}, {opening, "--opening"}, {range, "--from and --until"},
+    };
+    for (const auto& [present, name] : given) {
+        if (present) {
+            return name;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -182,6 +213,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     bool later = false;
     bool overwrite = false;
     std::optional<std::string> outputDir;
+    SyncOptions sync;
+    std::optional<std::string> syncOnly;  // a --sync-to option given, for the message
 
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -315,12 +348,57 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 }
                 options.settings.outputEncoding = value;
                 break;
+            case Opt::SyncTo:
+                if (value.empty()) {
+                    return UsageError("--sync-to: the reference file name is empty");
+                }
+                sync.reference = textio::PathFromUtf8(value);
+                break;
+            case Opt::SplitPenalty:
+            case Opt::MaxOffset:
+                if (!amount()) {
+                    return badAmount();
+                }
+                (known->id == Opt::SplitPenalty ? sync.align.splitPenalty : sync.align.maxOffset) =
+                    *amount();
+                syncOnly = known->longName;
+                break;
+            case Opt::DryRun:
+                sync.dryRun = true;
+                syncOnly = known->longName;
+                break;
+            case Opt::NoSplit:
+                sync.align.split = false;
+                syncOnly = known->longName;
+                break;
+            case Opt::NoFpsGuess:
+                sync.align.guessFrameRate = false;
+                syncOnly = known->longName;
+                break;
+            case Opt::Force:
+                sync.force = true;
+                syncOnly = known->longName;
+                break;
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
         }
     }
 
+    if (!sync.reference.empty()) {
+        if (const std::optional<std::string> other = ShiftOptionBesideSync(
+                cut.has_value(), advance.has_value(), direct.has_value(), later,
+                options.openingVideo.has_value(),
+                options.settings.from.has_value() || options.settings.until.has_value())) {
+            return UsageError("--sync-to cannot be combined with " + *other);
+        }
+        options.sync = sync;
+        if (sync.dryRun && !outputDir && !overwrite) {
+            overwrite = true;  // where nothing will be written: the plan checks no folder
+        }
+    } else if (syncOnly) {
+        return UsageError(*syncOnly + " only applies to --sync-to");
+    }
     if (direct) {
         if (cut) {
             return UsageError("--direct cannot be combined with --cut");
@@ -404,6 +482,15 @@ Mode 模式 (default 默认: --cut 12):
                       仅平移此时间及之后开始的字幕
   --until TIME        direct mode: move only cues that start before TIME
                       仅平移此时间之前开始的字幕
+  --sync-to REF       align each file to the well-timed subtitle REF (.srt, .ass):
+                      the offset, breaks and frame rate are found; an unsure
+                      alignment is not written (exit 1)   自动对齐到参考字幕
+  --dry-run           sync: print the alignment, write nothing   只显示对齐结果
+  --no-split          sync: one offset for the whole file   不分段
+  --split-penalty N   sync: overlap in seconds a break must gain (default 6)
+  --no-fps-guess      sync: do not try frame-rate conversions   不猜测帧率
+  --max-offset SECONDS  sync: the largest offset tried (default 900)
+  --force             sync: write an unsure alignment too   强制写入
 
 Text 文字:
   --drop english|chinese  remove the English or the Chinese text of bilingual cues

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/align.h"
 #include "engine/shift_settings.h"
 
 namespace orvane::cli {
@@ -18,10 +19,19 @@ inline constexpr std::string_view kProgramName = "orvane-shift";
 // subtitle file can hold (99:59:59,999).
 inline constexpr double kMaxAmountSeconds = 360000.0;
 
+// --sync-to: each file is aligned to a well-timed reference file.
+struct SyncOptions {
+    std::filesystem::path reference;
+    engine::AlignSettings align;
+    bool dryRun = false;  // print the map, write nothing
+    bool force = false;   // write an unsure alignment too
+};
+
 struct CliOptions {
     engine::ShiftSettings settings;
     std::vector<std::filesystem::path> inputs;  // files or folders, in the order given
     std::optional<std::filesystem::path> openingVideo;
+    std::optional<SyncOptions> sync;
     bool quiet = false;
     bool verbose = false;  // name the encoding each file was read in
 };

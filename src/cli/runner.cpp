@@ -15,6 +15,7 @@
 
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/sync_run.h"
 #include "engine/batch.h"
 #include "orvane_version.h"
 #include "textio/text_file.h"
@@ -378,6 +379,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                 return kExitUsage;
             case ParseResult::Action::Run:
                 break;
+        }
+        if (parsed.options.sync) {
+            return RunSync(parsed.options, out, err, [&](CliOptions options) {
+                return RunParsed(std::move(options), out, err, environment);
+            });
         }
         return RunParsed(std::move(parsed.options), out, err, environment);
     } catch (const std::exception& e) {

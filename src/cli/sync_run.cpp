@@ -1,0 +1,127 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/sync_run.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ostream>
+
+#include "cli/messages.h"
+#include "cli/runner.h"
+#include "engine/batch.h"
+#include "engine/cue_intervals.h"
+#include "engine/timecode.h"
+
+namespace orvane::cli {
+namespace {
+
+std::string Number(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+// "1", or the conversion a frame-rate scale stands for: "23.976/25".
+std::string ScaleText(double scale) {
+    const char* const kNames[] = {"25/24",     "24/25",     "25/23.976",
+                                  "23.976/25", "24/23.976", "23.976/24"};
+    const std::vector<double> scales = engine::FrameRateScales();
+    for (std::size_t i = 0; i < scales.size(); ++i) {
+        if (std::abs(scale - scales[i]) < 1e-12) {
+            return Number("%.6f", scale) + " (" + kNames[i] + ")";
+        }
+    }
+    return Number("%g", scale);
+}
+
+void PrintFailure(std::ostream& err, const textio::Failure& failure) {
+    err << kProgramName << ": " << ShowPath(failure.path) << ": " << FailureText(failure) << "\n";
+}
+
+// A map that today's direct shift can write: one segment, scale 1.
+bool IsPlainOffset(const engine::AlignReport& report) {
+    return report.segments.size() == 1 && report.scale == 1.0;
+}
+
+// Aligns and writes one file; returns whether it succeeded.
+bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
+              const std::vector<engine::Interval>& reference, std::ostream& out, std::ostream& err,
+              const ShiftRun& shift) {
+    const SyncOptions& sync = *options.sync;
+    const engine::CueIntervalsResult cues =
+        engine::ReadCueIntervals(file, options.settings.encoding);
+    if (cues.failure) {
+        PrintFailure(err, *cues.failure);
+        return false;
+    }
+    const engine::AlignReport report = engine::Align(cues.cues, reference, sync.align);
+    if (!options.quiet || sync.dryRun) {
+        out << ShowPath(file) << ": aligned to " << ShowPath(sync.reference) << ", "
+            << DescribeAlignment(report);
+    }
+    if (report.unsure && !sync.force) {
+        err << kProgramName << ": " << ShowPath(file) << ": unsure alignment (confidence "
+            << Number("%.1f", report.confidence) << ", at least "
+            << Number("%.1f", sync.align.unsureBelow)
+            << " needed); nothing written (--force writes it)\n";
+        return false;
+    }
+    if (sync.dryRun) {
+        return true;
+    }
+    if (!IsPlainOffset(report)) {
+        err << kProgramName << ": " << ShowPath(file)
+            << ": this alignment needs retiming, not yet available; nothing written\n";
+        return false;
+    }
+    CliOptions direct = options;
+    direct.sync.reset();
+    direct.inputs = {file};
+    direct.settings.mode = engine::ShiftMode::Direct;
+    const double offset = report.segments.front().offset;
+    direct.settings.shiftSeconds = std::abs(offset);
+    direct.settings.later = offset > 0;
+    return shift(direct) == kExitOk;
+}
+
+}  // namespace
+
+std::string DescribeAlignment(const engine::AlignReport& report) {
+    std::string text = "scale " + ScaleText(report.scale) + ", confidence " +
+                       Number("%.1f", report.confidence) + (report.unsure ? " (unsure)" : "") +
+                       "\n";
+    for (const engine::AlignedSegment& segment : report.segments) {
+        text += "  " + engine::FormatSrtTime(segment.firstStart) + " - " +
+                engine::FormatSrtTime(segment.lastEnd) + "  " + Number("%+.3f", segment.offset) +
+                " s  (" + std::to_string(segment.cueCount) +
+                (segment.cueCount == 1 ? " cue" : " cues") + ", confidence " +
+                Number("%.1f", segment.confidence) + ")\n";
+    }
+    return text;
+}
+
+int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err,
+            const ShiftRun& shift) {
+    const SyncOptions& sync = *options.sync;
+    const engine::CueIntervalsResult reference =
+        engine::ReadCueIntervals(sync.reference, options.settings.encoding);
+    if (reference.failure) {
+        PrintFailure(err, *reference.failure);
+        return kExitSomeFailed;
+    }
+    const engine::BatchPlan plan = engine::PlanBatch(options.inputs, options.settings);
+    for (const textio::Failure& failure : plan.refused) {
+        PrintFailure(err, failure);
+    }
+    if (plan.files.empty() && plan.refused.empty()) {
+        err << kProgramName << ": no .srt, .ass or .ssa file among the inputs\n";
+        return kExitSomeFailed;
+    }
+    bool failed = !plan.refused.empty();
+    for (const engine::PlannedFile& file : plan.files) {
+        failed = !SyncFile(options, file.source, reference.cues, out, err, shift) || failed;
+    }
+    out.flush();
+    return failed || out.fail() ? kExitSomeFailed : kExitOk;
+}
+
+}  // namespace orvane::cli

@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/sync_run.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/runner.h"
+#include "support/temp_dir.h"
+
+namespace orvane::cli {
+namespace {
+using orvane::testing::ReadBytes;
+using orvane::testing::TempDir;
+
+struct SyncUsageCase {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;
+};
+
+TEST(SyncOptions, RefuseWhatTheyCannotDo) {
+    const SyncUsageCase cases[] = {
+        {"an amount beside the reference",
+         {"--sync-to", "r.srt", "--direct", "1", "-o", "o", "a.srt"},
+         "--sync-to cannot be combined with --direct"},
+        {"a sync option alone",
+         {"--no-split", "-o", "o", "a.srt"},
+         "--no-split only applies to --sync-to"},
+        {"nowhere to write",
+         {"--sync-to", "r.srt", "a.srt"},
+         "say where to write: -o DIR or --overwrite"},
+        {"a penalty that is no number",
+         {"--sync-to", "r.srt", "--split-penalty", "x", "--dry-run", "a.srt"},
+         "--split-penalty: \"x\" is not a plain number of seconds such as 12 or 1.5"},
+    };
+    for (const SyncUsageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ParseResult result = ParseArguments(c.args);
+        EXPECT_EQ(result.action, ParseResult::Action::UsageError);
+        EXPECT_EQ(result.message, c.message);
+    }
+}
+
+TEST(SyncOptions, CarryTheAlignmentSettings) {
+    const ParseResult result =
+        ParseArguments({"--sync-to", "r.ass", "--dry-run", "--no-split", "--no-fps-guess",
+                        "--split-penalty", "2.5", "--max-offset", "60", "--force", "a.srt"});
+    ASSERT_EQ(result.action, ParseResult::Action::Run);
+    ASSERT_TRUE(result.options.sync);
+    const SyncOptions& sync = *result.options.sync;
+    EXPECT_EQ(sync.reference, "r.ass");
+    EXPECT_TRUE(sync.dryRun);
+    EXPECT_TRUE(sync.force);
+    EXPECT_FALSE(sync.align.split);
+    EXPECT_FALSE(sync.align.guessFrameRate);
+    EXPECT_EQ(sync.align.splitPenalty, 2.5);
+    EXPECT_EQ(sync.align.maxOffset, 60.0);
+}
+
+std::string Srt(const std::vector<std::pair<const char*, const char*>>& times) {
+    std::string text;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        text += std::to_string(i + 1) + "\n" + times[i].first + " --> " + times[i].second +
+                "\nline\n\n";
+    }
+    return text;
+}
+
+const std::string kReference = Srt({{"00:00:10,000", "00:00:12,000"},
+                                    {"00:00:15,000", "00:00:16,500"},
+                                    {"00:00:20,000", "00:00:23,000"},
+                                    {"00:00:30,000", "00:00:31,000"}});
+// The reference 2.5 s early.
+const std::string kEarly = Srt({{"00:00:07,500", "00:00:09,500"},
+                                {"00:00:12,500", "00:00:14,000"},
+                                {"00:00:17,500", "00:00:20,500"},
+                                {"00:00:27,500", "00:00:28,500"}});
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunWith(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = Run(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(SyncRun, DryRunPrintsTheMapAndWritesNothing) {
+    const TempDir dir;
+    const auto reference = dir.Write("r.srt", kReference);
+    const auto file = dir.Write("a.srt", kEarly);
+    const Outcome outcome = RunWith({"--sync-to", reference.string(), "--dry-run", file.string()});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_NE(outcome.out.find(": aligned to "), std::string::npos);
+    EXPECT_NE(outcome.out.find("scale 1, confidence "), std::string::npos);
+    EXPECT_NE(outcome.out.find("  00:00:07,500 - 00:00:28,500  +2.500 s  (4 cues, confidence "),
+              std::string::npos)
+        << outcome.out;
+    EXPECT_EQ(ReadBytes(file), kEarly);
+}
+
+TEST(SyncRun, WritesAPlainOffsetAsADirectShift) {
+    const TempDir dir;
+    const auto reference = dir.Write("r.srt", kReference);
+    const auto file = dir.Write("a.srt", kEarly);
+    const Outcome outcome =
+        RunWith({"--sync-to", reference.string(), "--overwrite", file.string()});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    // Written as the shifters write: the same times as the reference.
+    const std::string written = ReadBytes(file);
+    for (const char* line : {"00:00:10,000 --> 00:00:12,000", "00:00:30,000 --> 00:00:31,000"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << written;
+    }
+}
+
+TEST(SyncRun, RefusesAnUnsureAlignmentUnlessForced) {
+    const TempDir dir;
+    // The one cue fits either reference cue as well.
+    const auto reference = dir.Write(
+        "r.srt", Srt({{"00:00:11,000", "00:00:12,000"}, {"00:00:51,000", "00:00:52,000"}}));
+    const std::string lone = Srt({{"00:00:01,000", "00:00:02,000"}});
+    const auto file = dir.Write("a.srt", lone);
+    const Outcome refused =
+        RunWith({"--sync-to", reference.string(), "--overwrite", file.string()});
+    EXPECT_EQ(refused.status, kExitSomeFailed);
+    EXPECT_NE(refused.err.find("a.srt: unsure alignment (confidence 0.0, at least 4.0 needed)"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(ReadBytes(file), lone);
+
+    const Outcome forced =
+        RunWith({"--sync-to", reference.string(), "--force", "--overwrite", file.string()});
+    EXPECT_EQ(forced.status, kExitOk) << forced.err;
+    EXPECT_NE(ReadBytes(file), lone);
+}
+
+TEST(SyncRun, RefusesToWriteABrokenMapForNow) {
+    const TempDir dir;
+    const auto reference = dir.Write("r.srt", Srt({{"00:00:11,000", "00:00:12,000"},
+                                                   {"00:00:13,000", "00:00:15,000"},
+                                                   {"00:02:15,000", "00:02:18,000"},
+                                                   {"00:02:19,500", "00:02:20,000"}}));
+    const std::string broken = Srt({{"00:00:01,000", "00:00:02,000"},
+                                    {"00:00:03,000", "00:00:05,000"},
+                                    {"00:01:35,000", "00:01:38,000"},
+                                    {"00:01:39,500", "00:01:40,000"}});
+    const auto file = dir.Write("a.srt", broken);
+    const Outcome outcome = RunWith(
+        {"--sync-to", reference.string(), "--split-penalty", "0.5", "--overwrite", file.string()});
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_NE(outcome.out.find("+40.000 s  (2 cues"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.err.find("this alignment needs retiming, not yet available"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes(file), broken);
+}
+
+}  // namespace
+}  // namespace orvane::cli
