@@ -71,13 +71,26 @@ std::string Upper(std::string_view text) {
     return upper;
 }
 
-// The start of the text, ending at a line break so that no character is cut.
-std::string_view SampleOf(std::string_view bytes) {
-    if (bytes.size() <= kSampleBytes) {
-        return bytes;
+bool HoldsHighByte(std::string_view line) {
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The lines that tell encodings apart: those with a byte above ASCII, from
+// wherever they are in the file (numbers and time codes read the same in
+// every candidate), whole, up to the sample's size.
+std::string SampleOf(std::string_view bytes) {
+    std::string sample;
+    for (std::size_t start = 0; start < bytes.size() && sample.size() < kSampleBytes;) {
+        const std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        const std::string_view line = bytes.substr(start, next - start);
+        if (HoldsHighByte(line)) {
+            sample.append(line.substr(0, kSampleBytes));
+        }
+        start = next;
     }
-    const std::size_t lineEnd = bytes.substr(0, kSampleBytes).rfind('\n');
-    return bytes.substr(0, lineEnd == std::string_view::npos ? kSampleBytes : lineEnd + 1);
+    return sample.empty() ? std::string(bytes.substr(0, kSampleBytes)) : sample;
 }
 
 // What libuchardet names, in the label of the candidate it points to; empty
@@ -391,19 +404,19 @@ std::optional<SourceEncoding> UnmarkedUtf16(std::string_view bytes) {
 }
 
 bool IsUtf8BeyondDoubt(std::string_view validUtf8) {
-    const std::string_view sample = SampleOf(validUtf8);
     std::size_t sequences = 0;
-    for (const char c : sample) {
+    for (const char c : validUtf8) {
         sequences += static_cast<unsigned char>(c) >= 0xC2 ? 1u : 0u;
         if (sequences >= kSureUtf8Sequences) {
             return true;
         }
     }
-    return sequences == 0 || JudgeText(sample, kAnyScript).cost == 0;
+    return sequences == 0 || JudgeText(SampleOf(validUtf8), kAnyScript).cost == 0;
 }
 
 DecodedText GuessAndDecode(std::string_view bytes) {
-    const std::string_view sample = SampleOf(bytes);
+    const std::string sampled = SampleOf(bytes);
+    const std::string_view sample = sampled;
     const Utf8Scan scan = ScanUtf8(sample);
     const auto highBytes =
         static_cast<double>(std::count_if(sample.begin(), sample.end(), [](char c) {

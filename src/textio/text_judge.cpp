@@ -327,6 +327,7 @@ private:
             AddOnce(latinUsed_, lower);
         } else if (script == Script::Cyrillic) {
             ++cyrillicLetters_;
+            lastCyrillic_ = lower;
             cyrillicCapitals_ += lower != cp ? 1u : 0u;
             static constexpr std::u32string_view kVowels = U"аеёиоуыэюяіїєў";
             cyrillicVowels_ += kVowels.find(lower) != std::u32string_view::npos ? 1u : 0u;
@@ -364,6 +365,13 @@ private:
         if (cyrillicLetters_ >= 4 && cyrillicCapitals_ == cyrillicLetters_) {
             looks_.cost += kCapitalWord;
         }
+        // Russian has a few words of one letter; any other one letter alone
+        // is a byte of another encoding.
+        static constexpr std::u32string_view kOneLetterWords = U"авикосуяжб";
+        if (cyrillicLetters_ == 1 && asciiLetters_ == 0 &&
+            kOneLetterWords.find(lastCyrillic_) == std::u32string_view::npos) {
+            looks_.cost += kNoVowelWord;
+        }
         cyrillicCapitals_ = 0;
         cyrillicLetters_ = 0;
         cyrillicVowels_ = 0;
@@ -382,6 +390,7 @@ private:
     std::size_t cyrillicLetters_ = 0;
     std::size_t cyrillicVowels_ = 0;
     std::size_t cyrillicCapitals_ = 0;
+    char32_t lastCyrillic_ = 0;
     std::u32string latinUsed_;
     std::u32string cyrillicUsed_;
 };
