@@ -103,6 +103,10 @@ std::string FailureText(const Failure& failure) {
         case FailureKind::SimplifierMissing:
             return "Traditional-to-Simplified conversion (OpenCC and its dictionary) could not be "
                    "loaded; not written";
+        case FailureKind::HardLinked:
+            return "has " + std::to_string(failure.links) +
+                   " names (hard links); replacing it would split them; not written "
+                   "(--break-links accepts the split)";
         case FailureKind::LinkUnresolved:
             return WithCode("cannot find the file this link points to", failure) + "; not written";
         case FailureKind::OutputDirNotFolder:

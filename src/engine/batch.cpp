@@ -112,7 +112,37 @@ private:
         fs::path path;
         FileId id;
         bool readOnly = false;
+        std::uint64_t links = 1;
     };
+
+    // Two hard links of one file (not a symbolic link and its file): once
+    // the links may be split, each name is shifted and written on its own.
+    static bool AreOtherNames(const fs::path& a, const fs::path& b) {
+        std::error_code ecA;
+        std::error_code ecB;
+        const fs::path resolvedA = fs::canonical(a, ecA);
+        const fs::path resolvedB = fs::canonical(b, ecB);
+        return !ecA && !ecB && resolvedA != resolvedB;
+    }
+
+    // Replacing a file by rename gives only the replaced name the new bytes.
+    void RefuseHardLinked(const Source& source) {
+        Failure failure = MakeFailure(FailureKind::HardLinked, source.path);
+        failure.links = source.links;
+        plan_.refused.push_back(failure);
+        // The run's other names of that file are left as they are too.
+        auto& skipped = plan_.skipped;
+        for (auto it = skipped.begin(); it != skipped.end();) {
+            if (it->why == SkippedName::Why::SameFile && it->sameAs == source.path) {
+                failure.path = it->path;
+                failure.other = source.path;
+                plan_.refused.push_back(failure);
+                it = skipped.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
 
     void Admit(const fs::path& candidate) {
         if (KindOfFile(candidate) == SubtitleKind::Other) {
@@ -135,11 +165,12 @@ private:
             return;
         }
         const auto [known, added] = firstNameOf_.emplace(*info.id, candidate);
-        if (!added) {
+        if (!added && !(settings_.breakLinks && settings_.overwrite &&
+                        AreOtherNames(candidate, known->second))) {
             plan_.skipped.push_back({candidate, SkippedName::Why::SameFile, known->second});
             return;
         }
-        sources_.push_back({candidate, *info.id, info.readOnly});
+        sources_.push_back({candidate, *info.id, info.readOnly, info.links});
     }
 
     void PlanTarget(const Source& source) {
@@ -151,6 +182,10 @@ private:
         if (settings_.overwrite) {
             if (source.readOnly) {
                 Refuse(FailureKind::TargetReadOnly, source.path);
+                return;
+            }
+            if (source.links > 1 && !settings_.breakLinks) {
+                RefuseHardLinked(source);
                 return;
             }
             std::error_code ec;

@@ -5,6 +5,7 @@
 // its own language.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -40,6 +41,7 @@ enum class FailureKind {
     TargetTaken,            // another input (`other`) writes the same target
     TargetReadOnly,         // the file to be replaced is read-only
     LinkUnresolved,         // overwrite: where the link points cannot be found
+    HardLinked,             // overwrite: the file has more names (`links`) than the one replaced
     SimplifierMissing,      // conversion to Simplified asked for, OpenCC not loaded
     OutputDirNotFolder,     // the output folder's path holds a file
     OutputDirCreateFailed,  // the output folder could not be made (see code)
@@ -60,7 +62,8 @@ struct Failure {
     std::filesystem::path other;  // a second file it is about, for Target* kinds
     // Writing: the file that was to be replaced is still there, unchanged.
     bool originalKept = false;
-    std::string detail;  // extra words for Unexpected
+    std::string detail;       // extra words for Unexpected
+    std::uint64_t links = 0;  // HardLinked: how many names the file has
 };
 
 // The error of the last failed C library or system call.

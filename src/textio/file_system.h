@@ -26,6 +26,7 @@ struct PathInfo {
     PathType type = PathType::Missing;
     std::optional<FileId> id;  // for anything that exists
     bool readOnly = false;     // this user may not write to it, or no one may
+    std::uint64_t links = 1;   // how many names (hard links) the file has
     std::error_code code;      // why it could not be asked, if it exists but could not be
 };
 

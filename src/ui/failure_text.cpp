@@ -109,6 +109,9 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("要替换的文件是只读的，未写出");
         case FailureKind::SimplifierMissing:
             return QStringLiteral("无法加载繁简转换（OpenCC及其词典），未写出");
+        case FailureKind::HardLinked:
+            return QStringLiteral("此文件有 %1 个名称（硬链接），覆盖会将它们拆开，未写出")
+                .arg(failure.links);
         case FailureKind::LinkUnresolved:
             return WithCode(QStringLiteral("找不到此链接指向的文件"), failure) +
                    QStringLiteral("，未写出");
