@@ -73,6 +73,10 @@ std::string FailureText(const Failure& failure) {
             return "holds bytes that are not text in its encoding; not written over the source "
                    "(write a "
                    "copy with -o, or name the encoding with --encoding)";
+        case FailureKind::BeingShifted:
+            return "being shifted by another run; not written";
+        case FailureKind::ChangedBeforeReplace:
+            return "another program wrote to it while it was being shifted; not replaced";
         case FailureKind::ChangedWhileRead:
             return "was changed by another program while it was being read; nothing written";
         case FailureKind::ListFolderFailed:

@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "textio/file_system.h"
@@ -258,6 +259,17 @@ std::optional<Failure> PrepareOutputFolder(const BatchPlan& plan) {
     return std::nullopt;
 }
 
+// What runs that died left in the folders this one writes to.
+void RemoveStaleTemporaryFiles(const BatchPlan& plan) {
+    std::set<fs::path> folders;
+    for (const PlannedFile& file : plan.files) {
+        folders.insert(file.target.has_parent_path() ? file.target.parent_path() : fs::path("."));
+    }
+    for (const fs::path& folder : folders) {
+        textio::RemoveStaleTemporaryFiles(folder);
+    }
+}
+
 bool StopRequested(const RunOptions& options) {
     return options.stopRequested && options.stopRequested->load();
 }
@@ -269,7 +281,7 @@ FileOutcome ShiftOne(const PlannedFile& file, const ShiftSettings& settings,
     outcome.target = file.target;
     try {
         FileShiftResult result = ShiftSubtitleFile(file.source, settings, observer.progress,
-                                                   {file.target, options.seam});
+                                                   {file.target, options.seam, options.lockWait});
         outcome.failure = std::move(result.failure);
         outcome.stats = result.stats;
         outcome.gbk = std::move(result.gbk);
@@ -323,6 +335,7 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchObserver& observer,
         return summary;
     }
 
+    RemoveStaleTemporaryFiles(plan);
     for (std::size_t i = 0; i < plan.files.size(); ++i) {
         if (StopRequested(options)) {
             summary.stopped = true;

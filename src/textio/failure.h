@@ -25,6 +25,7 @@ enum class FailureKind {
     Utf32,             // UTF-32, which no subtitle tool writes
     InvalidBytes,      // bytes that are not text in its encoding: never written over the source
     ChangedWhileRead,  // another program changed the file while it was being read
+    BeingShifted,      // another run held the file longer than a run waits
     ListFolderFailed,  // a folder given as input could not be listed
 
     // What the shifters find in the text.
@@ -47,10 +48,11 @@ enum class FailureKind {
     OutputDirCreateFailed,  // the output folder could not be made (see code)
 
     // Writing.
-    TargetIsFolder,    // a folder stands where the output goes
-    TempCreateFailed,  // no temporary file beside the target (see code)
-    WriteFailed,       // writing or flushing failed (see code)
-    ReplaceFailed,     // the finished file could not replace the target (see code)
+    TargetIsFolder,        // a folder stands where the output goes
+    TempCreateFailed,      // no temporary file beside the target (see code)
+    WriteFailed,           // writing or flushing failed (see code)
+    ReplaceFailed,         // the finished file could not replace the target (see code)
+    ChangedBeforeReplace,  // another program wrote to the file after it was read: not replaced
 
     Unexpected,  // anything else; `detail` says what
 };

@@ -8,6 +8,8 @@
 #include <memory>
 #include <random>
 
+#include "textio/file_lock.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -186,6 +188,8 @@ int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath, int& slot,
         slot = RegisterPending(tempPath);
         const int fd = CreateExclusive(tempPath);
         if (fd >= 0) {
+            // Held while the file exists: a later run leaves it alone.
+            TryLockOpenFile(fd);
             return fd;
         }
         code = Errno();
@@ -508,6 +512,13 @@ bool AtomicFileWriter::Commit() {
         UnregisterPending(slot_);
         slot_ = -1;
         return Fail(FailureKind::WriteFailed, code);
+    }
+    if (options_.targetUnchanged && !options_.targetUnchanged()) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+        UnregisterPending(slot_);
+        slot_ = -1;
+        return Fail(FailureKind::ChangedBeforeReplace, {});
     }
     std::error_code code;
     fs::rename(temp_, target_, code);

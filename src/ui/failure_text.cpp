@@ -82,6 +82,10 @@ QString FailureReason(const Failure& failure) {
             return QStringLiteral("不支持UTF-32编码的文件，请先另存为UTF-8");
         case FailureKind::InvalidBytes:
             return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
+        case FailureKind::BeingShifted:
+            return QStringLiteral("另一个任务正在平移此文件，未写出");
+        case FailureKind::ChangedBeforeReplace:
+            return QStringLiteral("平移期间另一个程序写入了此文件，未覆盖");
         case FailureKind::ChangedWhileRead:
             return QStringLiteral("读取时文件被其他程序改动，未写出文件");
         case FailureKind::ListFolderFailed:
