@@ -74,7 +74,10 @@ std::string BigSrt(int cues) {
     return text;
 }
 
-TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
+class EndedMidWrite : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndedMidWrite, LeavesNoTemporaryFile) {
+    const int signal = GetParam();
     TempDir dir;
     const std::string original = BigSrt(400000);
     const fs::path source = dir.Write("big.srt", original);
@@ -87,16 +90,35 @@ TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
     while (!(midWrite = HasTemporaryFile(dir.path())) && Clock::now() < giveUp) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    kill(pid, SIGTERM);
+    kill(pid, signal);
     const int status = Wait(pid);
     ASSERT_NE(status, -1);
     EXPECT_TRUE(midWrite);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     EXPECT_FALSE(HasTemporaryFile(dir.path()));
     // Either untouched (the signal came first) or wholly shifted.
     const std::string now = ReadBytes(source);
     EXPECT_TRUE(now == original || now.find("00:00:09,000 --> 00:00:10,000") != std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndedMidWrite,
+                         ::testing::Values(SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case SIGTERM:
+                                     return "TERM";
+                                 case SIGUSR1:
+                                     return "USR1";
+                                 case SIGUSR2:
+                                     return "USR2";
+                                 case SIGALRM:
+                                     return "ALRM";
+                                 case SIGVTALRM:
+                                     return "VTALRM";
+                                 default:
+                                     return "PROF";
+                             }
+                         });
 
 // A file-size limit (SIGXFSZ) fails the file that meets it; its temporary
 // file goes, and the run says why.
