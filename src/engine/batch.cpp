@@ -60,6 +60,10 @@ std::vector<fs::path> ExpandInputs(const std::vector<fs::path>& inputs,
             refused.push_back(MakeFailure(FailureKind::NoSuchFile, input));
         } else if (info.type == PathType::Folder) {
             ListFolder(input, candidates, refused);
+        } else if (info.code) {
+            // A path the system cannot even look at (too long, no access):
+            // its cause, not "another file type".
+            refused.push_back(MakeFailure(FailureKind::OpenFailed, input, info.code));
         } else {
             candidates.push_back(input);
         }
@@ -114,6 +118,7 @@ private:
         FileId id;
         bool readOnly = false;
         std::uint64_t links = 1;
+        std::error_code writeCode;
     };
 
     // Two hard links of one file (not a symbolic link and its file): once
@@ -171,7 +176,7 @@ private:
             plan_.skipped.push_back({candidate, SkippedName::Why::SameFile, known->second});
             return;
         }
-        sources_.push_back({candidate, *info.id, info.readOnly, info.links});
+        sources_.push_back({candidate, *info.id, info.readOnly, info.links, info.writeCode});
     }
 
     void PlanTarget(const Source& source) {
@@ -182,7 +187,8 @@ private:
         }
         if (settings_.overwrite) {
             if (source.readOnly) {
-                Refuse(FailureKind::TargetReadOnly, source.path);
+                plan_.refused.push_back(
+                    MakeFailure(FailureKind::TargetReadOnly, source.path, source.writeCode));
                 return;
             }
             if (source.links > 1 && !settings_.breakLinks) {
@@ -220,7 +226,8 @@ private:
             return;
         }
         if (info.type == PathType::Regular && info.readOnly) {
-            Refuse(FailureKind::TargetReadOnly, source.path, target);
+            plan_.refused.push_back(
+                MakeFailure(FailureKind::TargetReadOnly, source.path, info.writeCode, target));
             return;
         }
         plan_.files.push_back({source.path, target});

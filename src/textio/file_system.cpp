@@ -76,8 +76,11 @@ PathInfo InspectPath(const std::filesystem::path& path) {
     // Read-only as the file's mode says for everyone, or for this user: a
     // rename over the file would otherwise replace what its owner has
     // closed to them.
-    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-                    faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        info.readOnly = true;
+        info.writeCode = std::error_code(errno, std::generic_category());
+    }
     return info;
 }
 

@@ -110,7 +110,9 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::TargetTaken:
             return QStringLiteral("与%1同名，输出会互相覆盖，未写出").arg(Native(failure.other));
         case FailureKind::TargetReadOnly:
-            return QStringLiteral("要替换的文件是只读的，未写出");
+            return failure.code == std::errc::read_only_file_system
+                       ? QStringLiteral("文件所在的文件系统是只读的，未写出")
+                       : QStringLiteral("要替换的文件是只读的，未写出");
         case FailureKind::SimplifierMissing:
             return QStringLiteral("无法加载繁简转换（OpenCC及其词典），未写出");
         case FailureKind::HardLinked:

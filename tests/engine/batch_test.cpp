@@ -151,6 +151,20 @@ INSTANTIATE_TEST_SUITE_P(Table, PlanRefuses, ::testing::ValuesIn(kRefusals),
                          [](const auto& info) { return std::string(info.param.name); });
 
 #ifndef _WIN32
+// A folder named by a path longer than the system takes: its cause, not
+// "another file type".
+TEST(Batch, AnInputPathTooLongSaysSo) {
+    TempDir dir;
+    fs::path input = dir.path();
+    while (input.native().size() < 5000) {
+        input /= std::string(200, 'd');
+    }
+    const BatchPlan plan = PlanBatch({input}, Later(dir, true));
+    ASSERT_EQ(Kinds(plan.refused), std::vector<FailureKind>{FailureKind::OpenFailed});
+    EXPECT_EQ(plan.refused[0].code, std::errc::filename_too_long);
+    EXPECT_TRUE(plan.skipped.empty());
+}
+
 // A link deeper than the longest path the system resolves: its file cannot be
 // found by name, and replacing the link itself would leave the file unshifted.
 TEST(Batch, OverwriteRefusesALinkWhoseFileCannotBeFound) {
