@@ -434,7 +434,7 @@ WriteSeam& RealDisk() {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(fs::path target, WriteOptions options)
-    : target_(std::move(target)), options_(options) {
+    : target_(std::move(target)), options_(std::move(options)) {
     if (!options_.seam) {
         options_.seam = &RealDisk();
     }
@@ -532,7 +532,7 @@ bool AtomicFileWriter::Commit() {
 }
 
 TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
-    : file_(std::move(target), options), charset_(charset) {
+    : file_(std::move(target), std::move(options)), charset_(charset) {
     if (charset_ == Charset::Utf8) {
         file_.Write(kUtf8Mark);
     }
@@ -568,7 +568,7 @@ std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* 
 
 WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset,
                           WriteOptions options) {
-    TextFileWriter writer(path, charset, options);
+    TextFileWriter writer(path, charset, std::move(options));
     writer.Write(utf8);
     return writer.Commit();
 }

@@ -36,7 +36,7 @@ inline constexpr DownloadLimits kArchiveLimits{256LL * 1024 * 1024, std::chrono:
 
 // The most a transfer holds in memory at once, whatever its size: bytes go
 // on to the temporary file in pieces of at most this.
-inline constexpr qint64 kDownloadBuffer = 64 * 1024;
+inline constexpr qint64 kDownloadBuffer = qint64{64} * 1024;
 
 struct DownloadResult {
     bool ok = false;

@@ -99,25 +99,26 @@ public:
     std::string Undo(bool& keepBackups) {
         std::vector<std::string> undone;
         std::vector<std::string> failed;
-        for (auto step = done_.rbegin(); step != done_.rend(); ++step) {
+        for (std::size_t i = done_.size(); i-- > 0;) {
+            const Step& step = done_[i];
             std::error_code ec;
-            if (step->backup) {
-                ec = disk_.rename(*step->backup, step->target);
+            if (step.backup) {
+                ec = disk_.rename(*step.backup, step.target);
                 (ec ? failed : undone)
-                    .push_back((ec ? "could not restore " : "restored ") + Quoted(step->relative) +
+                    .push_back((ec ? "could not restore " : "restored ") + Quoted(step.relative) +
                                (ec ? " (" + ec.message() + "); the old file is kept as " +
-                                         step->backup->string()
+                                         step.backup->string()
                                    : ""));
-            } else if (step->placed) {
-                fs::remove(step->target, ec);
+            } else if (step.placed) {
+                fs::remove(step.target, ec);
                 (ec ? failed : undone)
                     .push_back((ec ? "could not remove the new " : "removed the new ") +
-                               Quoted(step->relative) + (ec ? " (" + ec.message() + ")" : ""));
+                               Quoted(step.relative) + (ec ? " (" + ec.message() + ")" : ""));
             }
         }
-        for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) {
+        for (std::size_t i = folders_.size(); i-- > 0;) {
             std::error_code ec;
-            fs::remove(*folder, ec);
+            fs::remove(folders_[i], ec);
         }
         keepBackups = !failed.empty();
         std::string text = undone.empty() ? "; nothing changed" : "; undone: " + Join(undone);
@@ -141,13 +142,13 @@ private:
              folder = folder.parent_path()) {
             missing.push_back(folder);
         }
-        for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        for (std::size_t i = missing.size(); i-- > 0;) {
             std::error_code ec;
-            fs::create_directory(*folder, ec);
+            fs::create_directory(missing[i], ec);
             if (ec) {
                 return "cannot make the folder for " + Quoted(file.relative) + ": " + ec.message();
             }
-            folders_.push_back(*folder);
+            folders_.push_back(missing[i]);
         }
         return std::nullopt;
     }
