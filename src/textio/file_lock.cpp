@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textio/file_lock.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <thread>
@@ -25,7 +26,19 @@ using Stamp = std::array<std::uint64_t, 5>;  // device, inode, size, change time
 
 #ifdef _WIN32
 int OpenToLock(const fs::path& path) {
-    return _wopen(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    // Shared for deleting too: the finished file must still be able to
+    // replace the locked one by rename.
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+    if (fd < 0) {
+        CloseHandle(handle);
+    }
+    return fd;
 }
 int CloseFd(int fd) {
     return _close(fd);
