@@ -137,6 +137,32 @@ TEST(Process, FileSizeLimitFailsTheFileAndLeavesNoTemporaryFile) {
         << ReadBytes(dir / "err.txt");
 }
 
+// Two runs over one folder at once: a run that exits 0 lost no file to the
+// other, so with both at 0 every file moved by both.
+TEST(Process, TwoRunsAtOnceNeverSucceedWithALostUpdate) {
+    TempDir dir;
+    constexpr int kFiles = 400;
+    for (int i = 0; i < kFiles; ++i) {
+        dir.Write("f" + std::to_string(i) + ".srt", "1\r\n00:00:10,000 --> 00:00:11,000\r\nA\r\n");
+    }
+    const int null = open("/dev/null", O_WRONLY);
+    const pid_t one = Start({"--direct", "1", "--later", "--overwrite", dir.path().string()}, null);
+    const pid_t two = Start({"--direct", "2", "--later", "--overwrite", dir.path().string()}, null);
+    close(null);
+    const int first = Wait(one);
+    const int second = Wait(two);
+    ASSERT_TRUE(WIFEXITED(first) && WIFEXITED(second)) << first << " " << second;
+    int atThree = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        atThree += ReadBytes(dir / ("f" + std::to_string(i) + ".srt")).find("00:00:13,000") !=
+                   std::string::npos;
+    }
+    if (WEXITSTATUS(first) == 0 && WEXITSTATUS(second) == 0) {
+        EXPECT_EQ(atThree, kFiles);
+    }
+    EXPECT_FALSE(HasTemporaryFile(dir.path()));
+}
+
 TEST(Process, ClosedStandardOutputDoesNotStopTheBatch) {
     TempDir dir;
     const std::string srt = "1\r\n00:00:10,000 --> 00:00:11,000\r\nA\r\n";
