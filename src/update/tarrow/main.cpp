@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -145,5 +146,11 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    try {
+        return Run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    } catch (const std::exception& e) {
+        // Out of memory, say: still a line that says so.
+        std::cerr << "tarrow: failed: " << EscapeForLog(e.what()) << "\n";
+        return 1;
+    }
 }
