@@ -8,6 +8,7 @@
 #include <archive_entry.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -381,6 +382,33 @@ TEST(InstallFiles, TheUndoSaysWhatItPutBack) {
         InstallFiles(staged.dir / "staging", staged.files, staged.dir / "program", "orvane", disk),
         Refusal(R"(cannot put "new/c.txt" in place: Input/output error; undone: )"
                 R"(restored "b.txt", restored "a.txt")"));
+}
+
+TEST(InstallFiles, AnUndoThatFailsSaysWhereTheOldFileIs) {
+    Staged staged;
+    int renames = 0;
+    DiskSteps disk = RealDisk();
+    const auto real = disk.rename;
+    // Putting c.txt in place fails, and so does restoring b.txt.
+    disk.rename = [&](const fs::path& from, const fs::path& to) {
+        ++renames;
+        return renames == 5 || renames == 6 ? std::error_code(EIO, std::generic_category())
+                                            : real(from, to);
+    };
+    const Refusal refusal =
+        InstallFiles(staged.dir / "staging", staged.files, staged.dir / "program", "orvane", disk);
+    ASSERT_TRUE(refusal);
+    EXPECT_NE(refusal->find(R"(; undone: restored "a.txt"; NOT undone: could not restore "b.txt")"
+                            R"( (Input/output error); the old file is kept as )"),
+              std::string::npos)
+        << *refusal;
+    const std::map<std::string, std::string> after = Contents(staged.dir / "program");
+    EXPECT_EQ(after.at("a.txt"), "0600 old a");
+    EXPECT_EQ(after.at("b.txt"), "0640 new b");  // the new one stayed: said so above
+    const auto kept = std::find_if(after.begin(), after.end(),
+                                   [](const auto& entry) { return entry.second == "0640 old b"; });
+    ASSERT_NE(kept, after.end());
+    EXPECT_NE(refusal->find(kept->first), std::string::npos) << kept->first;
 }
 
 TEST(InstallFiles, AReadOnlyFileRefusesBeforeAnythingMoves) {
