@@ -4,29 +4,60 @@
 #include <cstdio>
 
 #include "textio/text_file.h"
+#include "textio/utf8.h"
 
 namespace orvane::cli {
 using textio::Failure;
 using textio::FailureKind;
 
-std::string ShowPath(const std::filesystem::path& path) {
-    const std::string utf8 = textio::PathToUtf8(path);
-    std::string shown;
-    shown.reserve(utf8.size());
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            shown += c;
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c == '\r') {
-            shown += "\\r";
-        } else {
+namespace {
+
+// Characters that would move the cursor or turn the line right to left.
+bool IsInvisibleControl(char32_t code) {
+    return (code >= 0x80 && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+void AppendEscapedByte(std::string& out, unsigned char byte) {
+    switch (byte) {
+        case '\n':
+            out += "\\n";
+            return;
+        case '\t':
+            out += "\\t";
+            return;
+        case '\r':
+            out += "\\r";
+            return;
+        default:
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+    }
+}
+
+}  // namespace
+
+std::string ShowPath(const std::filesystem::path& path) {
+    const std::string utf8 = textio::PathToUtf8(path);
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string shown;
+    shown.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t start = pos;
+        const char32_t code = textio::NextCodePoint(utf8, pos);
+        const std::string_view bytes(utf8.data() + start, pos - start);
+        const bool malformed = code == 0xFFFD && bytes != kReplacement;
+        if (malformed || code < 0x20 || code == 0x7F) {
+            for (const char c : bytes) {
+                AppendEscapedByte(shown, static_cast<unsigned char>(c));
+            }
+        } else if (IsInvisibleControl(code)) {
+            char escaped[12];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(code));
             shown += escaped;
+        } else {
+            shown += bytes;
         }
     }
     return shown;
@@ -83,6 +114,10 @@ std::string FailureText(const Failure& failure) {
             return "holds bytes that are not text in its encoding; not written over the source "
                    "(write a "
                    "copy with -o, or name the encoding with --encoding)";
+        case FailureKind::BeingShifted:
+            return "being shifted by another run; not written";
+        case FailureKind::ChangedBeforeReplace:
+            return "another program wrote to it while it was being shifted; not replaced";
         case FailureKind::ChangedWhileRead:
             return "was changed by another program while it was being read; nothing written";
         case FailureKind::ListFolderFailed:
@@ -109,10 +144,16 @@ std::string FailureText(const Failure& failure) {
             return "has the same name as " + ShowPath(failure.other) +
                    ", whose output goes to the same file; not written";
         case FailureKind::TargetReadOnly:
-            return "the file to be replaced is read-only; not written";
+            return failure.code == std::errc::read_only_file_system
+                       ? "it is on a read-only file system; not written"
+                       : "the file to be replaced is read-only; not written";
         case FailureKind::SimplifierMissing:
             return "Traditional-to-Simplified conversion (OpenCC and its dictionary) could not be "
                    "loaded; not written";
+        case FailureKind::HardLinked:
+            return "has " + std::to_string(failure.links) +
+                   " names (hard links); replacing it would split them; not written "
+                   "(--break-links accepts the split)";
         case FailureKind::LinkUnresolved:
             return WithCode("cannot find the file this link points to", failure) + "; not written";
         case FailureKind::OutputDirNotFolder:

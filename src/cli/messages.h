@@ -9,8 +9,10 @@
 
 namespace orvane::cli {
 
-// A file name as UTF-8 with control characters escaped ("\n", "\x1b"), so a
-// name can never move the cursor or fake a line of output.
+// A file name as UTF-8 with control characters ("\n", "\x1b"), C1 controls
+// and right-to-left marks ("\u202e") and bytes that are not UTF-8 ("\xff")
+// escaped, so a name can never move the cursor, fake a line of output or
+// turn a line around.
 std::string ShowPath(const std::filesystem::path& path);
 
 // Why a file failed, without its name: "cannot open: Permission denied".

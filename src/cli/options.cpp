@@ -34,6 +34,7 @@ enum class Opt {
     Simplified,
     Ansi,
     Overwrite,
+    BreakLinks,
     OutputDir,
     Opening,
     Quiet,
@@ -69,6 +70,7 @@ constexpr OptSpec kOptions[] = {
     {"--simplified", "", Opt::Simplified, false},
     {"--ansi", "", Opt::Ansi, false},
     {"--overwrite", "", Opt::Overwrite, false},
+    {"--break-links", "", Opt::BreakLinks, false},
     {"--output-dir", "-o", Opt::OutputDir, true},
     {"--opening", "", Opt::Opening, true},
     {"--quiet", "-q", Opt::Quiet, false},
@@ -304,6 +306,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             case Opt::Overwrite:
                 overwrite = true;
                 break;
+            case Opt::BreakLinks:
+                options.settings.breakLinks = true;
+                break;
             case Opt::OutputDir:
                 if (value.empty()) {
                     return UsageError("-o/--output-dir: the folder name is empty");
@@ -425,6 +430,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (outputDir && overwrite) {
         return UsageError("-o/--output-dir and --overwrite exclude each other");
     }
+    if (options.settings.breakLinks && !overwrite) {
+        return UsageError("--break-links goes with --overwrite");
+    }
     if (!outputDir && !overwrite) {
         return UsageError("say where to write: -o DIR or --overwrite");
     }
@@ -505,6 +513,10 @@ Output 输出 (one of the two is required 二者必选其一):
   -o, --output-dir DIR  write into DIR under the same file name (DIR is created)
                         输出到指定文件夹（不存在则创建）
   --overwrite           write over the source files   覆盖源文件
+                        (a file with more than one name, a hard link, is refused
+                        有多个名称（硬链接）的文件不覆盖)
+  --break-links         with --overwrite: write each name of such a file as a
+                        file of its own   拆开硬链接，逐个名称写出
 
   --encoding NAME     read every file in encoding NAME (such as Big5, GB18030,
                       windows-1252) instead of detecting it   指定输入文件的编码

@@ -20,7 +20,10 @@ void InstallSignalHandlers() {
     std::signal(SIGINT, RemoveTemporaryFilesAndEnd);
     std::signal(SIGTERM, RemoveTemporaryFilesAndEnd);
 #ifndef _WIN32
-    std::signal(SIGHUP, RemoveTemporaryFilesAndEnd);
+    // Every other signal whose default is to end the program quietly.
+    for (const int signal : {SIGHUP, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF}) {
+        std::signal(signal, RemoveTemporaryFilesAndEnd);
+    }
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 #endif

@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "textio/file_system.h"
@@ -59,6 +60,10 @@ std::vector<fs::path> ExpandInputs(const std::vector<fs::path>& inputs,
             refused.push_back(MakeFailure(FailureKind::NoSuchFile, input));
         } else if (info.type == PathType::Folder) {
             ListFolder(input, candidates, refused);
+        } else if (info.code) {
+            // A path the system cannot even look at (too long, no access):
+            // its cause, not "another file type".
+            refused.push_back(MakeFailure(FailureKind::OpenFailed, input, info.code));
         } else {
             candidates.push_back(input);
         }
@@ -112,7 +117,38 @@ private:
         fs::path path;
         FileId id;
         bool readOnly = false;
+        std::uint64_t links = 1;
+        std::error_code writeCode;
     };
+
+    // Two hard links of one file (not a symbolic link and its file): once
+    // the links may be split, each name is shifted and written on its own.
+    static bool AreOtherNames(const fs::path& a, const fs::path& b) {
+        std::error_code ecA;
+        std::error_code ecB;
+        const fs::path resolvedA = fs::canonical(a, ecA);
+        const fs::path resolvedB = fs::canonical(b, ecB);
+        return !ecA && !ecB && resolvedA != resolvedB;
+    }
+
+    // Replacing a file by rename gives only the replaced name the new bytes.
+    void RefuseHardLinked(const Source& source) {
+        Failure failure = MakeFailure(FailureKind::HardLinked, source.path);
+        failure.links = source.links;
+        plan_.refused.push_back(failure);
+        // The run's other names of that file are left as they are too.
+        auto& skipped = plan_.skipped;
+        for (auto it = skipped.begin(); it != skipped.end();) {
+            if (it->why == SkippedName::Why::SameFile && it->sameAs == source.path) {
+                failure.path = it->path;
+                failure.other = source.path;
+                plan_.refused.push_back(failure);
+                it = skipped.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
 
     void Admit(const fs::path& candidate) {
         if (KindOfFile(candidate) == SubtitleKind::Other) {
@@ -135,11 +171,12 @@ private:
             return;
         }
         const auto [known, added] = firstNameOf_.emplace(*info.id, candidate);
-        if (!added) {
+        if (!added && !(settings_.breakLinks && settings_.overwrite &&
+                        AreOtherNames(candidate, known->second))) {
             plan_.skipped.push_back({candidate, SkippedName::Why::SameFile, known->second});
             return;
         }
-        sources_.push_back({candidate, *info.id, info.readOnly});
+        sources_.push_back({candidate, *info.id, info.readOnly, info.links, info.writeCode});
     }
 
     void PlanTarget(const Source& source) {
@@ -150,7 +187,12 @@ private:
         }
         if (settings_.overwrite) {
             if (source.readOnly) {
-                Refuse(FailureKind::TargetReadOnly, source.path);
+                plan_.refused.push_back(
+                    MakeFailure(FailureKind::TargetReadOnly, source.path, source.writeCode));
+                return;
+            }
+            if (source.links > 1 && !settings_.breakLinks) {
+                RefuseHardLinked(source);
                 return;
             }
             std::error_code ec;
@@ -184,7 +226,8 @@ private:
             return;
         }
         if (info.type == PathType::Regular && info.readOnly) {
-            Refuse(FailureKind::TargetReadOnly, source.path, target);
+            plan_.refused.push_back(
+                MakeFailure(FailureKind::TargetReadOnly, source.path, info.writeCode, target));
             return;
         }
         plan_.files.push_back({source.path, target});
@@ -223,6 +266,17 @@ std::optional<Failure> PrepareOutputFolder(const BatchPlan& plan) {
     return std::nullopt;
 }
 
+// What runs that died left in the folders this one writes to.
+void RemoveStaleTemporaryFiles(const BatchPlan& plan) {
+    std::set<fs::path> folders;
+    for (const PlannedFile& file : plan.files) {
+        folders.insert(file.target.has_parent_path() ? file.target.parent_path() : fs::path("."));
+    }
+    for (const fs::path& folder : folders) {
+        textio::RemoveStaleTemporaryFiles(folder);
+    }
+}
+
 bool StopRequested(const RunOptions& options) {
     return options.stopRequested && options.stopRequested->load();
 }
@@ -234,7 +288,7 @@ FileOutcome ShiftOne(const PlannedFile& file, const ShiftSettings& settings,
     outcome.target = file.target;
     try {
         FileShiftResult result = ShiftSubtitleFile(file.source, settings, observer.progress,
-                                                   {file.target, options.seam});
+                                                   {file.target, options.seam, options.lockWait});
         outcome.failure = std::move(result.failure);
         outcome.stats = result.stats;
         outcome.gbk = std::move(result.gbk);
@@ -288,6 +342,7 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchObserver& observer,
         return summary;
     }
 
+    RemoveStaleTemporaryFiles(plan);
     for (std::size_t i = 0; i < plan.files.size(); ++i) {
         if (StopRequested(options)) {
             summary.stopped = true;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "engine/file_shift.h"
 #include "engine/shift_settings.h"
 #include "textio/failure.h"
+#include "textio/file_lock.h"
 #include "textio/progress.h"
 
 namespace orvane::engine {
@@ -88,6 +90,8 @@ struct RunOptions {
     const std::atomic<bool>* stopRequested = nullptr;
     // Seams for tests: how the output reaches the disk.
     textio::WriteSeam* seam = nullptr;
+    // How long a file waits for another run that is shifting it.
+    std::chrono::milliseconds lockWait = textio::kLockWait;
 };
 
 // Makes the output folder when one is needed, then shifts every planned file.

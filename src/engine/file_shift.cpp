@@ -7,6 +7,7 @@
 
 #include "engine/ass_shifter.h"
 #include "engine/srt_text_shifter.h"
+#include "textio/file_lock.h"
 #include "textio/record_loader.h"
 #include "textio/text_file.h"
 
@@ -74,6 +75,12 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
         result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }
+    // One writer at a time, from reading the source to replacing it.
+    const textio::FileLock lock = textio::FileLock::Acquire(path, options.lockWait);
+    if (lock.failure()) {
+        result.failure = lock.failure();
+        return result;
+    }
     textio::TextBytesResult read = textio::ReadTextBytes(path, settings.encoding);
     if (read.failure) {
         result.failure = std::move(read.failure);
@@ -95,9 +102,13 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
     }
     // The output goes to the temporary file as it is made; the target is
     // replaced only when the whole file was shifted and written.
+    textio::WriteOptions writeOptions{read.mode, options.seam};
+    if (settings.overwrite) {
+        writeOptions.targetUnchanged = [&lock] { return lock.Unchanged(); };
+    }
     textio::TextFileWriter writer(
         result.target, textio::ChooseOutputEncoding(settings.outputEncoding, settings.ansi, how),
-        {read.mode, options.seam});
+        writeOptions);
     ShiftOutput shifted = shift(std::move(read.utf8), settings, progress,
                                 [&writer](std::string_view chunk) { writer.Write(chunk); });
     result.stats = shifted.stats;

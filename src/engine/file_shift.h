@@ -2,6 +2,7 @@
 // The file entry points: read a subtitle file, shift it, write the result.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "engine/shift_settings.h"
 #include "engine/shift_stats.h"
 #include "textio/failure.h"
+#include "textio/file_lock.h"
 #include "textio/gbk.h"
 #include "textio/progress.h"
 #include "textio/text_file.h"
@@ -42,6 +44,8 @@ std::filesystem::path TargetPath(const std::filesystem::path& source,
 struct FileShiftOptions {
     std::filesystem::path target;       // empty: TargetPath()
     textio::WriteSeam* seam = nullptr;  // empty: the real disk
+    // How long to wait for another run that holds the source.
+    std::chrono::milliseconds lockWait = textio::kLockWait;
 };
 
 FileShiftResult ShiftSrtFile(const std::filesystem::path& path, const ShiftSettings& settings,

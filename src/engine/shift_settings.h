@@ -28,12 +28,13 @@ struct ShiftSettings {
     double cutSeconds = 12.0;    // cut mode: the length of the opening
     bool extraAdvance = false;   // cut mode: also move earlier by shiftSeconds
     LanguageRemoval removal = LanguageRemoval::Keep;
-    bool simplify = false;  // Traditional to Simplified Chinese
-    bool ansi = false;      // write GB2312 (GBK) instead of UTF-8 with a mark
+    bool simplify = false;    // Traditional to Simplified Chinese
+    bool ansi = false;        // write GB2312 (GBK) instead of UTF-8 with a mark
     // Another output encoding (see textio::ChooseOutputEncoding); empty: UTF-8
     // with a mark. Never together with `ansi`.
     std::string outputEncoding;
-    bool overwrite = false;  // write over the source instead of into outputDir
+    bool overwrite = false;   // write over the source instead of into outputDir
+    bool breakLinks = false;  // overwrite: a file with more names becomes a file per name
     std::filesystem::path outputDir;
     std::string encoding;  // read every input in this charset; empty: detect
     // Direct mode: only cues that start at or after `from` and before `until`

@@ -5,6 +5,7 @@
 // its own language.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@ enum class FailureKind {
                         // named
     InvalidBytes,       // bytes that are not text in its encoding: never written over the source
     ChangedWhileRead,   // another program changed the file while it was being read
+    BeingShifted,       // another run held the file longer than a run waits
     ListFolderFailed,   // a folder given as input could not be listed
 
     // What the shifters find in the text.
@@ -44,15 +46,17 @@ enum class FailureKind {
     TargetTaken,            // another input (`other`) writes the same target
     TargetReadOnly,         // the file to be replaced is read-only
     LinkUnresolved,         // overwrite: where the link points cannot be found
+    HardLinked,             // overwrite: the file has more names (`links`) than the one replaced
     SimplifierMissing,      // conversion to Simplified asked for, OpenCC not loaded
     OutputDirNotFolder,     // the output folder's path holds a file
     OutputDirCreateFailed,  // the output folder could not be made (see code)
 
     // Writing.
-    TargetIsFolder,    // a folder stands where the output goes
-    TempCreateFailed,  // no temporary file beside the target (see code)
-    WriteFailed,       // writing or flushing failed (see code)
-    ReplaceFailed,     // the finished file could not replace the target (see code)
+    TargetIsFolder,        // a folder stands where the output goes
+    TempCreateFailed,      // no temporary file beside the target (see code)
+    WriteFailed,           // writing or flushing failed (see code)
+    ReplaceFailed,         // the finished file could not replace the target (see code)
+    ChangedBeforeReplace,  // another program wrote to the file after it was read: not replaced
 
     Unexpected,  // anything else; `detail` says what
 };
@@ -66,6 +70,7 @@ struct Failure {
     bool originalKept = false;
     std::string detail;              // extra words for Unexpected
     std::vector<std::string> names;  // encodings it is about
+    std::uint64_t links = 0;         // HardLinked: how many names the file has
 };
 
 // The names, joined for a message: "windows-1252 or windows-1250".

@@ -44,6 +44,7 @@ PathInfo InspectPath(const std::filesystem::path& path) {
     if (GetFileInformationByHandle(handle, &file)) {
         info.id = FileId{file.dwVolumeSerialNumber,
                          (std::uint64_t{file.nFileIndexHigh} << 32) | file.nFileIndexLow};
+        info.links = file.nNumberOfLinks;
     }
     CloseHandle(handle);
     return info;
@@ -71,11 +72,15 @@ PathInfo InspectPath(const std::filesystem::path& path) {
                 : S_ISDIR(st.st_mode) ? PathType::Folder
                                       : PathType::Other;
     info.id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    info.links = static_cast<std::uint64_t>(st.st_nlink);
     // Read-only as the file's mode says for everyone, or for this user: a
     // rename over the file would otherwise replace what its owner has
     // closed to them.
-    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-                    faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+    info.readOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        info.readOnly = true;
+        info.writeCode = std::error_code(errno, std::generic_category());
+    }
     return info;
 }
 

@@ -24,9 +24,11 @@ enum class PathType { Missing, Regular, Folder, Other };
 
 struct PathInfo {
     PathType type = PathType::Missing;
-    std::optional<FileId> id;  // for anything that exists
-    bool readOnly = false;     // this user may not write to it, or no one may
-    std::error_code code;      // why it could not be asked, if it exists but could not be
+    std::optional<FileId> id;   // for anything that exists
+    bool readOnly = false;      // this user may not write to it, or no one may
+    std::error_code writeCode;  // why not, when the system said (a read-only file system)
+    std::uint64_t links = 1;    // how many names (hard links) the file has
+    std::error_code code;       // why it could not be asked, if it exists but could not be
 };
 
 // Follows links: the information is about the file a link points to.

@@ -8,6 +8,8 @@
 #include <memory>
 #include <random>
 
+#include "textio/file_lock.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -186,6 +188,8 @@ int CreateTemporaryBeside(const fs::path& target, fs::path& tempPath, int& slot,
         slot = RegisterPending(tempPath);
         const int fd = CreateExclusive(tempPath);
         if (fd >= 0) {
+            // Held while the file exists: a later run leaves it alone.
+            TryLockOpenFile(fd);
             return fd;
         }
         code = Errno();
@@ -436,7 +440,7 @@ WriteSeam& RealDisk() {
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(fs::path target, WriteOptions options)
-    : target_(std::move(target)), options_(options) {
+    : target_(std::move(target)), options_(std::move(options)) {
     if (!options_.seam) {
         options_.seam = &RealDisk();
     }
@@ -515,6 +519,13 @@ bool AtomicFileWriter::Commit() {
         slot_ = -1;
         return Fail(FailureKind::WriteFailed, code);
     }
+    if (options_.targetUnchanged && !options_.targetUnchanged()) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+        UnregisterPending(slot_);
+        slot_ = -1;
+        return Fail(FailureKind::ChangedBeforeReplace, {});
+    }
     std::error_code code;
     fs::rename(temp_, target_, code);
     if (code) {
@@ -536,10 +547,10 @@ OutputEncoding EncodingOf(Charset charset) {
 }  // namespace
 
 TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
-    : TextFileWriter(std::move(target), EncodingOf(charset), options) {}
+    : TextFileWriter(std::move(target), EncodingOf(charset), std::move(options)) {}
 
 TextFileWriter::TextFileWriter(fs::path target, OutputEncoding encoding, WriteOptions options)
-    : file_(std::move(target), options), encoder_(std::move(encoding)) {
+    : file_(std::move(target), std::move(options)), encoder_(std::move(encoding)) {
     if (!encoder_.Mark().empty()) {
         file_.Write(encoder_.Mark());
     }
@@ -571,7 +582,7 @@ std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* 
 
 WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset,
                           WriteOptions options) {
-    TextFileWriter writer(path, charset, options);
+    TextFileWriter writer(path, charset, std::move(options));
     writer.Write(utf8);
     return writer.Commit();
 }

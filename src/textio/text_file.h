@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,9 @@ struct WriteOptions {
     // process may, its owner.
     std::optional<unsigned> modeForNew;
     WriteSeam* seam = nullptr;  // nothing: the real disk
+    // Asked right before the rename; false: another program wrote to the
+    // target since it was read, and it is not replaced.
+    std::function<bool()> targetUnchanged = nullptr;
 };
 
 // A file written in pieces through a temporary file beside the target. The

@@ -89,6 +89,10 @@ QString FailureReason(const Failure& failure) {
                      QString::fromStdString(failure.names.size() < 2 ? "" : failure.names[1]));
         case FailureKind::InvalidBytes:
             return QStringLiteral("文件中有无法识别的字节，为免损坏原文件，未覆盖");
+        case FailureKind::BeingShifted:
+            return QStringLiteral("另一个任务正在平移此文件，未写出");
+        case FailureKind::ChangedBeforeReplace:
+            return QStringLiteral("平移期间另一个程序写入了此文件，未覆盖");
         case FailureKind::ChangedWhileRead:
             return QStringLiteral("读取时文件被其他程序改动，未写出文件");
         case FailureKind::ListFolderFailed:
@@ -113,9 +117,14 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::TargetTaken:
             return QStringLiteral("与%1同名，输出会互相覆盖，未写出").arg(Native(failure.other));
         case FailureKind::TargetReadOnly:
-            return QStringLiteral("要替换的文件是只读的，未写出");
+            return failure.code == std::errc::read_only_file_system
+                       ? QStringLiteral("文件所在的文件系统是只读的，未写出")
+                       : QStringLiteral("要替换的文件是只读的，未写出");
         case FailureKind::SimplifierMissing:
             return QStringLiteral("无法加载繁简转换（OpenCC及其词典），未写出");
+        case FailureKind::HardLinked:
+            return QStringLiteral("此文件有 %1 个名称（硬链接），覆盖会将它们拆开，未写出")
+                .arg(failure.links);
         case FailureKind::LinkUnresolved:
             return WithCode(QStringLiteral("找不到此链接指向的文件"), failure) +
                    QStringLiteral("，未写出");

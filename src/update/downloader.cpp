@@ -6,7 +6,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "textio/text_file.h"
 
@@ -25,10 +27,15 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(int(limits.stall.count()));
     QNetworkReply* reply = network_->get(request);
+    // The network layer reads no further ahead than this: memory stays
+    // bounded by the buffer, not by the size limit.
+    reply->setReadBufferSize(kDownloadBuffer);
 
     struct Transfer {
         textio::AtomicFileWriter file;
         qint64 received = 0;
+        qint64 receivedAtWindowStart = 0;
+        qint64 peakBuffered = 0;
         QString error;
         explicit Transfer(const std::filesystem::path& path) : file(path) {}
     };
@@ -40,20 +47,40 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
         reply->abort();
     });
     deadline->start(int(limits.total.count()));
+    if (limits.minBytes > 0) {
+        auto* rate = new QTimer(reply);
+        connect(rate, &QTimer::timeout, reply, [reply, transfer, limits] {
+            if (transfer->received - transfer->receivedAtWindowStart < limits.minBytes) {
+                transfer->error = QStringLiteral("下载速度过慢");
+                reply->abort();
+            }
+            transfer->receivedAtWindowStart = transfer->received;
+        });
+        rate->start(int(limits.rateWindow.count()));
+    }
 
     connect(reply, &QNetworkReply::readyRead, this, [reply, transfer, limits] {
-        const QByteArray bytes = reply->readAll();
-        transfer->received += bytes.size();
-        if (transfer->received > limits.maxBytes) {
-            transfer->error = QStringLiteral("下载的文件超出了允许的大小");
-            reply->abort();
-            return;
+        std::vector<char> buffer(static_cast<std::size_t>(kDownloadBuffer));
+        while (reply->bytesAvailable() > 0 && transfer->error.isEmpty()) {
+            transfer->peakBuffered =
+                std::max(transfer->peakBuffered, reply->bytesAvailable() + kDownloadBuffer);
+            const qint64 got = reply->read(buffer.data(), kDownloadBuffer);
+            if (got <= 0) {
+                break;
+            }
+            transfer->received += got;
+            if (transfer->received > limits.maxBytes) {
+                transfer->error = QStringLiteral("下载的文件超出了允许的大小");
+                reply->abort();
+                return;
+            }
+            transfer->file.Write(std::string_view(buffer.data(), std::size_t(got)));
         }
-        transfer->file.Write(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     });
     connect(reply, &QNetworkReply::finished, this, [reply, transfer, done] {
         reply->deleteLater();
         DownloadResult result;
+        result.peakBuffered = transfer->peakBuffered;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (!transfer->error.isEmpty()) {
             result.error = transfer->error;

@@ -20,17 +20,30 @@ struct DownloadLimits {
     qint64 maxBytes = 0;
     std::chrono::milliseconds stall{5000};  // no byte for this long ends it
     std::chrono::milliseconds total{5000};  // nor may the whole take longer
+    // Fewer than `minBytes` in any `rateWindow` ends it too: a server that
+    // sends a byte now and then never stalls. 0: no minimum.
+    qint64 minBytes = 0;
+    std::chrono::milliseconds rateWindow{30000};
 };
 
-// The version file is a few lines; the archive holds the program's files.
+// The version file is a few lines; the archive holds the program's files
+// and must come at 1 KB/s at least.
 inline constexpr DownloadLimits kVersionFileLimits{qint64{16} * 1024, std::chrono::seconds(5),
                                                    std::chrono::seconds(5)};
 inline constexpr DownloadLimits kArchiveLimits{256LL * 1024 * 1024, std::chrono::seconds(30),
-                                               std::chrono::minutes(30)};
+                                               std::chrono::minutes(30), qint64{30} * 1024,
+                                               std::chrono::seconds(30)};
+
+// The most a transfer holds in memory at once, whatever its size: bytes go
+// on to the temporary file in pieces of at most this.
+inline constexpr qint64 kDownloadBuffer = qint64{64} * 1024;
 
 struct DownloadResult {
     bool ok = false;
     QString error;  // why not, for the user, when !ok
+    // The most bytes the transfer held in memory at once (waiting in the
+    // network layer and in its own buffer).
+    qint64 peakBuffered = 0;
 };
 
 class Downloader : public QObject {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/messages.h"
 #include "cli/runner.h"
 #include "support/temp_dir.h"
 #include "textio/icu_handles.h"
@@ -76,6 +77,27 @@ const ExitCase kExits[] = {
 
 INSTANTIATE_TEST_SUITE_P(Table, ExitStatus, ::testing::ValuesIn(kExits),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShowPath, EscapesWhatCouldForgeOrTurnALine) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"第1集.srt", "第1集.srt"},
+        {"a\nb\x1b.srt", "a\\nb\\x1b.srt"},
+        {"csi\xC2\x9B.srt", "csi\\u009b.srt"},
+        {"\xE2\x80\xAEtrs.exe", "\\u202etrs.exe"},
+        {"gbk\xB5\xDA.srt", "gbk\\xb5\\xda.srt"},
+        {"\xEF\xBF\xBD.srt", "\xEF\xBF\xBD.srt"},  // U+FFFD itself is a character
+    };
+    for (const auto& [name, shown] : cases) {
+        EXPECT_EQ(cli::ShowPath(fs::path(name)), shown);
+    }
+}
+
+TEST(FailureText, NamesAReadOnlyFileSystem) {
+    textio::Failure failure;
+    failure.kind = textio::FailureKind::TargetReadOnly;
+    failure.code = std::make_error_code(std::errc::read_only_file_system);
+    EXPECT_EQ(cli::FailureText(failure), "it is on a read-only file system; not written");
+}
 
 // A closed or broken standard output is no success, though every file was written.
 TEST(ExitStatus, FailedStandardOutputIsNoSuccess) {

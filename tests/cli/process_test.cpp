@@ -74,7 +74,10 @@ std::string BigSrt(int cues) {
     return text;
 }
 
-TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
+class EndedMidWrite : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndedMidWrite, LeavesNoTemporaryFile) {
+    const int signal = GetParam();
     TempDir dir;
     const std::string original = BigSrt(400000);
     const fs::path source = dir.Write("big.srt", original);
@@ -87,16 +90,35 @@ TEST(Process, TerminatedMidWriteLeavesNoTemporaryFile) {
     while (!(midWrite = HasTemporaryFile(dir.path())) && Clock::now() < giveUp) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    kill(pid, SIGTERM);
+    kill(pid, signal);
     const int status = Wait(pid);
     ASSERT_NE(status, -1);
     EXPECT_TRUE(midWrite);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     EXPECT_FALSE(HasTemporaryFile(dir.path()));
     // Either untouched (the signal came first) or wholly shifted.
     const std::string now = ReadBytes(source);
     EXPECT_TRUE(now == original || now.find("00:00:09,000 --> 00:00:10,000") != std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndedMidWrite,
+                         ::testing::Values(SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case SIGTERM:
+                                     return "TERM";
+                                 case SIGUSR1:
+                                     return "USR1";
+                                 case SIGUSR2:
+                                     return "USR2";
+                                 case SIGALRM:
+                                     return "ALRM";
+                                 case SIGVTALRM:
+                                     return "VTALRM";
+                                 default:
+                                     return "PROF";
+                             }
+                         });
 
 // A file-size limit (SIGXFSZ) fails the file that meets it; its temporary
 // file goes, and the run says why.
@@ -113,6 +135,32 @@ TEST(Process, FileSizeLimitFailsTheFileAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(fs::is_empty(dir / "out"));
     EXPECT_NE(ReadBytes(dir / "err.txt").find("File too large"), std::string::npos)
         << ReadBytes(dir / "err.txt");
+}
+
+// Two runs over one folder at once: a run that exits 0 lost no file to the
+// other, so with both at 0 every file moved by both.
+TEST(Process, TwoRunsAtOnceNeverSucceedWithALostUpdate) {
+    TempDir dir;
+    constexpr int kFiles = 400;
+    for (int i = 0; i < kFiles; ++i) {
+        dir.Write("f" + std::to_string(i) + ".srt", "1\r\n00:00:10,000 --> 00:00:11,000\r\nA\r\n");
+    }
+    const int null = open("/dev/null", O_WRONLY);
+    const pid_t one = Start({"--direct", "1", "--later", "--overwrite", dir.path().string()}, null);
+    const pid_t two = Start({"--direct", "2", "--later", "--overwrite", dir.path().string()}, null);
+    close(null);
+    const int first = Wait(one);
+    const int second = Wait(two);
+    ASSERT_TRUE(WIFEXITED(first) && WIFEXITED(second)) << first << " " << second;
+    int atThree = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        atThree += ReadBytes(dir / ("f" + std::to_string(i) + ".srt")).find("00:00:13,000") !=
+                   std::string::npos;
+    }
+    if (WEXITSTATUS(first) == 0 && WEXITSTATUS(second) == 0) {
+        EXPECT_EQ(atThree, kFiles);
+    }
+    EXPECT_FALSE(HasTemporaryFile(dir.path()));
 }
 
 TEST(Process, ClosedStandardOutputDoesNotStopTheBatch) {

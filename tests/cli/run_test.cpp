@@ -166,6 +166,20 @@ TEST(Run, FileNamedTwiceWithOverwriteIsShiftedOnce) {
     EXPECT_TRUE(Contains(ReadBytes(srt), "00:00:02,000 --> 00:00:03,000"));
 }
 
+TEST(Run, OverwriteRefusesAFileWithTwoNames) {
+    TempDir dir;
+    const fs::path a = dir.Write("a.srt", kSrt);
+    fs::create_hard_link(a, dir / "b.srt");
+    const Outcome outcome = RunWith({"--direct", "1", "--overwrite", P(a), P(dir / "b.srt")});
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_EQ(ReadBytes(a), kSrt);
+    EXPECT_TRUE(Contains(outcome.err,
+                         "a.srt: has 2 names (hard links); replacing it would split "
+                         "them; not written (--break-links accepts the split)"))
+        << outcome.err;
+    EXPECT_TRUE(Contains(outcome.err, "b.srt: has 2 names")) << outcome.err;
+}
+
 TEST(Run, OutputFolderThatIsTheSourceFolderIsRefused) {
     TempDir dir;
     const fs::path srt = dir.Write("a.srt", kSrt);

@@ -8,6 +8,9 @@
 #include <QMap>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
 
 namespace orvane::update {
 
@@ -18,6 +21,8 @@ public:
         QByteArray body;
         bool silent = false;     // accept, read, never answer
         bool truncated = false;  // promise the whole body, send half, close
+        qint64 streamed = 0;     // instead of `body`: this many bytes, sent as the socket drains
+        int trickleMs = 0;       // send `body` one byte every this many milliseconds
     };
     QMap<QByteArray, Answer> answers;  // by path, "/downs/Velmora.txt"
     int requests = 0;
@@ -42,13 +47,46 @@ protected:
             if (answer.silent) {
                 return;
             }
+            const qint64 length = answer.streamed > 0 ? answer.streamed : answer.body.size();
             QByteArray reply = "HTTP/1.1 " + QByteArray::number(answer.status) + " X\r\n" +
-                               "Content-Length: " + QByteArray::number(answer.body.size()) +
+                               "Content-Length: " + QByteArray::number(length) +
                                "\r\nConnection: close\r\n\r\n";
+            if (answer.streamed > 0 || answer.trickleMs > 0) {
+                socket->write(reply);
+                Stream(socket, answer);
+                return;
+            }
             reply += answer.truncated ? answer.body.left(answer.body.size() / 2) : answer.body;
             socket->write(reply);
             socket->disconnectFromHost();
         });
+    }
+
+private:
+    // Sends a long body without holding it, or a short one very slowly.
+    void Stream(QTcpSocket* socket, const Answer& answer) {
+        auto sent = std::make_shared<qint64>(0);
+        if (answer.trickleMs > 0) {
+            auto* timer = new QTimer(socket);
+            connect(timer, &QTimer::timeout, socket, [socket, sent, answer] {
+                if (*sent < answer.body.size()) {
+                    socket->write(answer.body.mid(*sent, 1));
+                    ++*sent;
+                }
+            });
+            timer->start(answer.trickleMs);
+            return;
+        }
+        const auto more = [socket, sent, total = answer.streamed] {
+            const qint64 chunk = 256 * 1024;
+            while (socket->bytesToWrite() < chunk && *sent < total) {
+                const qint64 size = std::min(chunk, total - *sent);
+                socket->write(QByteArray(size, 'x'));
+                *sent += size;
+            }
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
     }
 };
 

@@ -97,6 +97,8 @@ void UpdateTest::startUpCheck_data() {
     QTest::newRow("same version in spaces") << QByteArray(" 001 \r\nabc") << true << false;
     QTest::newRow("empty version file") << QByteArray("\r\n") << true << false;
     QTest::newRow("newer version") << QByteArray("002\r\n") << true << true;
+    // Any other version is announced, an older one too: the server decides.
+    QTest::newRow("older version") << QByteArray("000\r\n") << true << true;
     QTest::newRow("server down") << QByteArray("002\r\n") << false << false;
 }
 
@@ -148,9 +150,10 @@ void UpdateTest::silentServerDoesNotHoldTheWindow() {
 void UpdateTest::menuUpdate_data() {
     QTest::addColumn<int>("status");
     QTest::addColumn<bool>("truncated");
-    QTest::addColumn<QString>("digest");  // "good", "wrong" or "none"
+    QTest::addColumn<QString>("digest");  // "good", "upper", "wrong" or "none"
     QTest::addColumn<bool>("handedOn");
     QTest::newRow("archive and digest match") << 200 << false << "good" << true;
+    QTest::newRow("digest in upper case") << 200 << false << "upper" << true;
     QTest::newRow("archive missing") << 404 << false << "good" << false;
     QTest::newRow("archive cut short") << 200 << true << "good" << false;
     QTest::newRow("no digest") << 200 << false << "none" << false;
@@ -167,6 +170,8 @@ void UpdateTest::menuUpdate() {
     QByteArray versionFile = "002\r\n";
     if (digest == QStringLiteral("good")) {
         versionFile += Digest(archive);
+    } else if (digest == QStringLiteral("upper")) {
+        versionFile += Digest(archive).toUpper();
     } else if (digest == QStringLiteral("wrong")) {
         versionFile += Digest("something else");
     }

@@ -5,11 +5,14 @@
 // program to end, installs the update archive's files and starts the program
 // again, and writes what it did, or why it refused, to Tarrow.log beside the
 // archive.
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,16 +30,36 @@ namespace {
 namespace fs = std::filesystem;
 using namespace orvane::update;
 
+// Tarrow.log beside the archive, else in the program folder, else stderr;
+// every line escaped so a name cannot forge one.
 class Log {
 public:
-    explicit Log(const fs::path& path) : out_(path, std::ios::app) {}
-    void Say(const std::string& line) { out_ << line << "\n" << std::flush; }
+    void OpenIn(const std::vector<fs::path>& folders) {
+        for (const fs::path& folder : folders) {
+            if (folder.empty()) {
+                continue;
+            }
+            out_.open(folder / "Tarrow.log", std::ios::app);
+            if (out_) {
+                return;
+            }
+            out_.clear();
+        }
+    }
+    void Say(const std::string& line) {
+        const std::string text = EscapeForLog(line) + "\n";
+        if (out_.is_open() && (out_ << text << std::flush)) {
+            return;
+        }
+        std::cerr << "tarrow: " << text << std::flush;
+    }
 
 private:
     std::ofstream out_;
 };
 
-bool Start(const fs::path& program) {
+// Starts the program; why it could not, or nothing.
+std::error_code Start(const fs::path& program) {
 #ifdef _WIN32
     std::wstring command = L"\"" + program.wstring() + L"\"";
     STARTUPINFOW startup{};
@@ -44,66 +67,77 @@ bool Start(const fs::path& program) {
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         program.parent_path().c_str(), &startup, &process)) {
-        return false;
+        return std::error_code(static_cast<int>(GetLastError()), std::system_category());
     }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    return true;
+    return {};
 #else
     const std::string path = program.string();
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
     pid_t pid = 0;
-    return posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) == 0;
+    const int error = posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ);
+    return std::error_code(error, std::generic_category());
 #endif
 }
 
-fs::path FreshFolderIn(const fs::path& parent) {
-    std::mt19937_64 random{std::random_device{}()};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path folder = parent / (".tarrow-" + std::to_string(random() % 1000000000));
-        std::error_code ec;
-        if (fs::create_directory(folder, ec)) {
-            return folder;
-        }
+std::optional<long> ProcessId(const std::string& text) {
+    char* end = nullptr;
+    errno = 0;
+    const long id = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno != 0 || id < 0) {
+        return std::nullopt;
     }
-    return {};
+    return id;
 }
 
 int Run(const std::vector<std::string>& args) {
+    Log log;
+    const std::optional<HandOver> handOver = args.empty() ? std::nullopt : ParseHandOver(args[0]);
+    const fs::path programDir = args.size() > 2 ? fs::path(args[2]) : fs::path();
+    log.OpenIn({handOver ? handOver->archive.parent_path() : fs::path(), programDir});
     if (args.size() != 4) {
+        log.Say("refused: expected HANDOVER PROCESS_ID PROGRAM_FOLDER PROGRAM_FILE, got " +
+                std::to_string(args.size()) + " arguments");
         return 2;
     }
-    const std::optional<HandOver> handOver = ParseHandOver(args[0]);
     if (!handOver) {
+        log.Say(
+            "refused: the hand-over is not the archive, \"1\", the title and the caption "
+            "separated by tabs: " +
+            args[0]);
         return 2;
     }
-    Log log(handOver->archive.parent_path() / "Tarrow.log");
-    const fs::path programDir = args[2];
+    const std::optional<long> processId = ProcessId(args[1]);
+    if (!processId) {
+        log.Say("refused: the process id is not a number: " + args[1]);
+        return 2;
+    }
     const fs::path program = programDir / args[3];
-    if (!WaitForExit(std::atol(args[1].c_str()), std::chrono::seconds(30))) {
-        log.Say("refused: " + handOver->title + " did not end within 30 seconds");
+    if (!WaitForExit(*processId, std::chrono::seconds(30))) {
+        log.Say("refused, nothing changed: " + handOver->title + " did not end within 30 seconds");
         return 1;
     }
     // Beside the program's files, so that moving them in is a rename.
-    const fs::path staging = FreshFolderIn(programDir);
+    const fs::path staging = MakeFreshFolder(programDir, kWorkPrefix);
+    Refusal refusal;
+    std::vector<StagedFile> files;
     if (staging.empty()) {
-        log.Say("refused: cannot make a folder in " + programDir.string());
-        return 1;
-    }
-    std::vector<fs::path> files;
-    Refusal refusal = ExtractArchive(handOver->archive, staging, files);
-    if (!refusal) {
-        refusal = InstallFiles(staging, files, programDir);
+        refusal = "cannot make a folder in " + programDir.string() + "; nothing changed";
+    } else if ((refusal = ExtractArchive(handOver->archive, staging, files))) {
+        *refusal += "; nothing changed";
+    } else {
+        refusal = InstallFiles(staging, files, programDir, args[3]);
     }
     std::error_code ec;
     fs::remove_all(staging, ec);
     if (refusal) {
-        log.Say("refused, nothing changed: " + *refusal);
+        log.Say("refused: " + *refusal);
     } else {
         log.Say("installed " + std::to_string(files.size()) + " files into " + programDir.string());
     }
-    if (!Start(program)) {
-        log.Say("could not start " + program.string());
+    if (const std::error_code started = Start(program)) {
+        log.Say("could not start " + program.string() + ": " + started.message());
         return 1;
     }
     return refusal ? 1 : 0;
@@ -112,5 +146,11 @@ int Run(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    try {
+        return Run(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    } catch (const std::exception& e) {
+        // Out of memory, say: still a line that says so.
+        std::cerr << "tarrow: failed: " << EscapeForLog(e.what()) << "\n";
+        return 1;
+    }
 }
