@@ -78,6 +78,7 @@ void Form1::MakeRooms() {
                             {[this](bool enabled) { SetTopMenusEnabled(enabled); },
                              [this] { OpenOutputFolder(); }, [this] { return closeConfirmed_; }});
     connect(files_, &FileListController::statusChanged, this, &Form1::SetStatus);
+    connect(options_, &OptionsPanel::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);
     QUndoStack* undo = rows_->UndoStack();
     connect(undo, &QUndoStack::canUndoChanged, ui_.MenuUndo, &QAction::setEnabled);

@@ -88,8 +88,12 @@ void OptionsPanel::Apply(const OptionState& state) {
         view_.ChFanToJ->setChecked(state.simplify);
         view_.CmbDel->setCurrentIndex(state.removal);
     }
-    if (view_.TShift->text() != state.shiftText) {
+    const QString before = view_.TShift->text();
+    if (before != state.shiftText) {
         view_.TShift->setText(state.shiftText);
+        // The rules put a default in place of what was there: said, not silent.
+        emit statusChanged(
+            QStringLiteral("状态：平移秒数已由 %1 改为 %2").arg(before, state.shiftText));
     }
     ShowEnables(EnablesFor(state));
 }
@@ -159,7 +163,11 @@ bool OptionsPanel::AcceptTyped(const QString& typed, Qt::KeyboardModifiers modif
 }
 
 void OptionsPanel::CheckAmount() {
+    const QString refusal = ShiftRefusal(view_.TShift->text());
     view_.TShift->setText(ValidatedShiftText(view_.TShift->text()));
+    if (!refusal.isEmpty()) {
+        emit statusChanged(refusal);
+    }
 }
 
 // ---- the opening clip -----------------------------------------------------------

@@ -42,6 +42,10 @@ public:
 
     QString lastClipDir;  // where the clip dialog opened last
 
+signals:
+    // What was refused or changed in the field, for the status line.
+    void statusChanged(const QString& text);
+
 private:
     void Connect();
     void ShowEnables(const OptionEnables& enables);

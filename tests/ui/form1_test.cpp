@@ -127,6 +127,9 @@ private slots:
     void shiftValidation_data();
     void shiftValidation();
     void shiftKeptWhenMenuTakesFocus();
+    void shiftRefusalIsSaid_data();
+    void shiftRefusalIsSaid();
+    void ruleDefaultIsSaid();
 
     void fileType_data();
     void fileType();
@@ -344,6 +347,7 @@ void Form1Test::shiftKeyFilter_data() {
     QTest::newRow("digit") << int(Qt::Key_5) << "5" << 0 << "1.0005" << 0;
     QTest::newRow("point") << int(Qt::Key_Period) << "." << 0 << "1.000." << 0;
     QTest::newRow("letter") << int(Qt::Key_A) << "a" << 0 << "1.000" << 1;
+    QTest::newRow("comma") << int(Qt::Key_Comma) << "," << 0 << "1.000," << 0;
     QTest::newRow("minus") << int(Qt::Key_Minus) << "-" << 0 << "1.000" << 1;
     QTest::newRow("space") << int(Qt::Key_Space) << " " << 0 << "1.000" << 1;
     QTest::newRow("full-width digit") << int(Qt::Key_unknown) << "５" << 0 << "1.000" << 1;
@@ -384,7 +388,9 @@ void Form1Test::shiftValidation_data() {
     QTest::newRow("12.000") << "12.000"
                             << "12";
     QTest::newRow("1.2.3") << "1.2.3"
-                           << "1.2";
+                           << "12";
+    QTest::newRow("comma is no decimal point") << "1,5"
+                                               << "12";
     QTest::newRow("pasted letters") << "abc"
                                     << "12";
 }
@@ -397,6 +403,42 @@ void Form1Test::shiftValidation() {
     h.ui.TShift->setText(typed);
     SendFocusOut(h.ui.TShift, Qt::TabFocusReason);
     QCOMPARE(h.ui.TShift->text(), expected);
+}
+
+// What the field refuses or the rules replace is said in the status line.
+void Form1Test::shiftRefusalIsSaid_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("too large") << "150"
+                               << "状态：150 秒超出范围（0.2–120），已恢复为 12";
+    QTest::newRow("too small") << "0.1"
+                               << "状态：0.1 秒超出范围（0.2–120），已恢复为 12";
+    QTest::newRow("comma") << "1,5"
+                           << "状态：“1,5”不是秒数（只能是数字和一个小数点“.”），已恢复为 12";
+    QTest::newRow("empty") << ""
+                           << "状态：未填写平移秒数，已恢复为 12";
+    QTest::newRow("usable says nothing") << "2"
+                                         << "状态：就绪";
+}
+
+void Form1Test::shiftRefusalIsSaid() {
+    QFETCH(QString, typed);
+    QFETCH(QString, status);
+    Harness h;
+    h.ui.OptMove->click();
+    h.w().SetStatus(QStringLiteral("状态：就绪"));
+    h.ui.TShift->setText(typed);
+    SendFocusOut(h.ui.TShift, Qt::TabFocusReason);
+    QCOMPARE(h.ui.LSt->text(), status);
+}
+
+void Form1Test::ruleDefaultIsSaid() {
+    Harness h;
+    h.ui.OptMove->click();
+    h.ui.TShift->setText(QStringLiteral("2"));
+    h.ui.ChSelect->click();
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("1.000"));
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：平移秒数已由 2 改为 1.000"));
 }
 
 void Form1Test::shiftKeptWhenMenuTakesFocus() {
@@ -824,8 +866,10 @@ void Form1Test::gatherSettings_data() {
                                            << int(ShiftMode::Cut) << 12.0 << 30.0 << false << false;
     QTest::newRow("direct earlier") << QStringList{"OptMove"} << "3.25" << true
                                     << int(ShiftMode::Direct) << 3.25 << 7.5 << false << false;
-    QTest::newRow("direct later") << QStringList{"OptMove", "ChDirection"} << "1.2.3" << true
+    QTest::newRow("direct later") << QStringList{"OptMove", "ChDirection"} << "1.2" << true
                                   << int(ShiftMode::Direct) << 1.2 << 7.5 << false << true;
+    QTest::newRow("direct two points") << QStringList{"OptMove"} << "1.2.3" << false
+                                       << int(ShiftMode::Direct) << 0.0 << 0.0 << false << false;
     QTest::newRow("direct unchecked letters")
         << QStringList{"OptMove"} << "abc" << false << int(ShiftMode::Direct) << 0.0 << 0.0 << false
         << false;
