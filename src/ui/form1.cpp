@@ -348,13 +348,12 @@ void Form1::SaveSettings() const {
 // ---- closing ----------------------------------------------------------------
 
 bool Form1::ConfirmClose() {
-    const MessageRequest question =
-        run_->IsBusy()
-            ? MessageRequest{QStringLiteral("程序正在处理中，强制关闭程序？"), MessageIcon::Warning,
-                             MessageButtons::YesNo, MessageAnswer::No}
-            : MessageRequest{QStringLiteral("关闭程序？"), MessageIcon::Information,
-                             MessageButtons::YesNo, MessageAnswer::No};
-    return dialogs_.Ask(this, question) == MessageAnswer::Yes;
+    if (run_->IsBusy()) {
+        return run_->AskPaused({QStringLiteral("程序正在处理中，强制关闭程序？"),
+                                MessageIcon::Warning, MessageButtons::YesNo, MessageAnswer::No});
+    }
+    return dialogs_.Ask(this, {QStringLiteral("关闭程序？"), MessageIcon::Information,
+                               MessageButtons::YesNo, MessageAnswer::No}) == MessageAnswer::Yes;
 }
 
 void Form1::ExitCommand() {

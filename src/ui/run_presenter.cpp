@@ -105,7 +105,14 @@ void RunPresenter::ShowReport(const engine::BatchSummary& summary) {
     if (summary.Failed() > 0) {
         box.icon = MessageIcon::Warning;
     }
-    if (view_.ChOverWr->isChecked()) {
+    const int others = view_.List1->count() - 1;
+    if (!view_.ChBat->isChecked() && others > 0) {
+        box.text +=
+            QStringLiteral("\r\n未勾选“批量处理”：只处理了选中的文件，列表中其余%1个文件未处理。")
+                .arg(others);
+    }
+    // Nothing written: no folder worth opening.
+    if (view_.ChOverWr->isChecked() || summary.Written() == 0) {
         dialogs_.Ask(owner_, box);
         return;
     }
@@ -119,11 +126,18 @@ void RunPresenter::ShowReport(const engine::BatchSummary& summary) {
     }
 }
 
+bool RunPresenter::AskPaused(const MessageRequest& question) {
+    // The run waits between files while the question is open, so it cannot
+    // end under it.
+    run_->Pause();
+    const bool yes = dialogs_.Ask(owner_, question) == MessageAnswer::Yes;
+    run_->Resume();
+    return yes;
+}
+
 void RunPresenter::AskToStop() {
-    const MessageAnswer answer =
-        dialogs_.Ask(owner_, {QStringLiteral("终止操作？"), MessageIcon::Warning,
-                              MessageButtons::YesNo, MessageAnswer::No});
-    if (answer == MessageAnswer::Yes) {
+    if (AskPaused({QStringLiteral("终止操作？"), MessageIcon::Warning, MessageButtons::YesNo,
+                   MessageAnswer::No})) {
         view_.CmdStop->setVisible(false);
         Stop();
     }

@@ -12,12 +12,12 @@
 
 #include "engine/batch.h"
 #include "engine/shift_settings.h"
+#include "ui/dialogs.h"
 
 class QWidget;
 
 namespace orvane::ui {
 
-class Dialogs;
 class RunController;
 struct Form1View;
 
@@ -43,6 +43,9 @@ public:
     void Start(engine::ShiftSettings settings);
     // The Stop button: asks, then no further file starts.
     void AskToStop();
+    // Asks about the run with the run held between files meanwhile; true
+    // for Yes.
+    bool AskPaused(const MessageRequest& question);
     // Closing or updating: no further file starts, nothing is asked.
     void Stop();
 

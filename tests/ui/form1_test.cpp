@@ -964,11 +964,14 @@ void Form1Test::runRange_data() {
     QTest::addColumn<int>("startRow");
     QTest::addColumn<int>("endRow");
     QTest::addColumn<QString>("report");
-    QTest::newRow("current file") << false << false << 1 << 1 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("first file when none is current")
-        << false << false << -1 << 0 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("batch") << true << false << 1 << 2 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("over the sources") << false << true << 0 << 0 << "处理完毕！";
+    // Lyrics files are passed over: nothing is written, and without batch
+    // the report names the entries left alone.
+    const QString others = QStringLiteral(
+        "未写出任何文件！\r\n未勾选“批量处理”：只处理了选中的文件，列表中其余2个文件未处理。");
+    QTest::newRow("current file") << false << false << 1 << 1 << others;
+    QTest::newRow("first file when none is current") << false << false << -1 << 0 << others;
+    QTest::newRow("batch") << true << false << 1 << 2 << "未写出任何文件！";
+    QTest::newRow("over the sources") << false << true << 0 << 0 << others;
 }
 
 void Form1Test::runRange() {
@@ -1006,8 +1009,9 @@ void Form1Test::runRange() {
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{report});
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.icon, MessageIcon::Information);
-    QCOMPARE(box.buttons, overwrite ? MessageButtons::Ok : MessageButtons::YesNo);
-    QCOMPARE(h.dialogs.openedFolders, overwrite ? QStringList{} : QStringList{h.ui.LDir->text()});
+    // Nothing written: no folder is offered.
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(h.dialogs.openedFolders, QStringList{});
     QCOMPARE(h.ui.List1->currentRow(), endRow);
     // Locked while the report is open, unlocked after it.
     QCOMPARE(busy, true);
@@ -1028,10 +1032,12 @@ void Form1Test::runNamesFailures() {
     RunAndWait(h);
     QCOMPARE(h.dialogs.asked.size(), 1);
     const QString text = h.dialogs.asked.front().text;
-    QVERIFY2(text.startsWith(QStringLiteral("处理完毕！\r\n已写出 0 个文件。\r\n"
+    QVERIFY2(text.startsWith(QStringLiteral("未写出任何文件！\r\n已写出 0 个文件。\r\n"
                                             "以下文件未能处理：\r\nmissing.srt：")),
              qPrintable(text));
-    QVERIFY2(text.endsWith(QStringLiteral("\r\n要打开输出目录吗？")), qPrintable(text));
+    // Nothing was written: no offer to open the folder.
+    QVERIFY2(!text.contains(QStringLiteral("要打开输出目录吗？")), qPrintable(text));
+    QCOMPARE(h.dialogs.asked.front().buttons, MessageButtons::Ok);
     QCOMPARE(h.dialogs.openedFolders, QStringList{});
 }
 
@@ -1057,10 +1063,11 @@ void Form1Test::runShiftsIntoOutputFolder() {
     h.ui.OptMove->click();
     h.ui.ChDirection->click();  // later
     h.ui.List1->addItem(QDir::toNativeSeparators(source));
-    h.dialogs.answers << MessageAnswer::No;
+    h.dialogs.answers << MessageAnswer::Yes;
     RunAndWait(h);
 
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("处理完毕！ 要打开输出目录吗？")});
+    QCOMPARE(h.dialogs.openedFolders, QStringList{h.ui.LDir->text()});
     QFile shifted(QDir(out).filePath(QStringLiteral("a.srt")));
     QVERIFY(shifted.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(shifted.readAll());

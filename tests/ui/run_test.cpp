@@ -51,6 +51,7 @@ private slots:
     void manyFailuresKeepTheMessageShort();
     void windowAnswersDuringARun();
     void stopButtonMovesNothing();
+    void stopQuestionHoldsTheRun();
 };
 
 void RunTest::sameFolderIsAskedFirst_data() {
@@ -172,6 +173,48 @@ void RunTest::stopButtonMovesNothing() {
     QTRY_VERIFY(h.ui.CmdStop->isVisible());
     QCoreApplication::processEvents();
     QCOMPARE(h.ui.Frame1->geometry(), before);
+}
+
+// While "终止操作？" is open no further file starts: the file under way may
+// finish, the one after it waits for the answer.
+void RunTest::stopQuestionHoldsTheRun() {
+    Harness h;
+    Form1& w = h.w();
+    DirectLater(h, h.root.filePath(QStringLiteral("out")));
+    h.ui.ChBat->setChecked(true);
+    for (const char* name : {"1.srt", "2.srt", "3.srt", "4.srt", "5.srt", "6.srt"}) {
+        h.ui.List1->addItem(WriteFile(h.root.filePath(QString::fromLatin1(name)), kSrt));
+    }
+    std::atomic<int> done{0};
+    std::atomic<bool> asked{false};
+    h.run().Controller().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
+        if (++done == 2) {
+            // Stop is pressed; the worker goes on once the question is open.
+            QMetaObject::invokeMethod(
+                &w, [&] { h.ui.CmdStop->click(); }, Qt::QueuedConnection);
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!asked.load() && std::chrono::steady_clock::now() < giveUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    int doneWhileAsked = -1;
+    h.dialogs.onAsk = [&](const MessageRequest& box) {
+        if (box.text == QStringLiteral("终止操作？")) {
+            asked.store(true);
+            // Long enough for the remaining small files, were the run not held.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            while (done.load() < 6 && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            doneWhileAsked = done.load();
+        }
+    };
+    h.dialogs.answers << MessageAnswer::No << MessageAnswer::No;
+    RunAndWait(h);
+    QVERIFY2(doneWhileAsked == 2, qPrintable(QString::number(doneWhileAsked)));
+    QCOMPARE(done.load(), 6);  // "No": the run goes on to the end
+    QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("处理完毕！")));
 }
 
 QTEST_MAIN(RunTest)
