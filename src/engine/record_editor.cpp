@@ -43,6 +43,19 @@ void RecordEditor::Apply(const std::vector<RowChange>& changes, bool forward) {
     }
 }
 
+std::size_t RecordEditor::CueCount() const {
+    if (!pattern_) {
+        return rows_.size();
+    }
+    std::size_t cues = 0;
+    for (const std::string& row : rows_) {
+        if (MatchTimeLine(row, *pattern_)) {
+            ++cues;
+        }
+    }
+    return cues;
+}
+
 bool RecordEditor::DiffersFromSaved(std::size_t index) const {
     return index >= savedRows_.size() || rows_[index] != savedRows_[index];
 }

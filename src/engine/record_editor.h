@@ -30,6 +30,8 @@ public:
     const std::filesystem::path& Source() const { return source_; }
     // Whether the rows hold time codes at all (an srt, ass or ssa file).
     bool HasTimePattern() const { return pattern_.has_value(); }
+    // The cues: rows holding a time line; every row of a file without them.
+    std::size_t CueCount() const;
 
     // The rows a shift of `selected` would change; nothing changes yet.
     std::vector<RowChange> PlanShift(const std::vector<std::size_t>& selected, double seconds,

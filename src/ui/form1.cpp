@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -60,13 +61,26 @@ Form1::Form1(Dialogs& dialogs, const SystemServices& system, update::UpdateCheck
     restartLauncher_ = MakeRestartLauncher();
     StartUp();
     archiveTool_ = MakeArchiveTool(system_.ProgramDir(), workDir_);
-    // The reference client area is 968 x 536 below the menu bar.
+    // The reference client area is 968 x 536 below the menu bar, within
+    // the screen's free area.
     resize(968, 536 + menuBar()->sizeHint().height());
+    FitScreen();
     RestoreSettings();
     SetStatus(QStringLiteral("状态：就绪"));
 }
 
 Form1::~Form1() = default;
+
+void Form1::FitScreen() {
+    const QScreen* where = screen();
+    if (!where) {
+        return;
+    }
+    // The frame the window manager adds is not known before showing; a
+    // margin stands for it.
+    const QSize room = where->availableGeometry().size() - QSize(16, 48);
+    resize(size().boundedTo(room));
+}
 
 void Form1::MakeRooms() {
     options_ = new OptionsPanel(ui_, dialogs_, this);
@@ -89,6 +103,7 @@ void Form1::MakeRooms() {
 void Form1::ConnectMenus() {
     connect(ui_.CmbType, &QComboBox::currentIndexChanged, this, &Form1::TypeChosen);
     connect(ui_.MenuAddFiles, &QAction::triggered, files_, &FileListController::AddByDialog);
+    connect(ui_.MenuAddFolder, &QAction::triggered, files_, &FileListController::AddFolderByDialog);
     connect(ui_.MenuHead, &QAction::triggered, options_, &OptionsPanel::ChooseOpeningByDialog);
     connect(ui_.MenuOutpath, &QAction::triggered, this, &Form1::ChooseOutputFolder);
     connect(ui_.MenuExit, &QAction::triggered, this, &Form1::ExitCommand);
@@ -153,12 +168,16 @@ void Form1::SetTopMenusEnabled(bool enabled) {
 
 void Form1::TypeChosen() {
     // Only SRT and ASS/SSA can be shifted; the lrc items are shown but refused.
-    if (ui_.CmbType->currentIndex() > 1) {
+    const bool refused = ui_.CmbType->currentIndex() > 1;
+    if (refused) {
         ui_.CmbType->setCurrentIndex(0);
         dialogs_.Beep();
     }
     ClearRecords();
     files_->Clear();
+    if (refused) {
+        SetStatus(QStringLiteral("状态：") + ui_.CmbType->toolTip());
+    }
 }
 
 // ---- output and working folders ---------------------------------------------
@@ -234,6 +253,8 @@ void Form1::ShiftCommand() {
     if (ui_.ChHead->isChecked() && !rowMode &&
         (opening.path.isEmpty() || !QFileInfo::exists(opening.path))) {
         dialogs_.Ask(this, {QStringLiteral("请指定片头视频文件！"), MessageIcon::Error});
+        // The other way, without a clip: the seconds typed in by hand.
+        SetStatus(QStringLiteral("状态：或取消勾选“以片头时长为基准”，直接填写裁剪秒数"));
         return;
     }
     // The field may still hold what was typed: choosing a menu command does
@@ -288,9 +309,12 @@ void Form1::LoadRowsOfCurrentFile() {
     loadingRecords_ = false;
     if (loaded) {
         // The count, and the encoding the file was read in: "1,234条字幕（Big5）".
-        ui_.LSubRecs->setText(QLocale(QLocale::English).toString(rows_->RowCount()) +
+        const QLocale english(QLocale::English);
+        ui_.LSubRecs->setText(english.toString(qulonglong(rows_->Records().CueCount())) +
                               QStringLiteral("条字幕（") + rows_->Charset() + QStringLiteral("）"));
         dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
+        SetStatus(QStringLiteral("状态：就绪（共%1行）").arg(english.toString(rows_->RowCount())));
+        return;
     }
     SetStatus(QStringLiteral("状态：就绪"));
 }
@@ -331,6 +355,7 @@ void Form1::RestoreSettings() {
     files_->lastDir = settings.fileDialogDir;
     options_->lastClipDir = settings.clipDialogDir;
     restoreGeometry(settings.geometry);
+    FitScreen();
 }
 
 void Form1::SaveSettings() const {

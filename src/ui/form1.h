@@ -71,6 +71,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void FitScreen();
     void MakeRooms();
     void ConnectMenus();
     void InstallEventFilters();

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <initializer_list>
@@ -61,8 +62,15 @@ QAction* AddItem(QMenu* menu, const QString& caption, const char* name) {
 
 void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
                               const QString& outputDir) {
-    auto* central = new QWidget(&window);
-    window.setCentralWidget(central);
+    // On a small screen the page scrolls, so every control stays reachable
+    // without maximising.
+    auto* scroll = new QScrollArea(&window);
+    scroll->setObjectName(QStringLiteral("Page"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* central = new QWidget;
+    scroll->setWidget(central);
+    window.setCentralWidget(scroll);
     auto* page = new QVBoxLayout(central);
     page->setContentsMargins(8, 6, 8, 2);
     page->setSpacing(6);
@@ -90,32 +98,32 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     options->setHorizontalSpacing(10);
     options->setVerticalSpacing(8);
 
-    OptCutMove = Named(new QRadioButton(QStringLiteral("先裁剪后平移")), "OptCutMove");
+    OptCutMove = Named(new QRadioButton(QStringLiteral("先裁剪后平移(&C)")), "OptCutMove");
     OptCutMove->setToolTip(QStringLiteral(
         "比如将字幕文件时间轴前面的12秒广告片头裁掉扔掉，将后续的字幕时间轴整体往前平移12秒"));
     OptCutMove->setChecked(true);
-    ChMove = Named(new QCheckBox(QStringLiteral("裁剪后再提前")), "ChMove");
-    ChFanToJ = Named(new QCheckBox(QStringLiteral("繁转简")), "ChFanToJ");
+    ChMove = Named(new QCheckBox(QStringLiteral("裁剪后再提前(&T)")), "ChMove");
+    ChFanToJ = Named(new QCheckBox(QStringLiteral("繁转简(&J)")), "ChFanToJ");
     CmbDel = Named(new QComboBox, "CmbDel");
     CmbDel->addItems({QStringLiteral("保持原样"), QStringLiteral("删除英文字幕"),
                       QStringLiteral("删除中文字幕")});
     CmbDel->setToolTip(
         QStringLiteral("删除双语字幕中的英文或中文部分（只有一种语言的字幕保持原样）"));
     CmbDel->setCurrentIndex(-1);  // the start-up sequence selects the first item
-    ChHead = Named(new QCheckBox(QStringLiteral("以片头时长为基准")), "ChHead");
+    ChHead = Named(new QCheckBox(QStringLiteral("以片头时长为基准(&B)")), "ChHead");
     ChHead->setChecked(true);
     LHead = Named(new ElidedLabel(kDefaultHeadCaption), "LHead");
     LHead->setToolTip(kDropTip);
     LHead->setTag(OpeningClip{}.durationText);
 
-    OptMove = Named(new QRadioButton(QStringLiteral("直接平移")), "OptMove");
+    OptMove = Named(new QRadioButton(QStringLiteral("直接平移(&D)")), "OptMove");
     OptMove->setToolTip(
         QStringLiteral("将字幕时间轴整体往前或者往后平移多少秒，平移短于片头或长于片尾的被截断掉"));
-    ChDirection = Named(new QCheckBox(QStringLiteral("延后")), "ChDirection");
+    ChDirection = Named(new QCheckBox(QStringLiteral("延后(&L)")), "ChDirection");
     ChDirection->setToolTip(
         QStringLiteral("勾选则整体时间轴往后（延后）平移；不勾选则整体往前（提前）平移"));
     ChDirection->setEnabled(false);
-    Label4 = Named(new QLabel(QStringLiteral("平移秒数：")), "Label4");
+    Label4 = Named(new QLabel(QStringLiteral("平移秒数(&S)：")), "Label4");
     Label4->setToolTip(QStringLiteral("(200毫秒到120秒)"));
     TShift = Named(new QLineEdit(kInitialAmount), "TShift");
     TShift->setMaxLength(6);
@@ -126,9 +134,9 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("000.000")) + 14);
     Label4->setBuddy(TShift);
     Label5 = Named(new QLabel(QStringLiteral("秒")), "Label5");
-    ChSelect = Named(new QCheckBox(QStringLiteral("仅平移选中的时间轴行")), "ChSelect");
+    ChSelect = Named(new QCheckBox(QStringLiteral("仅平移选中的时间轴行(&R)")), "ChSelect");
     ChSelect->setEnabled(false);
-    Label6 = Named(new QLabel(QStringLiteral("字幕类型：")), "Label6");
+    Label6 = Named(new QLabel(QStringLiteral("字幕类型(&Y)：")), "Label6");
     CmbType = Named(new QComboBox, "CmbType");
     CmbType->addItems({QStringLiteral("*.srt"), QStringLiteral("*.ass;*.ssa"),
                        QStringLiteral("*.lrc"), QStringLiteral("*.srt;*.ass;*.ssa;*.lrc")});
@@ -142,8 +150,8 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     ChASCII = Named(new QCheckBox(QStringLiteral("&ANSI编码")), "ChASCII");
     ChASCII->setToolTip(QStringLiteral(
         "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)"));
-    ChBat = Named(new QCheckBox(QStringLiteral("批量处理")), "ChBat");
-    ChOverWr = Named(new QCheckBox(QStringLiteral("覆盖源文件")), "ChOverWr");
+    ChBat = Named(new QCheckBox(QStringLiteral("批量处理(&P)")), "ChBat");
+    ChOverWr = Named(new QCheckBox(QStringLiteral("覆盖源文件(&W)")), "ChOverWr");
     TV = Named(new QLineEdit(QString::fromLatin1(kVersionDigits)), "TV");
     TV->setVisible(false);
 
@@ -226,6 +234,7 @@ void Form1View::BuildMenus(QMainWindow& window) {
     MenuAddFiles =
         AddItem(MenuFiles, QStringLiteral("添加字幕文件(srt,ass,ssa,lrc；支持文件拖放)(&A)..."),
                 "MenuAddFiles");
+    MenuAddFolder = AddItem(MenuFiles, QStringLiteral("添加字幕文件夹(&D)..."), "MenuAddFolder");
     MenuHead = AddItem(MenuFiles, QStringLiteral("指定片头(&V)..."), "MenuHead");
     MenuOutpath = AddItem(MenuFiles, QStringLiteral("输出目录(&O)..."), "MenuOutpath");
     MenuFiles->addSeparator();

@@ -61,6 +61,7 @@ struct Form1View {
 
     QMenu* MenuFiles = nullptr;
     QAction* MenuAddFiles = nullptr;
+    QAction* MenuAddFolder = nullptr;
     QAction* MenuHead = nullptr;
     QAction* MenuOutpath = nullptr;
     QAction* MenuExit = nullptr;

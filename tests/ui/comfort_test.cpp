@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTest>
 
 #include "harness.h"
@@ -23,6 +25,7 @@ private slots:
     void choicesAreKeptBetweenStarts();
     void staleChoicesFallBack();
     void damagedSettingsTurnNothingOn();
+    void firstSizeFitsTheScreen();
     void deleteRemovesTheSelectedEntries();
     void f5Runs();
     void optionsFitANarrowWindow();
@@ -99,6 +102,20 @@ void ComfortTest::damagedSettingsTurnNothingOn() {
     QVERIFY(h.ui.ChHead->isChecked());
     QVERIFY(!h.ui.ChOverWr->isChecked());
     QVERIFY(h.ui.MenuOutpath->isEnabled());
+}
+
+// The first size stays within the screen's free area, and the page scrolls
+// rather than hiding controls below the window's edge.
+void ComfortTest::firstSizeFitsTheScreen() {
+    Harness h;
+    const QSize free = h.w().screen()->availableGeometry().size();
+    QVERIFY2(h.w().width() <= free.width() && h.w().height() <= free.height(),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4")
+                            .arg(h.w().width())
+                            .arg(h.w().height())
+                            .arg(free.width())
+                            .arg(free.height())));
+    QVERIFY(h.find<QScrollArea>("Page"));
 }
 
 void ComfortTest::deleteRemovesTheSelectedEntries() {

@@ -173,6 +173,9 @@ private slots:
     void recordsRefused_data();
     void recordsRefused();
     void recordsLoaded();
+    void addFolderByMenu();
+    void lyricsTypeIsExplained();
+    void mnemonicsDoNotClash();
 };
 
 // ---- controls and start-up ----------------------------------------------------
@@ -1170,9 +1173,57 @@ void Form1Test::recordsLoaded() {
     QCOMPARE(Entries(h.ui.List2).mid(0, 3),
              (QStringList{QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000"),
                           QStringLiteral("Hello")}));
-    QCOMPARE(h.ui.LSubRecs->text(),
-             QString::number(h.ui.List2->model()->rowCount()) + QStringLiteral("条字幕（UTF-8）"));
-    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：就绪"));  // nothing left "读取中"
+    // Two cues, however many rows; the rows in the status line.
+    QCOMPARE(h.ui.LSubRecs->text(), QStringLiteral("2条字幕（UTF-8）"));
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：就绪（共%1行）").arg(h.ui.List2->model()->rowCount()));
+}
+
+// A folder's subtitle files of the chosen type, by name, once each.
+void Form1Test::addFolderByMenu() {
+    Harness h;
+    QDir(h.root.path()).mkpath(QStringLiteral("subs/deeper"));
+    for (const char* name : {"subs/b.srt", "subs/a.srt", "subs/c.ass", "subs/deeper/d.srt"}) {
+        h.touch(QString::fromLatin1(name));
+    }
+    h.dialogs.folderAnswers << h.root.filePath(QStringLiteral("subs"));
+    h.ui.MenuAddFolder->trigger();
+    QCOMPARE(
+        Entries(h.ui.List1),
+        (QStringList{QDir::toNativeSeparators(h.root.filePath(QStringLiteral("subs/a.srt"))),
+                     QDir::toNativeSeparators(h.root.filePath(QStringLiteral("subs/b.srt")))}));
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("2个字幕文件"));
+    // A folder without such files is said, not silently passed over.
+    h.dialogs.folderAnswers << h.root.filePath(QStringLiteral("home"));
+    h.ui.MenuAddFolder->trigger();
+    QVERIFY(h.dialogs.AskedTexts().back().startsWith(QStringLiteral("该文件夹中没有")));
+}
+
+// Refusing the lyrics types says why in the status line, not only a beep.
+void Form1Test::lyricsTypeIsExplained() {
+    Harness h;
+    h.ui.CmbType->setCurrentIndex(3);
+    QCOMPARE(h.dialogs.beeps, 1);
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：仅开通SRT,ASS/SSA类型；Mp3的Lrc歌词字幕需要定制开通！"));
+}
+
+// Every option can be reached from the keyboard, and no two share a letter
+// (nor with the menu bar).
+void Form1Test::mnemonicsDoNotClash() {
+    Harness h;
+    QStringList letters{QStringLiteral("F"), QStringLiteral("O"), QStringLiteral("H")};
+    const QList<QWidget*> controls{h.ui.OptCutMove, h.ui.ChMove,      h.ui.ChFanToJ, h.ui.ChHead,
+                                   h.ui.OptMove,    h.ui.ChDirection, h.ui.Label4,   h.ui.ChSelect,
+                                   h.ui.Label6,     h.ui.ChASCII,     h.ui.ChBat,    h.ui.ChOverWr};
+    for (QWidget* control : controls) {
+        const QString text = control->property("text").toString();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(text));
+        const QString letter = text.mid(at + 1, 1).toUpper();
+        QVERIFY2(!letters.contains(letter), qPrintable(text));
+        letters << letter;
+    }
 }
 
 QTEST_MAIN(Form1Test)

@@ -206,6 +206,9 @@ void OpeningClipTest::runNeedsAnExistingClip() {
     h.ui.List1->addItem(h.touch(QStringLiteral("a.srt")));
     h.ui.MenuMove->trigger();
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("请指定片头视频文件！")});
+    // The way without a clip is named.
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：或取消勾选“以片头时长为基准”，直接填写裁剪秒数"));
 
     h.dialogs.asked.clear();
     h.dialogs.fileAnswers << QStringList{ClipPath("short.mp4")};

@@ -59,6 +59,7 @@ inline Form1View FindView(QObject& window) {
     ORVANE_FIND(QLabel, LSt);
     ORVANE_FIND(QMenu, MenuFiles);
     ORVANE_FIND(QAction, MenuAddFiles);
+    ORVANE_FIND(QAction, MenuAddFolder);
     ORVANE_FIND(QAction, MenuHead);
     ORVANE_FIND(QAction, MenuOutpath);
     ORVANE_FIND(QAction, MenuExit);
