@@ -112,6 +112,7 @@ void Form1::ConnectMenus() {
     connect(ui_.MenuUndo, &QAction::triggered, rows_->UndoStack(), &QUndoStack::undo);
     connect(ui_.MenuRedo, &QAction::triggered, rows_->UndoStack(), &QUndoStack::redo);
     connect(ui_.MenuUpdate, &QAction::triggered, this, &Form1::UpdateCommand);
+    connect(ui_.MenuCheckNow, &QAction::triggered, this, &Form1::CheckNowCommand);
     connect(ui_.MenuHelpSub, &QAction::triggered, this, &Form1::AboutCommand);
     connect(ui_.MenuHome, &QAction::triggered, this, &Form1::HomePageCommand);
     connect(ui_.CmdStop, &QPushButton::clicked, run_, &RunPresenter::AskToStop);
@@ -135,13 +136,7 @@ void Form1::StartUp() {
     ui_.CmbType->setCurrentIndex(0);
     SetUpWorkDir();
 
-    // The answer comes when it comes; the window does not wait for it.
-    updates_.Check(ui_.TV->text().toStdString(), textio::PathFromUtf8(workDir_.toStdString()),
-                   [window = QPointer<Form1>(this)](const update::UpdateCheckResult& check) {
-                       if (window) {
-                           window->OnUpdateChecked(check);
-                       }
-                   });
+    CheckForUpdate(false);
 
     ui_.CmbDel->setCurrentIndex(0);
 }

@@ -94,6 +94,8 @@ private:
     void OnUpdateChecked(const update::UpdateCheckResult& check);
     bool EnsureArchiveTool();
     void UpdateCommand();
+    void CheckNowCommand();
+    void CheckForUpdate(bool byHand);
     std::optional<QString> InstallUpdate();
     void AboutCommand();
     void HomePageCommand();

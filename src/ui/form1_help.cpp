@@ -10,6 +10,12 @@
 #include "orvane_version.h"
 #include "ui/dialogs.h"
 #include "ui/form1.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPointer>
+
+#include "textio/text_file.h"
 #include "ui/run_presenter.h"
 #include "ui/system_services.h"
 #include "update/downloader.h"
@@ -25,6 +31,29 @@ void Form1::OnUpdateChecked(const update::UpdateCheckResult& check) {
         updateAnnounced_ = true;
         UpdateTitle();
     }
+}
+
+// The answer comes when it comes; the window does not wait for it. By hand,
+// the answer is also said when no other version is offered.
+void Form1::CheckForUpdate(bool byHand) {
+    updates_.Check(
+        ui_.TV->text().toStdString(), textio::PathFromUtf8(workDir_.toStdString()),
+        [window = QPointer<Form1>(this), byHand](const update::UpdateCheckResult& check) {
+            if (!window) {
+                return;
+            }
+            window->OnUpdateChecked(check);
+            if (byHand) {
+                window->SetStatus(check.newerVersionFound
+                                      ? QStringLiteral("状态：发现其他版本，可用“检查更新”安装")
+                                      : QStringLiteral("状态：当前已是服务器上的版本"));
+            }
+        });
+}
+
+void Form1::CheckNowCommand() {
+    SetStatus(QStringLiteral("状态：正在检查更新……"));
+    CheckForUpdate(true);
 }
 
 void Form1::SetUpdateServices(std::unique_ptr<ArchiveTool> tool,
@@ -69,6 +98,16 @@ bool Form1::EnsureArchiveTool() {
 }
 
 void Form1::UpdateCommand() {
+    // Any other version counts as an update; the user sees which it is.
+    const QString offered = QString::fromStdString(lastCheck_.announcedVersion);
+    const MessageAnswer answer =
+        dialogs_.Ask(this, {QStringLiteral("服务器上的版本为%1，本机版本为%2。下载并安装？")
+                                .arg(offered.isEmpty() ? QStringLiteral("（未知）") : offered,
+                                     QString::fromLatin1(kVersionDigits)),
+                            MessageIcon::Information, MessageButtons::YesNo, MessageAnswer::Yes});
+    if (answer != MessageAnswer::Yes) {
+        return;
+    }
     hide();
     const std::optional<QString> refusal = InstallUpdate();
     if (!refusal) {

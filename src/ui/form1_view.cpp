@@ -258,6 +258,7 @@ void Form1View::BuildMenus(QMainWindow& window) {
     MenuHelp = Named(window.menuBar()->addMenu(QStringLiteral("帮助(&H)")), "MenuHelp");
     MenuUpdate = AddItem(MenuHelp, QStringLiteral("检查更新(&U)"), "MenuUpdate");
     MenuUpdate->setEnabled(false);
+    MenuCheckNow = AddItem(MenuHelp, QStringLiteral("立即检查更新(&C)"), "MenuCheckNow");
     MenuHelpSub = AddItem(MenuHelp, QStringLiteral("帮助(&H)..."), "MenuHelpSub");
     MenuHome = AddItem(MenuHelp, QStringLiteral("主页(&M)"), "MenuHome");
 }

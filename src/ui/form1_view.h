@@ -72,6 +72,7 @@ struct Form1View {
     QAction* MenuRedo = nullptr;
     QMenu* MenuHelp = nullptr;
     QAction* MenuUpdate = nullptr;
+    QAction* MenuCheckNow = nullptr;
     QAction* MenuHelpSub = nullptr;
     QAction* MenuHome = nullptr;
 };

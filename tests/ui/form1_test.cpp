@@ -115,6 +115,9 @@ private slots:
     void startUpFolders();
     void startUpUpdate_data();
     void startUpUpdate();
+    void checkNowByHand_data();
+    void checkNowByHand();
+    void updateNamesTheServersVersion();
 
     void modeSwitches_data();
     void modeSwitches();
@@ -251,6 +254,39 @@ void Form1Test::startUpUpdate() {
     QCOMPARE(h.updates.checks, 1);
     QCOMPARE(h.w().windowTitle(), title);
     QCOMPARE(h.ui.MenuUpdate->isEnabled(), newer);
+}
+
+// By hand: checked again, then as at start-up, and the answer is said.
+void Form1Test::checkNowByHand_data() {
+    QTest::addColumn<bool>("newer");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("same version") << false << "状态：当前已是服务器上的版本";
+    QTest::newRow("other version") << true << "状态：发现其他版本，可用“检查更新”安装";
+}
+
+void Form1Test::checkNowByHand() {
+    QFETCH(bool, newer);
+    QFETCH(QString, status);
+    Harness h;
+    h.updates.newer = newer;
+    h.ui.MenuCheckNow->trigger();
+    QCOMPARE(h.updates.checks, 2);
+    QCOMPARE(h.ui.LSt->text(), status);
+    QCOMPARE(h.ui.MenuUpdate->isEnabled(), newer);
+    QCOMPARE(h.w().windowTitle().endsWith(kUpdateNotice), newer);
+}
+
+// The question before installing names the server's version, which may be
+// older: any other version counts.
+void Form1Test::updateNamesTheServersVersion() {
+    Harness h([&](Harness& x) {
+        x.updates.newer = true;
+        x.updates.version = "000";
+    });
+    h.dialogs.answers << MessageAnswer::No;
+    h.ui.MenuUpdate->trigger();
+    QVERIFY2(h.dialogs.AskedTexts().front().startsWith(QStringLiteral("服务器上的版本为000，")),
+             qPrintable(h.dialogs.AskedTexts().front()));
 }
 
 // ---- option interlocks --------------------------------------------------------

@@ -70,6 +70,7 @@ inline Form1View FindView(QObject& window) {
     ORVANE_FIND(QAction, MenuRedo);
     ORVANE_FIND(QMenu, MenuHelp);
     ORVANE_FIND(QAction, MenuUpdate);
+    ORVANE_FIND(QAction, MenuCheckNow);
     ORVANE_FIND(QAction, MenuHelpSub);
     ORVANE_FIND(QAction, MenuHome);
 #undef ORVANE_FIND
