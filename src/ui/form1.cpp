@@ -175,62 +175,6 @@ void Form1::TypeChosen() {
     }
 }
 
-// ---- output and working folders ---------------------------------------------
-
-void Form1::SetUpWorkDir() {
-    const QString programDir = system_.ProgramDir();
-#ifdef Q_OS_WIN
-    const WorkDirChoice choice =
-        ChooseWorkDirWindows(programDir, {winDir_, programFilesDir_, programDataDir_});
-#else
-    const WorkDirChoice choice = ChooseWorkDirElsewhere(
-        programDir, system_.IsWritableDir(programDir), system_.UserCacheDir());
-#endif
-    if (choice.create) {
-        // A folder that cannot be made is met by the first download there.
-        system_.MakePath(choice.dir);
-    }
-    workDir_ = choice.dir;
-}
-
-bool Form1::IsReadOnlySystemFolder(const QString& path) const {
-#ifdef Q_OS_WIN
-    return IsReadOnlySystemFolderWindows(path, {winDir_, programFilesDir_, programDataDir_});
-#else
-    return IsReadOnlySystemFolderElsewhere(path, SystemFoldersElsewhere());
-#endif
-}
-
-void Form1::ChooseOutputFolder() {
-    const QString picked =
-        dialogs_.BrowseForFolder(this, QStringLiteral("指定输出目录"), ui_.LDir->text(), true);
-    QString path = WithOneTrailingSeparator(QDir::toNativeSeparators(picked), QDir::separator());
-    if (!path.isEmpty() && !QFileInfo(path).isDir()) {
-        path = workDir_;
-    }
-    if (IsReadOnlySystemFolder(path)) {
-        dialogs_.Ask(this, {QStringLiteral("禁止指定只读目录作为输出目录！"), MessageIcon::Error});
-        return;
-    }
-    if (!path.isEmpty() && !system_.IsWritableDir(path)) {
-        dialogs_.Ask(this,
-                     {QStringLiteral("所选文件夹不可写入，请另选输出目录！"), MessageIcon::Error});
-        return;
-    }
-    if (!path.isEmpty()) {
-        ui_.LDir->setText(path);
-    }
-}
-
-// Says so when no file manager takes the folder, rather than nothing.
-void Form1::OpenOutputFolder() {
-    if (!dialogs_.OpenFolder(ui_.LDir->text())) {
-        dialogs_.Ask(this, {QStringLiteral("无法打开输出文件夹（系统中没有可用的文件管理器）：") +
-                                ui_.LDir->text(),
-                            MessageIcon::Warning});
-    }
-}
-
 // ---- the shift command --------------------------------------------------------
 
 void Form1::ShiftCommand() {
