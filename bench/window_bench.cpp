@@ -26,6 +26,7 @@
 #include "fakes.h"
 #include "ui/elided_label.h"
 #include "ui/form1.h"
+#include "ui/row_edit_panel.h"
 #include "ui/run_controller.h"
 #include "ui/run_presenter.h"
 #include "view_lookup.h"
@@ -128,6 +129,10 @@ std::pair<double, double> RowEditing(const QString& file) {
     timer.start();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(view.List1, &enter);
+    auto* rows = ui::FindNamed<ui::RowEditPanel>(form, "RowEdit");
+    while (rows->IsLoading()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
     view.List2->repaint();  // until the rows are on the screen
     const double load = double(timer.nsecsElapsed()) / 1e9;
     timer.restart();

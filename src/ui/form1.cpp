@@ -115,7 +115,9 @@ void Form1::ConnectMenus() {
     connect(ui_.MenuCheckNow, &QAction::triggered, this, &Form1::CheckNowCommand);
     connect(ui_.MenuHelpSub, &QAction::triggered, this, &Form1::AboutCommand);
     connect(ui_.MenuHome, &QAction::triggered, this, &Form1::HomePageCommand);
-    connect(ui_.CmdStop, &QPushButton::clicked, run_, &RunPresenter::AskToStop);
+    connect(ui_.CmdStop, &QPushButton::clicked, this, &Form1::StopCommand);
+    connect(rows_, &RowEditPanel::loadFinished, this, &Form1::OnRowsLoaded);
+    connect(rows_, &RowEditPanel::loadProgress, this, &Form1::SetStatus);
 }
 
 void Form1::InstallEventFilters() {
@@ -219,35 +221,42 @@ void Form1::ShiftCommand() {
 
 // ---- rows of one file -------------------------------------------------------------
 
-void Form1::ReportProgress(const textio::Progress& progress) {
-    // Reports come once per line; the status line shows only what the next
-    // repaint shows, so the text is made when events are due.
-    const bool eventsDue = !sincePump_.isValid() || sincePump_.elapsed() >= 30;
-    if (eventsDue || progress.current == progress.last) {
-        SetStatus(QStringLiteral("状态：") + ProgressText(progress));
-    }
-    if (eventsDue) {
-        QCoreApplication::processEvents();
-        sincePump_.restart();
-    }
-}
-
 void Form1::LoadRowsOfCurrentFile() {
     QListWidgetItem* current = ui_.List1->currentItem();
-    if (!ui_.ChSelect->isChecked() || run_->IsBusy() || loadingRecords_ || !current) {
+    if (!ui_.ChSelect->isChecked() || run_->IsBusy() || rows_->IsLoading() || !current) {
         dialogs_.Beep();
         return;
     }
     if (!SettleUnsavedRows()) {
         return;
     }
-    loadingRecords_ = true;
     ClearRecords();
-    const bool loaded = rows_->LoadFile(current->text(), ui_.CmbType->currentIndex() == 0,
-                                        [this](const textio::Progress& p) { ReportProgress(p); });
-    loadingRecords_ = false;
+    // Locked as during a run; Stop drops the rows under way.
+    LockForLoading(true);
+    rows_->StartLoading(current->text(), ui_.CmbType->currentIndex() == 0);
+}
+
+void Form1::LockForLoading(bool locked) {
+    SetTopMenusEnabled(!locked);
+    ui_.Frame1->setEnabled(!locked);
+    ui_.List1->setEnabled(!locked);
+    ui_.CmdStop->setVisible(locked);
+}
+
+void Form1::StopCommand() {
+    if (rows_->IsLoading()) {
+        rows_->StopLoading();
+        LockForLoading(false);
+        SetStatus(QStringLiteral("状态：已终止读取字幕记录"));
+        return;
+    }
+    run_->AskToStop();
+}
+
+void Form1::OnRowsLoaded(bool loaded) {
+    LockForLoading(false);
     if (loaded) {
-        // The count, and the encoding the file was read in: "1,234条字幕（Big5）".
+        // The cues and the encoding the file was read in: "1,234条字幕（Big5）".
         const QLocale english(QLocale::English);
         ui_.LSubRecs->setText(english.toString(qulonglong(rows_->Records().CueCount())) +
                               QStringLiteral("条字幕（") + rows_->Charset() + QStringLiteral("）"));

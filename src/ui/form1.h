@@ -84,7 +84,9 @@ private:
     void TypeChosen();
     void ShiftCommand();
     void LoadRowsOfCurrentFile();
-    void ReportProgress(const textio::Progress& progress);
+    void LockForLoading(bool locked);
+    void StopCommand();
+    void OnRowsLoaded(bool loaded);
     void ClearRecords();
     void UpdateTitle();
     bool SaveRows();
@@ -118,8 +120,6 @@ private:
     QString workDir_;
 
     bool closeConfirmed_ = false;
-    bool loadingRecords_ = false;
-    QElapsedTimer sincePump_;
     update::UpdateCheckResult lastCheck_;
     std::unique_ptr<ArchiveTool> archiveTool_;
     std::unique_ptr<RestartLauncher> restartLauncher_;

@@ -6,6 +6,7 @@
 #include <QItemSelection>
 #include <QListView>
 #include <QMenu>
+#include <QMetaObject>
 #include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "textio/text_file.h"
 #include "ui/dialogs.h"
 #include "ui/failure_text.h"
+#include "ui/status_text.h"
 
 namespace orvane::ui {
 
@@ -108,23 +110,66 @@ void RowEditPanel::Load(const QString& source, std::vector<std::string> rows,
     emit rowsLoaded();
 }
 
-bool RowEditPanel::LoadFile(const QString& path, bool srtLayout,
-                            const textio::ProgressFn& progress) {
+RowEditPanel::~RowEditPanel() {
+    StopLoading();
+    if (loader_.joinable()) {
+        loader_.join();
+    }
+}
+
+void RowEditPanel::StartLoading(const QString& path, bool srtLayout) {
     Clear();
-    std::vector<std::string> rows;
-    const textio::LoadResult result = textio::LoadSubRecordsIntoList(
-        textio::PathFromUtf8(path.toStdString()),
-        srtLayout ? textio::LoadLayout::Srt : textio::LoadLayout::Plain,
-        [&rows](std::string_view row) { rows.emplace_back(row); }, progress);
+    if (loader_.joinable()) {
+        loader_.join();  // a stopped load ends on its own; wait for its thread
+    }
+    loading_ = true;
+    dropped_ = std::make_shared<std::atomic<bool>>(false);
+    loader_ = std::thread([this, path, srtLayout, dropped = dropped_] {
+        auto rows = std::make_shared<std::vector<std::string>>();
+        std::size_t calls = 0;
+        auto result = std::make_shared<textio::LoadResult>(textio::LoadSubRecordsIntoList(
+            textio::PathFromUtf8(path.toStdString()),
+            srtLayout ? textio::LoadLayout::Srt : textio::LoadLayout::Plain,
+            [&rows](std::string_view row) { rows->emplace_back(row); },
+            [&](const textio::Progress& progress) {
+                // The status line for one line in a thousand and the last.
+                if ((++calls % 1024) == 0 || progress.current == progress.last) {
+                    const QString text = QStringLiteral("状态：") + ProgressText(progress);
+                    QMetaObject::invokeMethod(
+                        this, [this, text] { emit loadProgress(text); }, Qt::QueuedConnection);
+                }
+            }));
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, rows, result, dropped] {
+                if (!dropped->load()) {
+                    FinishLoading(path, std::move(*rows), *result);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void RowEditPanel::StopLoading() {
+    if (dropped_) {
+        dropped_->store(true);
+    }
+    loading_ = false;
+}
+
+void RowEditPanel::FinishLoading(const QString& path, std::vector<std::string> rows,
+                                 const textio::LoadResult& result) {
+    loading_ = false;
     if (result.failure) {
         // Rows read from a file that another program changed meanwhile are
         // not the file's: none stay, so none can be saved over it.
         dialogs_.Ask(owner_, {FailureLine(*result.failure), MessageIcon::Error});
-        return false;
+        emit loadFinished(false);
+        return;
     }
     charset_ = QString::fromStdString(result.charset);
     Load(path, std::move(rows), result.replacedBytes);
-    return true;
+    emit loadFinished(true);
 }
 
 void RowEditPanel::Clear() {

@@ -10,12 +10,16 @@
 #include <QFont>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/record_editor.h"
 #include "textio/progress.h"
+#include "textio/record_loader.h"
 
 class QListView;
 class QUndoStack;
@@ -58,10 +62,14 @@ public:
     QString SourcePath() const { return sourcePath_; }
 
     void Load(const QString& source, std::vector<std::string> rows, std::size_t replacedBytes);
-    // Reads the rows of `path` (SubRip's layout or every line as it is);
-    // says why when it fails, and keeps no rows then. The encoding it was
-    // read in is in Charset().
-    bool LoadFile(const QString& path, bool srtLayout, const textio::ProgressFn& progress);
+    // Reads the rows of `path` (SubRip's layout or every line as it is) on
+    // a worker thread; loadFinished comes on this thread. A failure is said
+    // and keeps no rows. The encoding it was read in is in Charset().
+    void StartLoading(const QString& path, bool srtLayout);
+    bool IsLoading() const { return loading_; }
+    // The rows under way are dropped when they arrive.
+    void StopLoading();
+    ~RowEditPanel() override;
     QString Charset() const { return charset_; }
     void Clear();
 
@@ -87,10 +95,14 @@ signals:
     // Some row now differs, or no longer differs, from the file.
     void modifiedChanged(bool modified);
     void rowsLoaded();
+    void loadFinished(bool loaded);
+    void loadProgress(const QString& status);
 
 private:
     friend class RowShiftCommand;
     void ApplyChanges(const std::vector<engine::RowChange>& changes, bool forward);
+    void FinishLoading(const QString& path, std::vector<std::string> rows,
+                       const textio::LoadResult& result);
     void ShowContextMenu(const QPoint& position);
 
     Dialogs& dialogs_;
@@ -101,6 +113,9 @@ private:
     QUndoStack* undo_;
     QString sourcePath_;
     QString charset_;
+    bool loading_ = false;
+    std::shared_ptr<std::atomic<bool>> dropped_;  // of the load under way
+    std::thread loader_;
 };
 
 }  // namespace orvane::ui

@@ -1182,6 +1182,7 @@ void Form1Test::recordsRefused() {
     h.find<RowEditPanel>("RowEdit")->Load(QStringLiteral("a.srt"), {"kept"}, 0);
     h.run().SetBusy(busy);
     QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
     QCOMPARE(h.dialogs.beeps, 1);
     QCOMPARE(Entries(h.ui.List2), QStringList{QStringLiteral("kept")});
     QCOMPARE(h.dialogs.asked.size(), 0);
@@ -1201,6 +1202,7 @@ void Form1Test::recordsLoaded() {
     h.ui.List1->addItem(QDir::toNativeSeparators(path));
     h.ui.List1->setCurrentRow(0);
     QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
 
     QCOMPARE(h.dialogs.AskedTexts(),
              QStringList{QStringLiteral("选中字幕文件的字幕记录读取完毕！")});

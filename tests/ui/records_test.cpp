@@ -51,6 +51,7 @@ void LoadRows(Harness& h, const QString& path) {
     h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
     h.dialogs.answers << MessageAnswer::Ok;
     QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
 }
 
 void ShiftRow(Harness& h, int row, const QString& seconds) {
@@ -76,6 +77,7 @@ private slots:
     void damagedSourceNeverSavedOverItself_data();
     void damagedSourceNeverSavedOverItself();
     void shiftThatChangesNothingSaysSo();
+    void loadingLocksTheWindowAndStops();
 };
 
 void RecordsTest::shiftUndoRedo() {
@@ -203,6 +205,7 @@ void RecordsTest::unsavedRowsAreAskedAbout() {
                                                             : MessageAnswer::Ok);
     if (action == QStringLiteral("load")) {
         QTest::keyClick(h.ui.List1, Qt::Key_Return);
+        QTRY_VERIFY(!h.rows().IsLoading());
     } else if (action == QStringLiteral("clear")) {
         h.dialogs.answers.prepend(MessageAnswer::Ok);  // "清空字幕文件列表？"
         h.files().AskToClear();
@@ -274,6 +277,40 @@ void RecordsTest::shiftThatChangesNothingSaysSo() {
     QVERIFY(h.dialogs.asked.back().text.contains(QStringLiteral("未做任何修改")));
     QVERIFY(!h.ui.MenuUndo->isEnabled());
     QVERIFY(!w.windowTitle().endsWith(QStringLiteral(" *")));
+}
+
+// Rows load on a worker: meanwhile the options, menus and file list are
+// locked, and Stop drops the rows under way.
+void RecordsTest::loadingLocksTheWindowAndStops() {
+    Harness h;
+    QByteArray big;
+    for (int i = 1; i <= 20000; ++i) {
+        big += QByteArray::number(i) + "\r\n00:00:01,000 --> 00:00:02,000\r\n你好\r\n\r\n";
+    }
+    const QString large = WriteFile(h.root.filePath(QStringLiteral("large.srt")), big);
+    const QString small = WriteFile(h.root.filePath(QStringLiteral("small.srt")), kSrt);
+    h.ui.OptMove->click();
+    h.ui.ChSelect->click();
+    h.ui.List1->addItems({large, small});
+    h.ui.List1->setCurrentRow(0);
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QVERIFY(h.rows().IsLoading());
+    QVERIFY(!h.ui.Frame1->isEnabled());
+    QVERIFY(!h.ui.List1->isEnabled());
+    QVERIFY(!h.ui.MenuFiles->menuAction()->isEnabled());
+    QVERIFY(!h.ui.CmdStop->isHidden());
+    h.ui.CmdStop->click();
+    QVERIFY(!h.rows().IsLoading());
+    QVERIFY(h.ui.Frame1->isEnabled());
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：已终止读取字幕记录"));
+    // The next file's rows, never the dropped ones.
+    h.ui.List1->setCurrentRow(1);
+    h.dialogs.answers << MessageAnswer::Ok;
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
+    QCoreApplication::processEvents();
+    QCOMPARE(h.rows().SourcePath(), small);
+    QCOMPARE(h.ui.LSubRecs->text(), QStringLiteral("2条字幕（UTF-8）"));
 }
 
 QTEST_MAIN(RecordsTest)
