@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -25,7 +26,10 @@
 #include "fakes.h"
 #include "ui/elided_label.h"
 #include "ui/form1.h"
+#include "ui/row_edit_panel.h"
 #include "ui/run_controller.h"
+#include "ui/run_presenter.h"
+#include "view_lookup.h"
 #include "workload.h"
 
 using namespace orvane;
@@ -43,16 +47,18 @@ struct Window {
     ui::FakeSystem system;
     ui::FakeUpdates updates;
     ui::Form1 form{dialogs, system, updates};
+    ui::Form1View view = ui::FindView(form);
+    ui::RunPresenter& run = *ui::FindNamed<ui::RunPresenter>(form, "RunPresenter");
 
     Window(const QString& folder, const QString& out) {
-        form.OptMove->click();
-        form.ChDirection->click();
-        form.ChBat->setChecked(true);
-        form.LDir->setText(out);
+        view.OptMove->click();
+        view.ChDirection->click();
+        view.ChBat->setChecked(true);
+        view.LDir->setText(out);
         const QStringList names =
             QDir(folder).entryList({QStringLiteral("*.srt")}, QDir::Files, QDir::Name);
         for (const QString& name : names) {
-            form.List1->addItem(QDir(folder).filePath(name));
+            view.List1->addItem(QDir(folder).filePath(name));
         }
     }
 
@@ -61,8 +67,8 @@ struct Window {
         dialogs.answers = {ui::MessageAnswer::No};
         QElapsedTimer timer;
         timer.start();
-        form.MenuMove->trigger();
-        while (form.bBusy) {
+        view.MenuMove->trigger();
+        while (run.IsBusy()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         }
         return double(timer.nsecsElapsed()) / 1e9;
@@ -87,19 +93,19 @@ double StopLatency(const QString& folder, const QString& out) {
     Window window(folder, out);
     Clock::time_point lastFileDone;
     int done = 0;
-    window.form.Run().SetFileDoneHook([&](const engine::FileOutcome&) {
+    window.run.Controller().SetFileDoneHook([&](const engine::FileOutcome&) {
         lastFileDone = Clock::now();
         if (++done == 10) {
             QMetaObject::invokeMethod(
-                &window.form, [&] { window.form.CmdStop->click(); }, Qt::BlockingQueuedConnection);
+                &window.form, [&] { window.view.CmdStop->click(); }, Qt::BlockingQueuedConnection);
         }
     });
     window.dialogs.answers = {ui::MessageAnswer::Yes, ui::MessageAnswer::No};
     Clock::time_point finished;
-    QObject::connect(&window.form.Run(), &ui::RunController::finished,
+    QObject::connect(&window.run.Controller(), &ui::RunController::finished,
                      [&] { finished = Clock::now(); });
-    window.form.MenuMove->trigger();
-    while (window.form.bBusy) {
+    window.view.MenuMove->trigger();
+    while (window.run.IsBusy()) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     return std::chrono::duration<double>(finished - lastFileDone).count();
@@ -112,18 +118,27 @@ std::pair<double, double> RowEditing(const QString& file) {
     ui::FakeSystem system;
     ui::FakeUpdates updates;
     ui::Form1 form(dialogs, system, updates);
-    form.OptMove->click();
-    form.ChSelect->click();
-    form.List1->addItem(file);
-    form.List1->setCurrentRow(0);
+    const ui::Form1View view = ui::FindView(form);
+    form.show();
+    view.OptMove->click();
+    view.ChSelect->click();
+    view.List1->addItem(file);
+    view.List1->setCurrentRow(0);
     dialogs.answers = {ui::MessageAnswer::Ok, ui::MessageAnswer::Ok};
     QElapsedTimer timer;
     timer.start();
-    form.List1_DblClick();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(view.List1, &enter);
+    auto* rows = ui::FindNamed<ui::RowEditPanel>(form, "RowEdit");
+    while (rows->IsLoading()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    view.List2->repaint();  // until the rows are on the screen
     const double load = double(timer.nsecsElapsed()) / 1e9;
     timer.restart();
-    form.List2->selectAll();
-    form.MenuMove->trigger();
+    view.List2->selectAll();
+    view.MenuMove->trigger();
+    view.List2->repaint();
     const double shift = double(timer.nsecsElapsed()) / 1e9;
     return {load, shift};
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "engine/amount.h"
 #include "engine/timecode.h"
 #include "textio/encoding.h"
 #include "textio/text_file.h"
@@ -159,38 +160,7 @@ std::optional<double> ParseTimeArgument(std::string_view text) {
 }
 
 std::optional<double> ParseAmount(std::string_view text) {
-    std::size_t digits = 0;
-    std::size_t points = 0;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            ++digits;
-        } else if (c == '.') {
-            ++points;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (digits == 0 || points > 1) {
-        return std::nullopt;
-    }
-    // "5." and ".5" are plain decimals too; give from_chars a digit on each side.
-    std::string normalized;
-    if (text.front() == '.') {
-        normalized += '0';
-    }
-    normalized += text;
-    if (text.back() == '.') {
-        normalized += '0';
-    }
-    double value = 0.0;
-    const char* end = normalized.data() + normalized.size();
-    const auto [stop, error] =
-        std::from_chars(normalized.data(), end, value, std::chars_format::fixed);
-    if (error != std::errc{} || stop != end || !std::isfinite(value) || value < 0.0 ||
-        value > kMaxAmountSeconds) {
-        return std::nullopt;
-    }
-    return value;
+    return engine::ReadAmount(text, {0.0, kMaxAmountSeconds}).seconds;
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {

@@ -13,7 +13,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     orvane::ui::SetUpApplication();
     orvane::ui::InstallQtChineseTranslations();
-    QApplication::setApplicationDisplayName(orvane::ui::kWindowTitle);
+    // No display name: the platform would append it to every caption, and
+    // the caption is exactly the base title, the notice and the mark.
 
     const auto dialogs = orvane::ui::MakeQtDialogs();
     const auto system = orvane::ui::MakeQtSystemServices();

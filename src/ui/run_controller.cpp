@@ -23,10 +23,27 @@ RunController::RunController(QObject* parent) : QObject(parent) {
 }
 
 RunController::~RunController() {
-    stop_.store(true);
+    RequestStop();
     if (worker_.joinable()) {
         worker_.join();
     }
+}
+
+void RunController::RequestStop() {
+    const std::lock_guard<std::mutex> lock(pauseMutex_);
+    stop_.store(true);
+    pauseChanged_.notify_all();
+}
+
+void RunController::Pause() {
+    const std::lock_guard<std::mutex> lock(pauseMutex_);
+    paused_ = true;
+}
+
+void RunController::Resume() {
+    const std::lock_guard<std::mutex> lock(pauseMutex_);
+    paused_ = false;
+    pauseChanged_.notify_all();
 }
 
 bool RunController::Start(engine::BatchPlan plan) {
@@ -71,6 +88,9 @@ void RunController::Work(const engine::BatchPlan& plan) {
         if (fileDoneHook_) {
             fileDoneHook_(outcome);
         }
+        // Between files: a question about the run holds it here.
+        std::unique_lock<std::mutex> lock(pauseMutex_);
+        pauseChanged_.wait(lock, [this] { return !paused_ || stop_.load(); });
     };
     engine::RunOptions options;
     options.stopRequested = &stop_;

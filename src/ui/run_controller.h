@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -30,7 +31,11 @@ public:
     bool Start(engine::BatchPlan plan);
 
     // The current file is finished; no further file starts.
-    void RequestStop() { stop_.store(true); }
+    void RequestStop();
+    // While a question about the run is open: once the current file is
+    // finished, the next one waits until Resume (or a stop).
+    void Pause();
+    void Resume();
 
     // Called on the worker thread after each file; tests use it to act at an
     // exact point of a run.
@@ -51,6 +56,9 @@ private:
 
     std::thread worker_;
     std::atomic<bool> stop_{false};
+    std::mutex pauseMutex_;
+    std::condition_variable pauseChanged_;
+    bool paused_ = false;
     std::function<void(const engine::FileOutcome&)> fileDoneHook_;
 
     // The latest progress, written by the worker and read by the window's timer.

@@ -29,6 +29,22 @@ void AddSection(const QString& heading, const QStringList& lines, QStringList& t
     details << heading << lines;
 }
 
+// "处理完毕" only when every file was written.
+QString Heading(const engine::BatchSummary& summary) {
+    if (summary.stopped) {
+        return QStringLiteral("已终止：已处理 %1/%2 个文件")
+            .arg(summary.processed)
+            .arg(summary.planned);
+    }
+    if (summary.Written() == 0) {
+        return QStringLiteral("未写出任何文件！");
+    }
+    if (summary.Failed() > 0) {
+        return QStringLiteral("部分文件未能处理！");
+    }
+    return QStringLiteral("处理完毕！");
+}
+
 }  // namespace
 
 RunReport MakeRunReport(const engine::BatchSummary& summary) {
@@ -76,10 +92,7 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
     }
 
     QStringList text;
-    text << (summary.stopped ? QStringLiteral("已终止：已处理 %1/%2 个文件")
-                                   .arg(summary.processed)
-                                   .arg(summary.planned)
-                             : QStringLiteral("处理完毕！"));
+    text << Heading(summary);
     const bool clean =
         failures.isEmpty() && lossy.isEmpty() && untimed.isEmpty() && replaced.isEmpty();
     if (!clean || summary.stopped) {

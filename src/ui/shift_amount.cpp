@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/shift_amount.h"
 
+#include "engine/amount.h"
+
 namespace orvane::ui {
 
 bool IsShiftCharacter(QChar c) {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.');
+    // A comma goes into the field as typed: the amount is refused when the
+    // field is left, rather than the comma vanishing and "1,5" reading 15.
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('.') ||
+           c == QLatin1Char(',');
 }
 
 std::optional<double> LeadingNumber(QStringView text) {
@@ -60,12 +65,36 @@ QString FormatSeconds(double seconds) {
     return QString::number(seconds, 'g', 15);
 }
 
+namespace {
+
+engine::AmountReading ReadShift(QStringView text) {
+    return engine::ReadAmount(text.toUtf8().toStdString(), {kMinShiftSeconds, kMaxShiftSeconds});
+}
+
+}  // namespace
+
 std::optional<double> UsableShiftSeconds(QStringView text) {
-    const std::optional<double> value = LeadingNumber(text);
-    if (!value || *value < kMinShiftSeconds || *value > kMaxShiftSeconds) {
-        return std::nullopt;
+    return ReadShift(text).seconds;
+}
+
+QString ShiftRefusal(QStringView text) {
+    const QString fallback = FormatSeconds(kFallbackShiftSeconds);
+    switch (ReadShift(text).problem) {
+        case engine::AmountReading::Problem::None:
+            return {};
+        case engine::AmountReading::Problem::NotANumber:
+            if (text.isEmpty()) {
+                return QStringLiteral("状态：未填写平移秒数，已恢复为 %1").arg(fallback);
+            }
+            return QStringLiteral("状态：“%1”不是秒数（只能是数字和一个小数点“.”），已恢复为 %2")
+                .arg(text.toString(), fallback);
+        case engine::AmountReading::Problem::TooSmall:
+        case engine::AmountReading::Problem::TooLarge:
+            return QStringLiteral("状态：%1 秒超出范围（%2–%3），已恢复为 %4")
+                .arg(text.toString(), FormatSeconds(kMinShiftSeconds),
+                     FormatSeconds(kMaxShiftSeconds), fallback);
     }
-    return value;
+    return {};
 }
 
 QString ValidatedShiftText(QStringView text) {

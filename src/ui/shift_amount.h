@@ -14,7 +14,8 @@ inline constexpr double kMinShiftSeconds = 0.2;
 inline constexpr double kMaxShiftSeconds = 120.0;
 inline constexpr double kFallbackShiftSeconds = 12.0;
 
-// Digits and the decimal point; everything else typed is refused.
+// Digits, the decimal point and a comma (refused later, with a word, as a
+// decimal separator); everything else typed is refused.
 bool IsShiftCharacter(QChar c);
 
 // The decimal number at the start of `text` (after leading blanks): "1.2.3"
@@ -24,13 +25,17 @@ std::optional<double> LeadingNumber(QStringView text);
 // Shortest decimal form with at most 15 significant digits: 12, 0.5, 12.345.
 QString FormatSeconds(double seconds);
 
-// What the field shows after losing the focus: its number when within
-// 0.2 to 120 seconds, otherwise 12.
+// What the field shows after losing the focus: its number when the
+// engine's amount reader takes it within 0.2 to 120 seconds, otherwise 12.
 QString ValidatedShiftText(QStringView text);
 
 // The amount a run may use, or nothing when the text is not a number within
 // the limits (the field may still hold unchecked text when a menu command
 // reads it, since choosing a menu does not move the focus).
 std::optional<double> UsableShiftSeconds(QStringView text);
+
+// For the status line: why the field's text is not used and what it
+// becomes ("状态：150 秒超出范围（0.2–120），已恢复为 12"); empty when usable.
+QString ShiftRefusal(QStringView text);
 
 }  // namespace orvane::ui

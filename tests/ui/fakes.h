@@ -149,12 +149,14 @@ public:
 class FakeUpdates final : public update::UpdateChecker {
 public:
     bool newer = false;
+    std::string version;  // what the server names
     int checks = 0;
     void Check(std::string, std::filesystem::path,
                std::function<void(const update::UpdateCheckResult&)> done) override {
         ++checks;
         update::UpdateCheckResult result;
         result.newerVersionFound = newer;
+        result.announcedVersion = version;
         done(result);
     }
 };

@@ -27,6 +27,7 @@
 #include "harness.h"
 #include "ui/elided_label.h"
 #include "ui/form1.h"
+#include "ui/row_edit_panel.h"
 
 using namespace orvane::ui;
 using orvane::engine::LanguageRemoval;
@@ -35,34 +36,34 @@ using orvane::engine::ShiftMode;
 namespace {
 
 // The rules that must hold after every handler.
-void CheckInvariants(Form1& w) {
-    const bool shiftUsed = w.ChSelect->isChecked() || w.OptMove->isChecked() ||
-                           w.ChMove->isChecked() || !w.ChHead->isChecked();
-    QCOMPARE(w.TShift->isEnabled(), shiftUsed);
-    QCOMPARE(w.MenuHead->isEnabled(), w.ChHead->isChecked());
-    QCOMPARE(w.ChMove->isEnabled(), w.ChHead->isChecked());
-    QCOMPARE(w.MenuSave->isEnabled(), w.ChSelect->isChecked());
-    QCOMPARE(w.ChFanToJ->isEnabled(), !w.ChSelect->isChecked());
-    QCOMPARE(w.CmbDel->isEnabled(), !w.ChSelect->isChecked());
-    QCOMPARE(w.MenuOutpath->isEnabled(), !w.ChOverWr->isChecked());
-    QCOMPARE(w.OptCutMove->isChecked(), !w.OptMove->isChecked());
+void CheckInvariants(Harness& h) {
+    const bool shiftUsed = h.ui.ChSelect->isChecked() || h.ui.OptMove->isChecked() ||
+                           h.ui.ChMove->isChecked() || !h.ui.ChHead->isChecked();
+    QCOMPARE(h.ui.TShift->isEnabled(), shiftUsed);
+    QCOMPARE(h.ui.MenuHead->isEnabled(), h.ui.ChHead->isChecked());
+    QCOMPARE(h.ui.ChMove->isEnabled(), h.ui.ChHead->isChecked());
+    QCOMPARE(h.ui.MenuSave->isEnabled(), h.ui.ChSelect->isChecked());
+    QCOMPARE(h.ui.ChFanToJ->isEnabled(), !h.ui.ChSelect->isChecked());
+    QCOMPARE(h.ui.CmbDel->isEnabled(), !h.ui.ChSelect->isChecked());
+    QCOMPARE(h.ui.MenuOutpath->isEnabled(), !h.ui.ChOverWr->isChecked());
+    QCOMPARE(h.ui.OptCutMove->isChecked(), !h.ui.OptMove->isChecked());
 }
 
 // The state that a switch into each mode leaves behind.
-void CheckModeState(Form1& w, bool direct) {
-    QCOMPARE(w.OptMove->isChecked(), direct);
-    QCOMPARE(w.ChHead->isChecked(), !direct);
-    QCOMPARE(w.ChHead->isEnabled(), !direct);
-    QCOMPARE(w.ChMove->isChecked(), false);
-    QCOMPARE(w.ChMove->isEnabled(), !direct);
-    QCOMPARE(w.ChSelect->isChecked(), false);
-    QCOMPARE(w.ChSelect->isEnabled(), direct);
-    QCOMPARE(w.ChDirection->isChecked(), false);
-    QCOMPARE(w.ChDirection->isEnabled(), direct);
-    QCOMPARE(w.TShift->isEnabled(), direct);
-    QCOMPARE(w.TShift->text(), direct ? QStringLiteral("1.000") : QStringLiteral("12.000"));
-    QCOMPARE(w.MenuHead->isEnabled(), !direct);
-    QCOMPARE(w.MenuSave->isEnabled(), false);
+void CheckModeState(Harness& h, bool direct) {
+    QCOMPARE(h.ui.OptMove->isChecked(), direct);
+    QCOMPARE(h.ui.ChHead->isChecked(), !direct);
+    QCOMPARE(h.ui.ChHead->isEnabled(), !direct);
+    QCOMPARE(h.ui.ChMove->isChecked(), false);
+    QCOMPARE(h.ui.ChMove->isEnabled(), !direct);
+    QCOMPARE(h.ui.ChSelect->isChecked(), false);
+    QCOMPARE(h.ui.ChSelect->isEnabled(), direct);
+    QCOMPARE(h.ui.ChDirection->isChecked(), false);
+    QCOMPARE(h.ui.ChDirection->isEnabled(), direct);
+    QCOMPARE(h.ui.TShift->isEnabled(), direct);
+    QCOMPARE(h.ui.TShift->text(), direct ? QStringLiteral("1.000") : QStringLiteral("12.000"));
+    QCOMPARE(h.ui.MenuHead->isEnabled(), !direct);
+    QCOMPARE(h.ui.MenuSave->isEnabled(), false);
 }
 
 // Clicks a control as the user would: nothing happens when it is disabled.
@@ -73,20 +74,28 @@ void Click(Harness& h, const QString& name) {
 }
 
 // Starts MenuMove and waits until the run (on its worker thread) has ended.
-void RunAndWait(Form1& w) {
-    w.MenuMove->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.bBusy, 30000);
+void RunAndWait(Harness& h) {
+    h.ui.MenuMove->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.run().IsBusy(), 30000);
 }
 
-bool TopMenusEnabled(Form1& w) {
-    return w.MenuFiles->menuAction()->isEnabled() && w.MenuOps->menuAction()->isEnabled() &&
-           w.MenuHelp->menuAction()->isEnabled();
+bool TopMenusEnabled(Harness& h) {
+    return h.ui.MenuFiles->menuAction()->isEnabled() && h.ui.MenuOps->menuAction()->isEnabled() &&
+           h.ui.MenuHelp->menuAction()->isEnabled();
 }
 
 QStringList Entries(QListWidget* list) {
     QStringList entries;
     for (int i = 0; i < list->count(); ++i) {
         entries << list->item(i)->text();
+    }
+    return entries;
+}
+
+QStringList Entries(QListView* list) {
+    QStringList entries;
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+        entries << list->model()->index(i, 0).data().toString();
     }
     return entries;
 }
@@ -106,6 +115,9 @@ private slots:
     void startUpFolders();
     void startUpUpdate_data();
     void startUpUpdate();
+    void checkNowByHand_data();
+    void checkNowByHand();
+    void updateNamesTheServersVersion();
 
     void modeSwitches_data();
     void modeSwitches();
@@ -118,6 +130,9 @@ private slots:
     void shiftValidation_data();
     void shiftValidation();
     void shiftKeptWhenMenuTakesFocus();
+    void shiftRefusalIsSaid_data();
+    void shiftRefusalIsSaid();
+    void ruleDefaultIsSaid();
 
     void fileType_data();
     void fileType();
@@ -161,6 +176,9 @@ private slots:
     void recordsRefused_data();
     void recordsRefused();
     void recordsLoaded();
+    void addFolderByMenu();
+    void lyricsTypeIsExplained();
+    void mnemonicsDoNotClash();
 };
 
 // ---- controls and start-up ----------------------------------------------------
@@ -169,24 +187,25 @@ void Form1Test::startState() {
     Harness h;
     Form1& w = h.w();
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvane字幕时间轴专用平移编辑助手"));
-    CheckModeState(w, false);
-    CheckInvariants(w);
-    QCOMPARE(w.CmdStop->isHidden(), true);
-    QCOMPARE(w.TV->isHidden(), true);
-    QCOMPARE(w.ChFanToJ->isChecked(), false);
-    QCOMPARE(w.ChASCII->isChecked(), false);
-    QCOMPARE(w.ChBat->isChecked(), false);
-    QCOMPARE(w.ChOverWr->isChecked(), false);
-    QCOMPARE(w.CmbDel->currentIndex(), 0);
-    QCOMPARE(w.CmbType->currentIndex(), 0);
-    QCOMPARE(w.CmbType->count(), 4);
-    QCOMPARE(w.TShift->maxLength(), 6);
-    QCOMPARE(w.LHead->tag(), QStringLiteral("12.000"));
-    QCOMPARE(w.List1->selectionMode(), QAbstractItemView::ExtendedSelection);
-    QCOMPARE(w.List2->selectionMode(), QAbstractItemView::ExtendedSelection);
-    QCOMPARE(w.bBusy, false);
-    QCOMPARE(w.bStop, false);
-    QCOMPARE(w.LDir->text(), QDir::toNativeSeparators(h.system.homeDir + QStringLiteral("/Temp")));
+    CheckModeState(h, false);
+    CheckInvariants(h);
+    QCOMPARE(h.ui.CmdStop->isHidden(), true);
+    QCOMPARE(h.ui.TV->isHidden(), true);
+    QCOMPARE(h.ui.ChFanToJ->isChecked(), false);
+    QCOMPARE(h.ui.ChASCII->isChecked(), false);
+    QCOMPARE(h.ui.ChBat->isChecked(), false);
+    QCOMPARE(h.ui.ChOverWr->isChecked(), false);
+    QCOMPARE(h.ui.CmbDel->currentIndex(), 0);
+    QCOMPARE(h.ui.CmbType->currentIndex(), 0);
+    QCOMPARE(h.ui.CmbType->count(), 4);
+    QCOMPARE(h.ui.TShift->maxLength(), 6);
+    QCOMPARE(h.ui.LHead->tag(), QStringLiteral("12.000"));
+    QCOMPARE(h.ui.List1->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(h.ui.List2->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(h.run().IsBusy(), false);
+    QCOMPARE(h.run().StopRequested(), false);
+    QCOMPARE(h.ui.LDir->text(),
+             QDir::toNativeSeparators(h.system.homeDir + QStringLiteral("/Temp")));
     QCOMPARE(h.dialogs.asked.size(), 0);
     QCOMPARE(h.dialogs.beeps, 0);
     // Other parts of the program and the tests find controls by name.
@@ -216,7 +235,7 @@ void Form1Test::startUpFolders() {
     QFETCH(bool, inCache);
     Harness h([&](Harness& x) { x.system.programDirWritable = programWritable; });
     const QString expected = inCache ? h.system.cacheDir : h.system.programDir;
-    QCOMPARE(h.w().sWorkDir, expected);
+    QCOMPARE(h.w().WorkDir(), expected);
     QCOMPARE(QFileInfo(expected).isDir(), true);
 }
 
@@ -234,7 +253,40 @@ void Form1Test::startUpUpdate() {
     Harness h([&](Harness& x) { x.updates.newer = newer; });
     QCOMPARE(h.updates.checks, 1);
     QCOMPARE(h.w().windowTitle(), title);
-    QCOMPARE(h.w().MenuUpdate->isEnabled(), newer);
+    QCOMPARE(h.ui.MenuUpdate->isEnabled(), newer);
+}
+
+// By hand: checked again, then as at start-up, and the answer is said.
+void Form1Test::checkNowByHand_data() {
+    QTest::addColumn<bool>("newer");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("same version") << false << "状态：当前已是服务器上的版本";
+    QTest::newRow("other version") << true << "状态：发现其他版本，可用“检查更新”安装";
+}
+
+void Form1Test::checkNowByHand() {
+    QFETCH(bool, newer);
+    QFETCH(QString, status);
+    Harness h;
+    h.updates.newer = newer;
+    h.ui.MenuCheckNow->trigger();
+    QCOMPARE(h.updates.checks, 2);
+    QCOMPARE(h.ui.LSt->text(), status);
+    QCOMPARE(h.ui.MenuUpdate->isEnabled(), newer);
+    QCOMPARE(h.w().windowTitle().endsWith(kUpdateNotice), newer);
+}
+
+// The question before installing names the server's version, which may be
+// older: any other version counts.
+void Form1Test::updateNamesTheServersVersion() {
+    Harness h([&](Harness& x) {
+        x.updates.newer = true;
+        x.updates.version = "000";
+    });
+    h.dialogs.answers << MessageAnswer::No;
+    h.ui.MenuUpdate->trigger();
+    QVERIFY2(h.dialogs.AskedTexts().front().startsWith(QStringLiteral("服务器上的版本为000，")),
+             qPrintable(h.dialogs.AskedTexts().front()));
 }
 
 // ---- option interlocks --------------------------------------------------------
@@ -263,9 +315,9 @@ void Form1Test::modeSwitches() {
     Harness h;
     for (const QString& name : clicks) {
         Click(h, name);
-        CheckInvariants(h.w());
+        CheckInvariants(h);
     }
-    CheckModeState(h.w(), direct);
+    CheckModeState(h, direct);
 }
 
 void Form1Test::cutModeOptions_data() {
@@ -297,31 +349,30 @@ void Form1Test::cutModeOptions() {
     h.w().SetOpeningClip({QString(), headTag, headTag.toDouble()});
     for (const QString& name : clicks) {
         Click(h, name);
-        CheckInvariants(h.w());
+        CheckInvariants(h);
     }
-    QCOMPARE(h.w().TShift->text(), shiftText);
-    QCOMPARE(h.w().TShift->isEnabled(), shiftEnabled);
-    QCOMPARE(h.w().ChMove->isEnabled(), moveEnabled);
+    QCOMPARE(h.ui.TShift->text(), shiftText);
+    QCOMPARE(h.ui.TShift->isEnabled(), shiftEnabled);
+    QCOMPARE(h.ui.ChMove->isEnabled(), moveEnabled);
 }
 
 void Form1Test::rowMode() {
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.ChFanToJ->click();
-    w.CmbDel->setCurrentIndex(2);
-    w.ChSelect->click();
-    CheckInvariants(w);
-    QCOMPARE(w.TShift->text(), QStringLiteral("1.000"));
-    QCOMPARE(w.ChFanToJ->isChecked(), false);
-    QCOMPARE(w.CmbDel->currentIndex(), 0);
-    QCOMPARE(w.MenuSave->isEnabled(), true);
+    h.ui.OptMove->click();
+    h.ui.ChFanToJ->click();
+    h.ui.CmbDel->setCurrentIndex(2);
+    h.ui.ChSelect->click();
+    CheckInvariants(h);
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("1.000"));
+    QCOMPARE(h.ui.ChFanToJ->isChecked(), false);
+    QCOMPARE(h.ui.CmbDel->currentIndex(), 0);
+    QCOMPARE(h.ui.MenuSave->isEnabled(), true);
 
-    w.ChSelect->click();
-    CheckInvariants(w);
-    QCOMPARE(w.TShift->text(), QStringLiteral("12.000"));
-    QCOMPARE(w.ChFanToJ->isEnabled(), true);
-    QCOMPARE(w.CmbDel->isEnabled(), true);
+    h.ui.ChSelect->click();
+    CheckInvariants(h);
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("12.000"));
+    QCOMPARE(h.ui.ChFanToJ->isEnabled(), true);
+    QCOMPARE(h.ui.CmbDel->isEnabled(), true);
 }
 
 // ---- the shift-seconds field --------------------------------------------------
@@ -335,6 +386,7 @@ void Form1Test::shiftKeyFilter_data() {
     QTest::newRow("digit") << int(Qt::Key_5) << "5" << 0 << "1.0005" << 0;
     QTest::newRow("point") << int(Qt::Key_Period) << "." << 0 << "1.000." << 0;
     QTest::newRow("letter") << int(Qt::Key_A) << "a" << 0 << "1.000" << 1;
+    QTest::newRow("comma") << int(Qt::Key_Comma) << "," << 0 << "1.000," << 0;
     QTest::newRow("minus") << int(Qt::Key_Minus) << "-" << 0 << "1.000" << 1;
     QTest::newRow("space") << int(Qt::Key_Space) << " " << 0 << "1.000" << 1;
     QTest::newRow("full-width digit") << int(Qt::Key_unknown) << "５" << 0 << "1.000" << 1;
@@ -350,13 +402,12 @@ void Form1Test::shiftKeyFilter() {
     QFETCH(QString, expected);
     QFETCH(int, beeps);
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.TShift->setMaxLength(10);  // room to see an accepted character
-    w.TShift->setCursorPosition(w.TShift->text().size());
+    h.ui.OptMove->click();
+    h.ui.TShift->setMaxLength(10);  // room to see an accepted character
+    h.ui.TShift->setCursorPosition(h.ui.TShift->text().size());
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
-    QApplication::sendEvent(w.TShift, &press);
-    QCOMPARE(w.TShift->text(), expected);
+    QApplication::sendEvent(h.ui.TShift, &press);
+    QCOMPARE(h.ui.TShift->text(), expected);
     QCOMPARE(h.dialogs.beeps, beeps);
 }
 
@@ -376,7 +427,9 @@ void Form1Test::shiftValidation_data() {
     QTest::newRow("12.000") << "12.000"
                             << "12";
     QTest::newRow("1.2.3") << "1.2.3"
-                           << "1.2";
+                           << "12";
+    QTest::newRow("comma is no decimal point") << "1,5"
+                                               << "12";
     QTest::newRow("pasted letters") << "abc"
                                     << "12";
 }
@@ -385,21 +438,55 @@ void Form1Test::shiftValidation() {
     QFETCH(QString, typed);
     QFETCH(QString, expected);
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.TShift->setText(typed);
-    SendFocusOut(w.TShift, Qt::TabFocusReason);
-    QCOMPARE(w.TShift->text(), expected);
+    h.ui.OptMove->click();
+    h.ui.TShift->setText(typed);
+    SendFocusOut(h.ui.TShift, Qt::TabFocusReason);
+    QCOMPARE(h.ui.TShift->text(), expected);
+}
+
+// What the field refuses or the rules replace is said in the status line.
+void Form1Test::shiftRefusalIsSaid_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("too large") << "150"
+                               << "状态：150 秒超出范围（0.2–120），已恢复为 12";
+    QTest::newRow("too small") << "0.1"
+                               << "状态：0.1 秒超出范围（0.2–120），已恢复为 12";
+    QTest::newRow("comma") << "1,5"
+                           << "状态：“1,5”不是秒数（只能是数字和一个小数点“.”），已恢复为 12";
+    QTest::newRow("empty") << ""
+                           << "状态：未填写平移秒数，已恢复为 12";
+    QTest::newRow("usable says nothing") << "2"
+                                         << "状态：就绪";
+}
+
+void Form1Test::shiftRefusalIsSaid() {
+    QFETCH(QString, typed);
+    QFETCH(QString, status);
+    Harness h;
+    h.ui.OptMove->click();
+    h.w().SetStatus(QStringLiteral("状态：就绪"));
+    h.ui.TShift->setText(typed);
+    SendFocusOut(h.ui.TShift, Qt::TabFocusReason);
+    QCOMPARE(h.ui.LSt->text(), status);
+}
+
+void Form1Test::ruleDefaultIsSaid() {
+    Harness h;
+    h.ui.OptMove->click();
+    h.ui.TShift->setText(QStringLiteral("2"));
+    h.ui.ChSelect->click();
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("1.000"));
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：平移秒数已由 2 改为 1.000"));
 }
 
 void Form1Test::shiftKeptWhenMenuTakesFocus() {
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.TShift->setText(QStringLiteral("0.1"));
-    SendFocusOut(w.TShift, Qt::PopupFocusReason);
-    SendFocusOut(w.TShift, Qt::ActiveWindowFocusReason);
-    QCOMPARE(w.TShift->text(), QStringLiteral("0.1"));
+    h.ui.OptMove->click();
+    h.ui.TShift->setText(QStringLiteral("0.1"));
+    SendFocusOut(h.ui.TShift, Qt::PopupFocusReason);
+    SendFocusOut(h.ui.TShift, Qt::ActiveWindowFocusReason);
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("0.1"));
 }
 
 // ---- file type and confirmations ------------------------------------------------
@@ -419,21 +506,21 @@ void Form1Test::fileType() {
     QFETCH(int, shown);
     QFETCH(int, beeps);
     Harness h;
-    Form1& w = h.w();
     if (chosen == 0) {
-        w.CmbType->setCurrentIndex(1);  // so that choosing 0 is a change
+        h.ui.CmbType->setCurrentIndex(1);  // so that choosing 0 is a change
     }
-    w.List1->addItems({QStringLiteral("a.srt"), QStringLiteral("b.srt")});
-    w.List2->addItems({QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000")});
-    w.LSubs->setText(QStringLiteral("2个字幕文件"));
-    w.LSubRecs->setText(QStringLiteral("2条字幕"));
-    w.CmbType->setCurrentIndex(chosen);
-    QCOMPARE(w.CmbType->currentIndex(), shown);
+    h.ui.List1->addItems({QStringLiteral("a.srt"), QStringLiteral("b.srt")});
+    h.find<RowEditPanel>("RowEdit")->Load(QStringLiteral("a.srt"),
+                                          {"1", "00:00:01,000 --> 00:00:02,000"}, 0);
+    h.ui.LSubs->setText(QStringLiteral("2个字幕文件"));
+    h.ui.LSubRecs->setText(QStringLiteral("2条字幕"));
+    h.ui.CmbType->setCurrentIndex(chosen);
+    QCOMPARE(h.ui.CmbType->currentIndex(), shown);
     QCOMPARE(h.dialogs.beeps, beeps);
-    QCOMPARE(w.List1->count(), 0);
-    QCOMPARE(w.List2->count(), 0);
-    QCOMPARE(w.LSubs->text(), QStringLiteral("0个字幕文件"));
-    QCOMPARE(w.LSubRecs->text(), QStringLiteral("0条字幕"));
+    QCOMPARE(h.ui.List1->count(), 0);
+    QCOMPARE(h.ui.List2->model()->rowCount(), 0);
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("0个字幕文件"));
+    QCOMPARE(h.ui.LSubRecs->text(), QStringLiteral("0条字幕"));
 }
 
 void Form1Test::ansiConfirmation_data() {
@@ -447,10 +534,9 @@ void Form1Test::ansiConfirmation() {
     QFETCH(int, answer);
     QFETCH(bool, checked);
     Harness h;
-    Form1& w = h.w();
     h.dialogs.answers << MessageAnswer(answer);
-    w.ChASCII->click();
-    QCOMPARE(w.ChASCII->isChecked(), checked);
+    h.ui.ChASCII->click();
+    QCOMPARE(h.ui.ChASCII->isChecked(), checked);
     QCOMPARE(h.dialogs.asked.size(), 1);
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.title, QStringLiteral("消息"));
@@ -461,8 +547,8 @@ void Form1Test::ansiConfirmation() {
     QCOMPARE(box.buttons, MessageButtons::OkCancel);
     QCOMPARE(box.defaultButton, MessageAnswer::Cancel);
     if (checked) {
-        w.ChASCII->click();  // unchecking asks nothing
-        QCOMPARE(w.ChASCII->isChecked(), false);
+        h.ui.ChASCII->click();  // unchecking asks nothing
+        QCOMPARE(h.ui.ChASCII->isChecked(), false);
         QCOMPARE(h.dialogs.asked.size(), 1);
     }
 }
@@ -478,12 +564,11 @@ void Form1Test::overwriteConfirmation() {
     QFETCH(int, answer);
     QFETCH(bool, checked);
     Harness h;
-    Form1& w = h.w();
     h.dialogs.answers << MessageAnswer(answer);
-    w.ChOverWr->click();
-    CheckInvariants(w);
-    QCOMPARE(w.ChOverWr->isChecked(), checked);
-    QCOMPARE(w.MenuOutpath->isEnabled(), !checked);
+    h.ui.ChOverWr->click();
+    CheckInvariants(h);
+    QCOMPARE(h.ui.ChOverWr->isChecked(), checked);
+    QCOMPARE(h.ui.MenuOutpath->isEnabled(), !checked);
     QCOMPARE(h.dialogs.asked.size(), 1);
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.text, QStringLiteral("确定覆盖原文件？"));
@@ -491,9 +576,9 @@ void Form1Test::overwriteConfirmation() {
     QCOMPARE(box.buttons, MessageButtons::OkCancel);
     QCOMPARE(box.defaultButton, MessageAnswer::Cancel);
     if (checked) {
-        w.ChOverWr->click();
-        CheckInvariants(w);
-        QCOMPARE(w.MenuOutpath->isEnabled(), true);
+        h.ui.ChOverWr->click();
+        CheckInvariants(h);
+        QCOMPARE(h.ui.MenuOutpath->isEnabled(), true);
         QCOMPARE(h.dialogs.asked.size(), 1);
     }
 }
@@ -527,7 +612,7 @@ void Form1Test::dropFiles() {
         h.touch(QString::fromLatin1(name));
     }
     QDir(h.root.path()).mkdir(QStringLiteral("folder.srt"));
-    w.CmbType->setCurrentIndex(type);
+    h.ui.CmbType->setCurrentIndex(type);
     QStringList paths;
     QStringList expected;
     for (const QString& name : dropped) {
@@ -537,34 +622,33 @@ void Form1Test::dropFiles() {
         expected << QDir::toNativeSeparators(h.root.filePath(name));
     }
     bool menusDuringMessage = true;
-    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(w); };
+    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(h); };
     QSignalSpy status(&w, &Form1::statusChanged);
 
-    w.List1_OLEDragDrop(paths);
+    h.files().Drop(paths);
 
-    QCOMPARE(Entries(w.List1), expected);
-    QCOMPARE(w.LSubs->text(), QString::number(added.size()) + QStringLiteral("个字幕文件"));
+    QCOMPARE(Entries(h.ui.List1), expected);
+    QCOMPARE(h.ui.LSubs->text(), QString::number(added.size()) + QStringLiteral("个字幕文件"));
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("字幕文件加载完毕！")});
     QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Information);
     QCOMPARE(menusDuringMessage, false);
-    QCOMPARE(TopMenusEnabled(w), true);
+    QCOMPARE(TopMenusEnabled(h), true);
     // One status a file, then ready again: no "加载中" is left behind.
     QCOMPARE(status.size(), added.size() + 1);
     if (!added.isEmpty()) {
         QCOMPARE(status[status.size() - 2].front().toString(),
                  QStringLiteral("状态：字幕文件加载中...已加载") + QString::number(added.size()));
     }
-    QCOMPARE(w.LSt->text(), QStringLiteral("状态：就绪"));
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：就绪"));
 }
 
 void Form1Test::dropEventFromDesktop() {
     Harness h;
-    Form1& w = h.w();
     const QString srt = h.touch(QStringLiteral("a.srt"));
     const QString ass = h.touch(QStringLiteral("b.ass"));
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(srt), QUrl::fromLocalFile(ass)});
-    QWidget* viewport = w.List1->viewport();
+    QWidget* viewport = h.ui.List1->viewport();
 
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
@@ -574,17 +658,16 @@ void Form1Test::dropEventFromDesktop() {
     QCOMPARE(drop.isAccepted(), true);
 
     QTRY_COMPARE(h.dialogs.asked.size(), 1);
-    QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(srt)});
+    QCOMPARE(Entries(h.ui.List1), QStringList{QDir::toNativeSeparators(srt)});
 }
 
 void Form1Test::dropDuringRunKeepsMenusLocked() {
     Harness h;
-    Form1& w = h.w();
-    w.bBusy = true;
-    w.MenuFiles->menuAction()->setEnabled(false);
-    w.List1_OLEDragDrop({h.touch(QStringLiteral("a.srt"))});
-    QCOMPARE(w.List1->count(), 1);
-    QCOMPARE(TopMenusEnabled(w), false);
+    h.run().SetBusy(true);
+    h.ui.MenuFiles->menuAction()->setEnabled(false);
+    h.files().Drop({h.touch(QStringLiteral("a.srt"))});
+    QCOMPARE(h.ui.List1->count(), 1);
+    QCOMPARE(TopMenusEnabled(h), false);
 }
 
 void Form1Test::addOneFileByDialog() {
@@ -593,7 +676,7 @@ void Form1Test::addOneFileByDialog() {
     const QString file = h.touch(QStringLiteral("one.srt"));
     h.dialogs.fileAnswers << QStringList{file};
     QSignalSpy status(&w, &Form1::statusChanged);
-    w.MenuAddFiles->trigger();
+    h.ui.MenuAddFiles->trigger();
 
     QCOMPARE(h.dialogs.fileRequests.size(), 1);
     const OpenFileRequest& request = h.dialogs.fileRequests.front();
@@ -601,24 +684,24 @@ void Form1Test::addOneFileByDialog() {
     QCOMPARE(request.filterLabel, QStringLiteral("字幕文件"));
     QCOMPARE(request.patterns, QStringLiteral("*.srt"));
     QCOMPARE(request.multiple, true);
-    QCOMPARE(Entries(w.List1), QStringList{QDir::toNativeSeparators(file)});
-    QCOMPARE(w.LSubs->text(), QStringLiteral("1个字幕文件"));
+    QCOMPARE(Entries(h.ui.List1), QStringList{QDir::toNativeSeparators(file)});
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("1个字幕文件"));
     QCOMPARE(status.size(), 0);
-    QCOMPARE(w.LSt->text(), QStringLiteral("状态：就绪"));
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：就绪"));
     QCOMPARE(h.dialogs.asked.size(), 0);
 }
 
 void Form1Test::addThreeFilesByDialog() {
     Harness h;
     Form1& w = h.w();
-    w.CmbType->setCurrentIndex(1);
+    h.ui.CmbType->setCurrentIndex(1);
     const QStringList files = {h.touch(QStringLiteral("1.ass")), h.touch(QStringLiteral("2.ssa")),
                                h.touch(QStringLiteral("3.ass"))};
     h.dialogs.fileAnswers << files;
     bool menusDuringMessage = true;
-    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(w); };
+    h.dialogs.onAsk = [&](const MessageRequest&) { menusDuringMessage = TopMenusEnabled(h); };
     QSignalSpy status(&w, &Form1::statusChanged);
-    w.MenuAddFiles->trigger();
+    h.ui.MenuAddFiles->trigger();
 
     QCOMPARE(h.dialogs.fileRequests.front().patterns, QStringLiteral("*.ass;*.ssa"));
     QStringList shown;
@@ -629,19 +712,19 @@ void Form1Test::addThreeFilesByDialog() {
                                  QStringLiteral("状态：字幕文件加载中...2/3"),
                                  QStringLiteral("状态：字幕文件加载中...3/3"),
                                  QStringLiteral("状态：就绪")}));
-    QCOMPARE(w.List1->count(), 3);
-    QCOMPARE(w.LSubs->text(), QStringLiteral("3个字幕文件"));
+    QCOMPARE(h.ui.List1->count(), 3);
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("3个字幕文件"));
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("字幕文件加载完毕！")});
     QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Information);
     QCOMPARE(menusDuringMessage, false);
-    QCOMPARE(TopMenusEnabled(w), true);
+    QCOMPARE(TopMenusEnabled(h), true);
 }
 
 void Form1Test::addCancelled() {
     Harness h;
-    h.w().MenuAddFiles->trigger();
+    h.ui.MenuAddFiles->trigger();
     QCOMPARE(h.dialogs.beeps, 1);
-    QCOMPARE(h.w().List1->count(), 0);
+    QCOMPARE(h.ui.List1->count(), 0);
     QCOMPARE(h.dialogs.asked.size(), 0);
 }
 
@@ -666,26 +749,25 @@ void Form1Test::rightClickClear() {
     QFETCH(int, beeps);
     QFETCH(int, left);
     Harness h;
-    Form1& w = h.w();
     for (int i = 0; i < entries; ++i) {
-        w.List1->addItem(QStringLiteral("f%1.srt").arg(i));
+        h.ui.List1->addItem(QStringLiteral("f%1.srt").arg(i));
     }
-    w.LSubs->setText(QString::number(entries) + QStringLiteral("个字幕文件"));
-    w.bBusy = busy;
+    h.ui.LSubs->setText(QString::number(entries) + QStringLiteral("个字幕文件"));
+    h.run().SetBusy(busy);
     h.dialogs.answers << MessageAnswer(answer);
-    QTest::mouseClick(w.List1->viewport(), Qt::LeftButton);
+    QTest::mouseClick(h.ui.List1->viewport(), Qt::LeftButton);
     QCOMPARE(h.dialogs.asked.size(), 0);  // only the right button clears
-    QTest::mouseClick(w.List1->viewport(), Qt::RightButton);
+    QTest::mouseClick(h.ui.List1->viewport(), Qt::RightButton);
     QCOMPARE(h.dialogs.asked.size(), questions);
     QCOMPARE(h.dialogs.beeps, beeps);
-    QCOMPARE(w.List1->count(), left);
+    QCOMPARE(h.ui.List1->count(), left);
     if (questions > 0) {
         const MessageRequest& box = h.dialogs.asked.front();
         QCOMPARE(box.text, QStringLiteral("清空字幕文件列表？"));
         QCOMPARE(box.icon, MessageIcon::Warning);
         QCOMPARE(box.buttons, MessageButtons::OkCancel);
         QCOMPARE(box.defaultButton, MessageAnswer::Ok);
-        QCOMPARE(w.LSubs->text(), QString::number(left) + QStringLiteral("个字幕文件"));
+        QCOMPARE(h.ui.LSubs->text(), QString::number(left) + QStringLiteral("个字幕文件"));
     }
 }
 
@@ -716,15 +798,15 @@ void Form1Test::outputFolder() {
     Harness h;
     Form1& w = h.w();
     QDir(h.root.path()).mkdir(QStringLiteral("out"));
-    const QString before = w.LDir->text();
+    const QString before = h.ui.LDir->text();
     picked.replace(QStringLiteral("<root>"), h.root.path());
     expected.replace(QStringLiteral("<root>"), h.root.path());
     expected.replace(QStringLiteral("<default>"), before);
-    expected.replace(QStringLiteral("<work>"), w.sWorkDir);
+    expected.replace(QStringLiteral("<work>"), w.WorkDir());
     h.dialogs.folderAnswers << picked;
-    w.MenuOutpath->trigger();
+    h.ui.MenuOutpath->trigger();
     QCOMPARE(h.dialogs.folderTitles, QStringList{QStringLiteral("指定输出目录")});
-    QCOMPARE(w.LDir->text(), QDir::toNativeSeparators(expected));
+    QCOMPARE(h.ui.LDir->text(), QDir::toNativeSeparators(expected));
     QCOMPARE(h.dialogs.asked.size(), refused ? 1 : 0);
     if (refused) {
         QCOMPARE(h.dialogs.asked.front().text, QStringLiteral("禁止指定只读目录作为输出目录！"));
@@ -735,8 +817,8 @@ void Form1Test::outputFolder() {
 
 void Form1Test::outputFolderDoubleClick() {
     Harness h;
-    QTest::mouseDClick(h.w().LDir, Qt::LeftButton);
-    QCOMPARE(h.dialogs.openedFolders, QStringList{h.w().LDir->text()});
+    QTest::mouseDClick(h.ui.LDir, Qt::LeftButton);
+    QCOMPARE(h.dialogs.openedFolders, QStringList{h.ui.LDir->text()});
 }
 
 // ---- closing ----------------------------------------------------------------
@@ -766,11 +848,11 @@ void Form1Test::closeQuestion() {
     Harness h;
     Form1& w = h.w();
     w.show();
-    w.bBusy = busy;
+    h.run().SetBusy(busy);
     h.dialogs.answers << MessageAnswer(answer);
     QCOMPARE(w.close(), closed);
     QCOMPARE(w.isVisible(), !closed);
-    QCOMPARE(w.bStop, closed);  // a run under way is told to stop
+    QCOMPARE(h.run().StopRequested(), closed);  // a run under way is told to stop
     QCOMPARE(h.dialogs.asked.size(), 1);
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.title, QStringLiteral("消息"));
@@ -797,7 +879,7 @@ void Form1Test::exitMenu() {
     if (answer >= 0) {
         h.dialogs.answers << MessageAnswer(answer);
     }
-    w.MenuExit->trigger();
+    h.ui.MenuExit->trigger();
     QCOMPARE(w.isVisible(), !closed);
     // The close that follows Yes does not ask a second time.
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("关闭程序？")});
@@ -823,8 +905,10 @@ void Form1Test::gatherSettings_data() {
                                            << int(ShiftMode::Cut) << 12.0 << 30.0 << false << false;
     QTest::newRow("direct earlier") << QStringList{"OptMove"} << "3.25" << true
                                     << int(ShiftMode::Direct) << 3.25 << 7.5 << false << false;
-    QTest::newRow("direct later") << QStringList{"OptMove", "ChDirection"} << "1.2.3" << true
+    QTest::newRow("direct later") << QStringList{"OptMove", "ChDirection"} << "1.2" << true
                                   << int(ShiftMode::Direct) << 1.2 << 7.5 << false << true;
+    QTest::newRow("direct two points") << QStringList{"OptMove"} << "1.2.3" << false
+                                       << int(ShiftMode::Direct) << 0.0 << 0.0 << false << false;
     QTest::newRow("direct unchecked letters")
         << QStringList{"OptMove"} << "abc" << false << int(ShiftMode::Direct) << 0.0 << 0.0 << false
         << false;
@@ -851,9 +935,9 @@ void Form1Test::gatherSettings() {
         Click(h, name);
     }
     if (!shiftText.isEmpty()) {
-        w.TShift->setText(shiftText);
+        h.ui.TShift->setText(shiftText);
     }
-    w.CmbDel->setCurrentIndex(1);
+    h.ui.CmbDel->setCurrentIndex(1);
     const std::optional<orvane::engine::ShiftSettings> settings = w.GatherShiftSettings();
     QCOMPARE(settings.has_value(), usable);
     if (!usable) {
@@ -865,7 +949,7 @@ void Form1Test::gatherSettings() {
     QCOMPARE(settings->extraAdvance, extraAdvance);
     QCOMPARE(settings->later, later);
     QCOMPARE(int(settings->removal), int(LanguageRemoval::RemoveEnglish));
-    QCOMPARE(QString::fromStdString(settings->outputDir.string()), w.LDir->text());
+    QCOMPARE(QString::fromStdString(settings->outputDir.string()), h.ui.LDir->text());
 }
 
 // ---- the shift run ----------------------------------------------------------
@@ -896,22 +980,21 @@ void Form1Test::runPreconditions() {
     QFETCH(QString, text);
     QFETCH(int, icon);
     Harness h;
-    Form1& w = h.w();
     for (const QString& name : clicks) {
         Click(h, name);
     }
     for (int i = 0; i < entries; ++i) {
-        w.List1->addItem(h.root.filePath(QStringLiteral("missing%1.srt").arg(i)));
+        h.ui.List1->addItem(h.root.filePath(QStringLiteral("missing%1.srt").arg(i)));
     }
     if (!shiftText.isEmpty()) {
-        w.TShift->setText(shiftText);
+        h.ui.TShift->setText(shiftText);
     }
-    w.MenuMove->trigger();
+    h.ui.MenuMove->trigger();
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{text});
     QCOMPARE(h.dialogs.asked.front().icon, MessageIcon(icon));
     QCOMPARE(h.dialogs.asked.front().buttons, MessageButtons::Ok);
-    QCOMPARE(w.bBusy, false);
-    QCOMPARE(TopMenusEnabled(w), true);
+    QCOMPARE(h.run().IsBusy(), false);
+    QCOMPARE(TopMenusEnabled(h), true);
 }
 
 void Form1Test::runRange_data() {
@@ -920,11 +1003,14 @@ void Form1Test::runRange_data() {
     QTest::addColumn<int>("startRow");
     QTest::addColumn<int>("endRow");
     QTest::addColumn<QString>("report");
-    QTest::newRow("current file") << false << false << 1 << 1 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("first file when none is current")
-        << false << false << -1 << 0 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("batch") << true << false << 1 << 2 << "处理完毕！ 要打开输出目录吗？";
-    QTest::newRow("over the sources") << false << true << 0 << 0 << "处理完毕！";
+    // Lyrics files are passed over: nothing is written, and without batch
+    // the report names the entries left alone.
+    const QString others = QStringLiteral(
+        "未写出任何文件！\r\n未勾选“批量处理”：只处理了选中的文件，列表中其余2个文件未处理。");
+    QTest::newRow("current file") << false << false << 1 << 1 << others;
+    QTest::newRow("first file when none is current") << false << false << -1 << 0 << others;
+    QTest::newRow("batch") << true << false << 1 << 2 << "未写出任何文件！";
+    QTest::newRow("over the sources") << false << true << 0 << 0 << others;
 }
 
 void Form1Test::runRange() {
@@ -934,93 +1020,93 @@ void Form1Test::runRange() {
     QFETCH(int, endRow);
     QFETCH(QString, report);
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.ChBat->setChecked(batch);
+    h.ui.OptMove->click();
+    h.ui.ChBat->setChecked(batch);
     if (overwrite) {
         h.dialogs.answers << MessageAnswer::Ok;  // overwriting confirmed
-        w.ChOverWr->setChecked(true);
+        h.ui.ChOverWr->setChecked(true);
     }
     h.dialogs.asked.clear();
     // Lyrics files are passed over without a message, so no file is touched.
     for (const char* name : {"a.lrc", "b.lrc", "c.lrc"}) {
-        w.List1->addItem(h.touch(QString::fromLatin1(name)));
+        h.ui.List1->addItem(h.touch(QString::fromLatin1(name)));
     }
-    w.List1->setCurrentRow(startRow);
+    h.ui.List1->setCurrentRow(startRow);
     bool busy = false;
     bool frameEnabled = true;
     bool menusEnabled = true;
     bool stopShown = false;
     h.dialogs.onAsk = [&](const MessageRequest&) {
-        busy = w.bBusy;
-        frameEnabled = w.Frame1->isEnabled();
-        menusEnabled = TopMenusEnabled(w);
-        stopShown = !w.CmdStop->isHidden();
+        busy = h.run().IsBusy();
+        frameEnabled = h.ui.Frame1->isEnabled();
+        menusEnabled = TopMenusEnabled(h);
+        stopShown = !h.ui.CmdStop->isHidden();
     };
     h.dialogs.answers << (overwrite ? MessageAnswer::Ok : MessageAnswer::Yes);
-    RunAndWait(w);
+    RunAndWait(h);
 
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{report});
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.icon, MessageIcon::Information);
-    QCOMPARE(box.buttons, overwrite ? MessageButtons::Ok : MessageButtons::YesNo);
-    QCOMPARE(h.dialogs.openedFolders, overwrite ? QStringList{} : QStringList{w.LDir->text()});
-    QCOMPARE(w.List1->currentRow(), endRow);
+    // Nothing written: no folder is offered.
+    QCOMPARE(box.buttons, MessageButtons::Ok);
+    QCOMPARE(h.dialogs.openedFolders, QStringList{});
+    QCOMPARE(h.ui.List1->currentRow(), endRow);
     // Locked while the report is open, unlocked after it.
     QCOMPARE(busy, true);
     QCOMPARE(frameEnabled, false);
     QCOMPARE(menusEnabled, false);
     QCOMPARE(stopShown, batch);
-    QCOMPARE(w.bBusy, false);
-    QCOMPARE(w.Frame1->isEnabled(), true);
-    QCOMPARE(TopMenusEnabled(w), true);
-    QCOMPARE(w.CmdStop->isHidden(), true);
+    QCOMPARE(h.run().IsBusy(), false);
+    QCOMPARE(h.ui.Frame1->isEnabled(), true);
+    QCOMPARE(TopMenusEnabled(h), true);
+    QCOMPARE(h.ui.CmdStop->isHidden(), true);
 }
 
 void Form1Test::runNamesFailures() {
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.List1->addItem(h.root.filePath(QStringLiteral("missing.srt")));
+    h.ui.OptMove->click();
+    h.ui.List1->addItem(h.root.filePath(QStringLiteral("missing.srt")));
     h.dialogs.answers << MessageAnswer::No;
-    RunAndWait(w);
+    RunAndWait(h);
     QCOMPARE(h.dialogs.asked.size(), 1);
     const QString text = h.dialogs.asked.front().text;
-    QVERIFY2(text.startsWith(QStringLiteral("处理完毕！\r\n已写出 0 个文件。\r\n"
+    QVERIFY2(text.startsWith(QStringLiteral("未写出任何文件！\r\n已写出 0 个文件。\r\n"
                                             "以下文件未能处理：\r\nmissing.srt：")),
              qPrintable(text));
-    QVERIFY2(text.endsWith(QStringLiteral("\r\n要打开输出目录吗？")), qPrintable(text));
+    // Nothing was written: no offer to open the folder.
+    QVERIFY2(!text.contains(QStringLiteral("要打开输出目录吗？")), qPrintable(text));
+    QCOMPARE(h.dialogs.asked.front().buttons, MessageButtons::Ok);
     QCOMPARE(h.dialogs.openedFolders, QStringList{});
 }
 
 void Form1Test::runCreatesOutputFolder() {
     Harness h;
-    Form1& w = h.w();
     const QString out = QDir::toNativeSeparators(h.root.filePath(QStringLiteral("out/deeper")));
-    w.LDir->setText(out);
-    w.OptMove->click();
-    w.List1->addItem(h.touch(QStringLiteral("a.lrc")));
-    RunAndWait(w);
+    h.ui.LDir->setText(out);
+    h.ui.OptMove->click();
+    h.ui.List1->addItem(h.touch(QStringLiteral("a.lrc")));
+    RunAndWait(h);
     QCOMPARE(QFileInfo(out).isDir(), true);
 }
 
 void Form1Test::runShiftsIntoOutputFolder() {
     Harness h;
-    Form1& w = h.w();
     const QString source = h.root.filePath(QStringLiteral("a.srt"));
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n");
     file.close();
     const QString out = h.root.filePath(QStringLiteral("out"));
-    w.LDir->setText(QDir::toNativeSeparators(out));
-    w.OptMove->click();
-    w.ChDirection->click();  // later
-    w.List1->addItem(QDir::toNativeSeparators(source));
-    h.dialogs.answers << MessageAnswer::No;
-    RunAndWait(w);
+    h.ui.LDir->setText(QDir::toNativeSeparators(out));
+    h.ui.OptMove->click();
+    h.ui.ChDirection->click();  // later
+    h.ui.List1->addItem(QDir::toNativeSeparators(source));
+    h.dialogs.answers << MessageAnswer::Yes;
+    RunAndWait(h);
 
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("处理完毕！ 要打开输出目录吗？")});
+    QCOMPARE(h.dialogs.openedFolders, QStringList{h.ui.LDir->text()});
     QFile shifted(QDir(out).filePath(QStringLiteral("a.srt")));
     QVERIFY(shifted.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(shifted.readAll());
@@ -1029,18 +1115,17 @@ void Form1Test::runShiftsIntoOutputFolder() {
 
 void Form1Test::runNamesGb2312Losses() {
     Harness h;
-    Form1& w = h.w();
     const QString source = h.root.filePath(QStringLiteral("a.srt"));
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("1\r\n00:00:01,000 --> 00:00:02,000\r\n\xE2\x99\xAA \xE4\xBD\xA0\xE5\xA5\xBD\r\n");
     file.close();
-    w.LDir->setText(QDir::toNativeSeparators(h.root.filePath(QStringLiteral("out"))));
-    w.OptMove->click();
+    h.ui.LDir->setText(QDir::toNativeSeparators(h.root.filePath(QStringLiteral("out"))));
+    h.ui.OptMove->click();
     h.dialogs.answers << MessageAnswer::Ok << MessageAnswer::No;  // enable ANSI; don't open
-    w.ChASCII->click();
-    w.List1->addItem(QDir::toNativeSeparators(source));
-    RunAndWait(w);
+    h.ui.ChASCII->click();
+    h.ui.List1->addItem(QDir::toNativeSeparators(source));
+    RunAndWait(h);
 
     QCOMPARE(h.dialogs.AskedTexts().size(), 2);
     QCOMPARE(h.dialogs.AskedTexts().back(),
@@ -1060,12 +1145,11 @@ void Form1Test::stopButton() {
     QFETCH(int, answer);
     QFETCH(bool, stopped);
     Harness h;
-    Form1& w = h.w();
-    w.CmdStop->setVisible(true);
+    h.ui.CmdStop->setVisible(true);
     h.dialogs.answers << MessageAnswer(answer);
-    w.CmdStop->click();
-    QCOMPARE(w.bStop, stopped);
-    QCOMPARE(w.CmdStop->isHidden(), stopped);
+    h.ui.CmdStop->click();
+    QCOMPARE(h.run().StopRequested(), stopped);
+    QCOMPARE(h.ui.CmdStop->isHidden(), stopped);
     const MessageRequest& box = h.dialogs.asked.front();
     QCOMPARE(box.text, QStringLiteral("终止操作？"));
     QCOMPARE(box.icon, MessageIcon::Warning);
@@ -1089,26 +1173,25 @@ void Form1Test::recordsRefused() {
     QFETCH(int, entries);
     QFETCH(bool, busy);
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.ChSelect->setChecked(rowMode);
+    h.ui.OptMove->click();
+    h.ui.ChSelect->setChecked(rowMode);
     for (int i = 0; i < entries; ++i) {
-        w.List1->addItem(h.touch(QStringLiteral("a.srt")));
+        h.ui.List1->addItem(h.touch(QStringLiteral("a.srt")));
     }
-    w.List1->setCurrentRow(entries - 1);
-    w.List2->addItem(QStringLiteral("kept"));
-    w.bBusy = busy;
-    w.List1_DblClick();
+    h.ui.List1->setCurrentRow(entries - 1);
+    h.find<RowEditPanel>("RowEdit")->Load(QStringLiteral("a.srt"), {"kept"}, 0);
+    h.run().SetBusy(busy);
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
     QCOMPARE(h.dialogs.beeps, 1);
-    QCOMPARE(Entries(w.List2), QStringList{QStringLiteral("kept")});
+    QCOMPARE(Entries(h.ui.List2), QStringList{QStringLiteral("kept")});
     QCOMPARE(h.dialogs.asked.size(), 0);
 }
 
 void Form1Test::recordsLoaded() {
     Harness h;
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.ChSelect->setChecked(true);
+    h.ui.OptMove->click();
+    h.ui.ChSelect->setChecked(true);
     const QString path = h.root.filePath(QStringLiteral("a.srt"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -1116,20 +1199,69 @@ void Form1Test::recordsLoaded() {
         "\r\n1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n\r\n"
         "2\r\n00:00:03,000 --> 00:00:04,000\r\nWorld\r\n");
     file.close();
-    w.List1->addItem(QDir::toNativeSeparators(path));
-    w.List1->setCurrentRow(0);
-    w.List1_DblClick();
+    h.ui.List1->addItem(QDir::toNativeSeparators(path));
+    h.ui.List1->setCurrentRow(0);
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
 
     QCOMPARE(h.dialogs.AskedTexts(),
              QStringList{QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
-    QCOMPARE(w.sRecordsPath, QDir::toNativeSeparators(path));
-    QVERIFY(w.List2->count() >= 8);
-    QCOMPARE(Entries(w.List2).mid(0, 3),
+    QCOMPARE(h.rows().SourcePath(), QDir::toNativeSeparators(path));
+    QVERIFY(h.ui.List2->model()->rowCount() >= 8);
+    QCOMPARE(Entries(h.ui.List2).mid(0, 3),
              (QStringList{QStringLiteral("1"), QStringLiteral("00:00:01,000 --> 00:00:02,000"),
                           QStringLiteral("Hello")}));
-    QCOMPARE(w.LSubRecs->text(),
-             QString::number(w.List2->count()) + QStringLiteral("条字幕（UTF-8）"));
-    QCOMPARE(w.LSt->text(), QStringLiteral("状态：就绪"));  // nothing left "读取中"
+    // Two cues, however many rows; the rows in the status line.
+    QCOMPARE(h.ui.LSubRecs->text(), QStringLiteral("2条字幕（UTF-8）"));
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：就绪（共%1行）").arg(h.ui.List2->model()->rowCount()));
+}
+
+// A folder's subtitle files of the chosen type, by name, once each.
+void Form1Test::addFolderByMenu() {
+    Harness h;
+    QDir(h.root.path()).mkpath(QStringLiteral("subs/deeper"));
+    for (const char* name : {"subs/b.srt", "subs/a.srt", "subs/c.ass", "subs/deeper/d.srt"}) {
+        h.touch(QString::fromLatin1(name));
+    }
+    h.dialogs.folderAnswers << h.root.filePath(QStringLiteral("subs"));
+    h.ui.MenuAddFolder->trigger();
+    QCOMPARE(
+        Entries(h.ui.List1),
+        (QStringList{QDir::toNativeSeparators(h.root.filePath(QStringLiteral("subs/a.srt"))),
+                     QDir::toNativeSeparators(h.root.filePath(QStringLiteral("subs/b.srt")))}));
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("2个字幕文件"));
+    // A folder without such files is said, not silently passed over.
+    h.dialogs.folderAnswers << h.root.filePath(QStringLiteral("home"));
+    h.ui.MenuAddFolder->trigger();
+    QVERIFY(h.dialogs.AskedTexts().back().startsWith(QStringLiteral("该文件夹中没有")));
+}
+
+// Refusing the lyrics types says why in the status line, not only a beep.
+void Form1Test::lyricsTypeIsExplained() {
+    Harness h;
+    h.ui.CmbType->setCurrentIndex(3);
+    QCOMPARE(h.dialogs.beeps, 1);
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：仅开通SRT,ASS/SSA类型；Mp3的Lrc歌词字幕需要定制开通！"));
+}
+
+// Every option can be reached from the keyboard, and no two share a letter
+// (nor with the menu bar).
+void Form1Test::mnemonicsDoNotClash() {
+    Harness h;
+    QStringList letters{QStringLiteral("F"), QStringLiteral("O"), QStringLiteral("H")};
+    const QList<QWidget*> controls{h.ui.OptCutMove, h.ui.ChMove,      h.ui.ChFanToJ, h.ui.ChHead,
+                                   h.ui.OptMove,    h.ui.ChDirection, h.ui.Label4,   h.ui.ChSelect,
+                                   h.ui.Label6,     h.ui.ChASCII,     h.ui.ChBat,    h.ui.ChOverWr};
+    for (QWidget* control : controls) {
+        const QString text = control->property("text").toString();
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(text));
+        const QString letter = text.mid(at + 1, 1).toUpper();
+        QVERIFY2(!letters.contains(letter), qPrintable(text));
+        letters << letter;
+    }
 }
 
 QTEST_MAIN(Form1Test)

@@ -9,7 +9,12 @@
 #include <memory>
 
 #include "fakes.h"
+#include "ui/file_list.h"
 #include "ui/form1.h"
+#include "ui/options_panel.h"
+#include "ui/row_edit_panel.h"
+#include "ui/run_presenter.h"
+#include "view_lookup.h"
 
 namespace orvane::ui {
 
@@ -33,6 +38,7 @@ struct Harness {
     FakeSystem system;
     FakeUpdates updates;
     std::unique_ptr<Form1> window;
+    Form1View ui;  // the window's widgets, found by name
 
     explicit Harness(const std::function<void(Harness&)>& prepare = {}) {
         system.programDir = root.filePath(QStringLiteral("program"));
@@ -44,9 +50,15 @@ struct Harness {
             prepare(*this);
         }
         window = std::make_unique<Form1>(dialogs, system, updates);
+        ui = FindView(*window);
     }
 
     Form1& w() { return *window; }
+    // The window's rooms, through their own interfaces.
+    RunPresenter& run() { return *find<RunPresenter>("RunPresenter"); }
+    FileListController& files() { return *find<FileListController>("FileList"); }
+    RowEditPanel& rows() { return *find<RowEditPanel>("RowEdit"); }
+    OptionsPanel& options() { return *find<OptionsPanel>("Options"); }
 
     template <typename T>
     T* find(const char* name) {

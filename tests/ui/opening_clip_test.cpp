@@ -94,25 +94,26 @@ void OpeningClipTest::applied() {
     Harness h;
     Form1& w = h.w();
     if (direct) {
-        w.OptMove->click();
+        h.ui.OptMove->click();
     }
-    w.ChMove->setChecked(extraAdvance);
+    h.ui.ChMove->setChecked(extraAdvance);
     const QString path = QDir::toNativeSeparators(clips_.filePath(clip));
     if (direct) {
         // MenuHead is off in direct mode; a drop still works.
-        w.LHead_OLEDragDrop({path});
+        h.options().OpeningDropped({path});
     } else {
         h.dialogs.fileAnswers << QStringList{path};
-        w.MenuHead->trigger();
+        h.ui.MenuHead->trigger();
         QCOMPARE(h.dialogs.fileRequests.size(), 1);
         QCOMPARE(h.dialogs.fileRequests.front().title, QStringLiteral("指定片头文件"));
         QCOMPARE(h.dialogs.fileRequests.front().multiple, false);
     }
 
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{});
-    QCOMPARE(w.LHead->text(), path + QStringLiteral("  /时长") + duration + QStringLiteral("秒"));
-    QCOMPARE(w.LHead->tag(), duration);
-    QCOMPARE(w.TShift->text(), shift);
+    QCOMPARE(h.ui.LHead->text(),
+             path + QStringLiteral("  /时长") + duration + QStringLiteral("秒"));
+    QCOMPARE(h.ui.LHead->tag(), duration);
+    QCOMPARE(h.ui.TShift->text(), shift);
     const auto settings = w.GatherShiftSettings();
     QVERIFY(settings.has_value());
     QCOMPARE(settings->cutSeconds, duration.toDouble());
@@ -120,29 +121,27 @@ void OpeningClipTest::applied() {
 
 void OpeningClipTest::tooLongIsRefused() {
     Harness h;
-    Form1& w = h.w();
     h.dialogs.fileAnswers << QStringList{ClipPath("short.mp4")}
                           << QStringList{ClipPath("long.mp4")};
-    w.MenuHead->trigger();
-    const QString accepted = w.LHead->text();
+    h.ui.MenuHead->trigger();
+    const QString accepted = h.ui.LHead->text();
 
-    w.MenuHead->trigger();
+    h.ui.MenuHead->trigger();
 
     QCOMPARE(h.dialogs.AskedTexts(),
              QStringList{QStringLiteral("片头时间太长，超过120秒限制，请更换！")});
     QCOMPARE(h.dialogs.asked.front().icon, MessageIcon::Error);
-    QCOMPARE(w.LHead->text(), accepted);  // the earlier clip stays
-    QCOMPARE(w.LHead->tag(), QStringLiteral("7.5"));
+    QCOMPARE(h.ui.LHead->text(), accepted);  // the earlier clip stays
+    QCOMPARE(h.ui.LHead->tag(), QStringLiteral("7.5"));
 }
 
 void OpeningClipTest::dialogCancelledBeeps() {
     Harness h;
-    Form1& w = h.w();
-    const QString before = w.LHead->text();
-    w.MenuHead->trigger();
+    const QString before = h.ui.LHead->text();
+    h.ui.MenuHead->trigger();
     QCOMPARE(h.dialogs.beeps, 1);
-    QCOMPARE(w.LHead->text(), before);
-    QCOMPARE(w.LHead->tag(), QStringLiteral("12.000"));
+    QCOMPARE(h.ui.LHead->text(), before);
+    QCOMPARE(h.ui.LHead->tag(), QStringLiteral("12.000"));
 }
 
 void OpeningClipTest::dropUsesTheFirstVideo_data() {
@@ -160,62 +159,61 @@ void OpeningClipTest::dropUsesTheFirstVideo() {
     QFETCH(QStringList, dropped);
     QFETCH(QString, used);
     Harness h;
-    Form1& w = h.w();
-    const QString before = w.LHead->text();
+    const QString before = h.ui.LHead->text();
     QStringList paths;
     for (const QString& name : dropped) {
         paths << clips_.filePath(name);
     }
 
-    w.LHead_OLEDragDrop(paths);
+    h.options().OpeningDropped(paths);
 
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{});
     if (used.isEmpty()) {
-        QCOMPARE(w.LHead->text(), before);
+        QCOMPARE(h.ui.LHead->text(), before);
     } else {
-        QVERIFY2(w.LHead->text().startsWith(QDir::toNativeSeparators(clips_.filePath(used)) +
-                                            QStringLiteral("  /时长")),
-                 qPrintable(w.LHead->text()));
+        QVERIFY2(h.ui.LHead->text().startsWith(QDir::toNativeSeparators(clips_.filePath(used)) +
+                                               QStringLiteral("  /时长")),
+                 qPrintable(h.ui.LHead->text()));
     }
 }
 
 void OpeningClipTest::dropWorksWhileMenuHeadIsOff() {
     Harness h;
-    Form1& w = h.w();
-    w.ChHead->setChecked(false);
-    QCOMPARE(w.MenuHead->isEnabled(), false);
+    h.ui.ChHead->setChecked(false);
+    QCOMPARE(h.ui.MenuHead->isEnabled(), false);
 
-    w.LHead_OLEDragDrop({ClipPath("short.mp4")});
+    h.options().OpeningDropped({ClipPath("short.mp4")});
 
-    QCOMPARE(w.LHead->tag(), QStringLiteral("7.5"));
-    QCOMPARE(w.TShift->text(), QStringLiteral("7.5"));
+    QCOMPARE(h.ui.LHead->tag(), QStringLiteral("7.5"));
+    QCOMPARE(h.ui.TShift->text(), QStringLiteral("7.5"));
 }
 
 void OpeningClipTest::dropEventFromDesktop() {
     Harness h;
-    Form1& w = h.w();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(ClipPath("short.mp4"))});
     QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.LHead, &enter);
+    QApplication::sendEvent(h.ui.LHead, &enter);
     QCOMPARE(enter.isAccepted(), true);
     QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.LHead, &drop);
+    QApplication::sendEvent(h.ui.LHead, &drop);
 
-    QTRY_COMPARE(w.LHead->tag(), QStringLiteral("7.5"));
+    QTRY_COMPARE(h.ui.LHead->tag(), QStringLiteral("7.5"));
 }
 
 void OpeningClipTest::runNeedsAnExistingClip() {
     Harness h;
-    Form1& w = h.w();
-    w.List1->addItem(h.touch(QStringLiteral("a.srt")));
-    w.MenuMove->trigger();
+    h.ui.List1->addItem(h.touch(QStringLiteral("a.srt")));
+    h.ui.MenuMove->trigger();
     QCOMPARE(h.dialogs.AskedTexts(), QStringList{QStringLiteral("请指定片头视频文件！")});
+    // The way without a clip is named.
+    QCOMPARE(h.ui.LSt->text(),
+             QStringLiteral("状态：或取消勾选“以片头时长为基准”，直接填写裁剪秒数"));
 
     h.dialogs.asked.clear();
     h.dialogs.fileAnswers << QStringList{ClipPath("short.mp4")};
-    w.MenuHead->trigger();
-    w.MenuMove->trigger();
+    h.ui.MenuHead->trigger();
+    h.ui.MenuMove->trigger();
     QVERIFY(!h.dialogs.AskedTexts().contains(QStringLiteral("请指定片头视频文件！")));
 }
 

@@ -6,13 +6,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QRadioButton>
 #include <QTest>
 
 #include "harness.h"
 #include "ui/elided_label.h"
-#include "ui/record_editor.h"
 
 using namespace orvane::ui;
 
@@ -22,33 +21,44 @@ const QByteArray kSrt =
     "1\r\n00:00:01,000 --> 00:00:03,000\r\nHello\r\n\r\n"
     "2\r\n00:20:00,000 --> 00:20:02,000\r\n你好\r\n";
 
-QStringList Rows(QListWidget* list) {
+QStringList Rows(QListView* list) {
     QStringList rows;
-    for (int i = 0; i < list->count(); ++i) {
-        rows << list->item(i)->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i) {
+        rows << list->model()->index(i, 0).data().toString();
     }
     return rows;
 }
 
+QString Row(QListView* list, int row) {
+    return list->model()->index(row, 0).data().toString();
+}
+
+bool Bold(QListView* list, int row) {
+    return list->model()->index(row, 0).data(Qt::FontRole).value<QFont>().bold();
+}
+
+void SelectRow(QListView* list, int row) {
+    list->clearSelection();
+    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+}
+
 // Direct mode with row editing, the file loaded by a double-click.
 void LoadRows(Harness& h, const QString& path) {
-    Form1& w = h.w();
-    w.OptMove->click();
-    w.ChSelect->click();
-    w.LDir->setText(h.root.filePath(QStringLiteral("out")));
-    w.List1->addItem(path);
-    w.List1->setCurrentRow(w.List1->count() - 1);
+    h.ui.OptMove->click();
+    h.ui.ChSelect->click();
+    h.ui.LDir->setText(h.root.filePath(QStringLiteral("out")));
+    h.ui.List1->addItem(path);
+    h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
     h.dialogs.answers << MessageAnswer::Ok;
-    w.List1_DblClick();
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
 }
 
 void ShiftRow(Harness& h, int row, const QString& seconds) {
-    Form1& w = h.w();
-    w.TShift->setText(seconds);
-    w.List2->clearSelection();
-    w.List2->item(row)->setSelected(true);
+    h.ui.TShift->setText(seconds);
+    SelectRow(h.ui.List2, row);
     h.dialogs.answers << MessageAnswer::Ok;
-    w.MenuMove->trigger();
+    h.ui.MenuMove->trigger();
 }
 
 }  // namespace
@@ -64,27 +74,31 @@ private slots:
     void unsavedRowsAreAskedAbout_data();
     void unsavedRowsAreAskedAbout();
     void rowsOfAnotherFileType();
+    void damagedSourceNeverSavedOverItself_data();
+    void damagedSourceNeverSavedOverItself();
+    void shiftThatChangesNothingSaysSo();
+    void loadingLocksTheWindowAndStops();
 };
 
 void RecordsTest::shiftUndoRedo() {
     Harness h;
     Form1& w = h.w();
     LoadRows(h, WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
-    const QStringList loaded = Rows(w.List2);
+    const QStringList loaded = Rows(h.ui.List2);
     ShiftRow(h, 1, QStringLiteral("2"));
     ShiftRow(h, 1, QStringLiteral("2"));
-    QCOMPARE(w.List2->item(1)->text(), QStringLiteral("00:00:00,000 --> 00:00:00,000"));
-    QVERIFY(w.List2->item(1)->font().bold());
+    QCOMPARE(Row(h.ui.List2, 1), QStringLiteral("00:00:00,000 --> 00:00:00,000"));
+    QVERIFY(Bold(h.ui.List2, 1));
     QVERIFY(w.windowTitle().endsWith(QStringLiteral(" *")));
-    w.MenuUndo->trigger();
-    QCOMPARE(w.List2->item(1)->text(), QStringLiteral("00:00:00,000 --> 00:00:01,000"));
-    w.MenuUndo->trigger();
-    QCOMPARE(Rows(w.List2), loaded);
-    QVERIFY(!w.List2->item(1)->font().bold());
-    QVERIFY(!w.MenuUndo->isEnabled());
+    h.ui.MenuUndo->trigger();
+    QCOMPARE(Row(h.ui.List2, 1), QStringLiteral("00:00:00,000 --> 00:00:01,000"));
+    h.ui.MenuUndo->trigger();
+    QCOMPARE(Rows(h.ui.List2), loaded);
+    QVERIFY(!Bold(h.ui.List2, 1));
+    QVERIFY(!h.ui.MenuUndo->isEnabled());
     QVERIFY(!w.windowTitle().endsWith(QStringLiteral(" *")));
-    w.MenuRedo->trigger();
-    QCOMPARE(w.List2->item(1)->text(), QStringLiteral("00:00:00,000 --> 00:00:01,000"));
+    h.ui.MenuRedo->trigger();
+    QCOMPARE(Row(h.ui.List2, 1), QStringLiteral("00:00:00,000 --> 00:00:01,000"));
     QCOMPARE(h.dialogs.asked.back().text,
              QStringLiteral("选中的时间轴平移处理完毕！ 稍后可以直接保存修改！"));
 }
@@ -94,8 +108,12 @@ void RecordsTest::saveWritesEveryRow_data() {
     QTest::addColumn<bool>("ansi");
     QTest::addColumn<bool>("overwrite");
     QTest::newRow("gbk source, utf-8 into the output folder")
-        << QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n\xC4\xE3\xBA\xC3\r\n") << false
-        << false;
+        << QByteArray(
+               "1\r\n00:00:01,000 --> "
+               "00:00:02,"
+               "000\r\n\xC4\xE3\xBA\xC3\xA3\xAC\xCE\xD2\xC3\xC7\xBD\xF1\xCC\xEC\xCD\xED\xC9\xCF\xC8"
+               "\xA5\xBF\xB4\xB5\xE7\xD3\xB0\xB0\xC9\r\n")
+        << false << false;
     QTest::newRow("utf-8 source, gb2312 over the source")
         << QByteArray("1\r\n00:00:01,000 --> 00:00:02,000\r\n你好 ♪\r\n") << true << true;
 }
@@ -110,18 +128,18 @@ void RecordsTest::saveWritesEveryRow() {
     Form1& w = h.w();
     const QString path = WriteFile(h.root.filePath(QStringLiteral("a.srt")), source);
     LoadRows(h, path);
-    w.ChDirection->click();  // later
+    h.ui.ChDirection->click();  // later
     ShiftRow(h, 1, QStringLiteral("1"));
     if (ansi) {
         h.dialogs.answers << MessageAnswer::Ok;
-        w.ChASCII->click();
+        h.ui.ChASCII->click();
     }
     if (overwrite) {
         h.dialogs.answers << MessageAnswer::Ok;
-        w.ChOverWr->click();
+        h.ui.ChOverWr->click();
     }
     h.dialogs.answers << MessageAnswer::Ok;
-    QVERIFY(w.MenuSave_Click());
+    h.ui.MenuSave->trigger();
     const QString target =
         overwrite ? path : QDir(h.root.filePath(QStringLiteral("out"))).filePath("a.srt");
     const QByteArray written = ReadFile(target);
@@ -136,30 +154,29 @@ void RecordsTest::saveWritesEveryRow() {
 
 void RecordsTest::failedSaveSaysWhy() {
     Harness h;
-    Form1& w = h.w();
     LoadRows(h, WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
     // An output folder that cannot be made: a file stands in its path.
     WriteFile(h.root.filePath(QStringLiteral("blocker")), "");
-    w.LDir->setText(h.root.filePath(QStringLiteral("blocker/out")));
+    h.ui.LDir->setText(h.root.filePath(QStringLiteral("blocker/out")));
     const int asked = int(h.dialogs.asked.size());
-    QVERIFY(!w.MenuSave_Click());
+    h.ui.MenuSave->trigger();
     QCOMPARE(int(h.dialogs.asked.size()), asked + 1);
     QCOMPARE(h.dialogs.asked.back().icon, MessageIcon::Error);
     QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("保存失败：a.srt：")));
     // An empty list only beeps.
-    w.List2->clear();
-    QVERIFY(!w.MenuSave_Click());
+    h.ui.CmbType->setCurrentIndex(1);  // a new type empties both lists
+    h.ui.MenuSave->trigger();
     QCOMPARE(h.dialogs.beeps, 1);
 }
 
 void RecordsTest::fromHereToTheEnd() {
     Harness h;
-    Form1& w = h.w();
     LoadRows(h, WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
-    w.SelectRowsFrom(4);
-    QCOMPARE(w.List2->selectedItems().size(), w.List2->count() - 4);
-    QVERIFY(!w.List2->item(3)->isSelected());
-    QVERIFY(w.List2->item(w.List2->count() - 1)->isSelected());
+    h.rows().SelectRowsFrom(4);
+    const int count = h.ui.List2->model()->rowCount();
+    QCOMPARE(h.ui.List2->selectionModel()->selectedRows().size(), count - 4);
+    QVERIFY(!h.ui.List2->selectionModel()->isRowSelected(3));
+    QVERIFY(h.ui.List2->selectionModel()->isRowSelected(count - 1));
 }
 
 void RecordsTest::unsavedRowsAreAskedAbout_data() {
@@ -191,10 +208,11 @@ void RecordsTest::unsavedRowsAreAskedAbout() {
     h.dialogs.answers << (action == QStringLiteral("close") ? MessageAnswer::Yes
                                                             : MessageAnswer::Ok);
     if (action == QStringLiteral("load")) {
-        w.List1_DblClick();
+        QTest::keyClick(h.ui.List1, Qt::Key_Return);
+        QTRY_VERIFY(!h.rows().IsLoading());
     } else if (action == QStringLiteral("clear")) {
         h.dialogs.answers.prepend(MessageAnswer::Ok);  // "清空字幕文件列表？"
-        w.List1_MouseUp(Qt::RightButton);
+        h.files().AskToClear();
         h.dialogs.asked.removeFirst();
     } else {
         w.show();
@@ -207,18 +225,96 @@ void RecordsTest::unsavedRowsAreAskedAbout() {
     if (action == QStringLiteral("close")) {
         QCOMPARE(w.isVisible(), !goesOn);
     } else {
-        QCOMPARE(w.Records().IsModified(), !goesOn);
+        QCOMPARE(h.rows().Records().IsModified(), !goesOn);
     }
 }
 
 void RecordsTest::rowsOfAnotherFileType() {
     Harness h;
-    Form1& w = h.w();
     LoadRows(h, WriteFile(h.root.filePath(QStringLiteral("a.txt")), kSrt));
-    const QStringList loaded = Rows(w.List2);
+    const QStringList loaded = Rows(h.ui.List2);
     ShiftRow(h, 1, QStringLiteral("1"));
-    QCOMPARE(Rows(w.List2), loaded);
+    QCOMPARE(Rows(h.ui.List2), loaded);
     QVERIFY(h.dialogs.asked.back().text.contains(QStringLiteral("没有可平移的时间轴行")));
+}
+
+void RecordsTest::damagedSourceNeverSavedOverItself_data() {
+    QTest::addColumn<int>("answer");
+    QTest::newRow("yes, replace the source") << int(MessageAnswer::Yes);
+    QTest::newRow("no") << int(MessageAnswer::No);
+}
+
+// The output folder is the file's own and the file had a stray byte: the
+// save asks as a run would, and even a Yes keeps the source as it was.
+void RecordsTest::damagedSourceNeverSavedOverItself() {
+    QFETCH(int, answer);
+    Harness h;
+    Form1& w = h.w();
+    const QByteArray damaged =
+        "1\r\n00:00:01,000 --> 00:00:03,000\r\n你好，世界\xFF\r\n\r\n"
+        "2\r\n00:00:04,000 --> 00:00:05,000\r\n这是一个测试\r\n";
+    const QString path = WriteFile(h.root.filePath(QStringLiteral("a.srt")), damaged);
+    LoadRows(h, path);
+    h.ui.LDir->setText(h.root.path());
+    ShiftRow(h, 1, QStringLiteral("1"));
+    h.dialogs.asked.clear();
+    h.dialogs.answers = {MessageAnswer(answer), MessageAnswer::Ok};
+    h.ui.MenuSave->trigger();
+    QCOMPARE(h.dialogs.asked.front().text,
+             QStringLiteral("输出目录就是字幕所在目录，将覆盖源文件，继续吗？"));
+    QCOMPARE(h.dialogs.asked.size(), MessageAnswer(answer) == MessageAnswer::Yes ? 2 : 1);
+    if (MessageAnswer(answer) == MessageAnswer::Yes) {
+        QCOMPARE(h.dialogs.asked.back().icon, MessageIcon::Error);
+        QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("保存失败：")));
+    }
+    QCOMPARE(ReadFile(path), damaged);
+    QVERIFY(w.windowTitle().endsWith(QStringLiteral(" *")));
+}
+
+// A selected row without a time line: nothing is shifted, and the message
+// says so instead of "done".
+void RecordsTest::shiftThatChangesNothingSaysSo() {
+    Harness h;
+    Form1& w = h.w();
+    LoadRows(h, WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
+    ShiftRow(h, 0, QStringLiteral("1"));
+    QVERIFY(h.dialogs.asked.back().text.contains(QStringLiteral("未做任何修改")));
+    QVERIFY(!h.ui.MenuUndo->isEnabled());
+    QVERIFY(!w.windowTitle().endsWith(QStringLiteral(" *")));
+}
+
+// Rows load on a worker: meanwhile the options, menus and file list are
+// locked, and Stop drops the rows under way.
+void RecordsTest::loadingLocksTheWindowAndStops() {
+    Harness h;
+    QByteArray big;
+    for (int i = 1; i <= 20000; ++i) {
+        big += QByteArray::number(i) + "\r\n00:00:01,000 --> 00:00:02,000\r\n你好\r\n\r\n";
+    }
+    const QString large = WriteFile(h.root.filePath(QStringLiteral("large.srt")), big);
+    const QString small = WriteFile(h.root.filePath(QStringLiteral("small.srt")), kSrt);
+    h.ui.OptMove->click();
+    h.ui.ChSelect->click();
+    h.ui.List1->addItems({large, small});
+    h.ui.List1->setCurrentRow(0);
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QVERIFY(h.rows().IsLoading());
+    QVERIFY(!h.ui.Frame1->isEnabled());
+    QVERIFY(!h.ui.List1->isEnabled());
+    QVERIFY(!h.ui.MenuFiles->menuAction()->isEnabled());
+    QVERIFY(!h.ui.CmdStop->isHidden());
+    h.ui.CmdStop->click();
+    QVERIFY(!h.rows().IsLoading());
+    QVERIFY(h.ui.Frame1->isEnabled());
+    QCOMPARE(h.ui.LSt->text(), QStringLiteral("状态：已终止读取字幕记录"));
+    // The next file's rows, never the dropped ones.
+    h.ui.List1->setCurrentRow(1);
+    h.dialogs.answers << MessageAnswer::Ok;
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
+    QCoreApplication::processEvents();
+    QCOMPARE(h.rows().SourcePath(), small);
+    QCOMPARE(h.ui.LSubRecs->text(), QStringLiteral("2条字幕（UTF-8）"));
 }
 
 QTEST_MAIN(RecordsTest)

@@ -87,7 +87,9 @@ void RulesTest::validatedShiftText_data() {
     QTest::newRow("trailing zeros go") << "12.000"
                                        << "12";
     QTest::newRow("two points") << "1.2.3"
-                                << "1.2";
+                                << "12";
+    QTest::newRow("comma") << "1,5"
+                           << "12";
     QTest::newRow("half") << "0.50"
                           << "0.5";
     QTest::newRow("letter first") << "abc"

@@ -27,16 +27,16 @@ namespace {
 
 const QByteArray kSrt = "1\r\n00:00:01,000 --> 00:00:02,000\r\nHello\r\n";
 
-void RunAndWait(Form1& w) {
-    w.MenuMove->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.bBusy, 30000);
+void RunAndWait(Harness& h) {
+    h.ui.MenuMove->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!h.run().IsBusy(), 30000);
 }
 
 // Direct mode, later by 1 s, into `out` (or the files' own folder).
-void DirectLater(Form1& w, const QString& out) {
-    w.OptMove->click();
-    w.ChDirection->click();
-    w.LDir->setText(QDir::toNativeSeparators(out));
+void DirectLater(Harness& h, const QString& out) {
+    h.ui.OptMove->click();
+    h.ui.ChDirection->click();
+    h.ui.LDir->setText(QDir::toNativeSeparators(out));
 }
 
 }  // namespace
@@ -51,6 +51,7 @@ private slots:
     void manyFailuresKeepTheMessageShort();
     void windowAnswersDuringARun();
     void stopButtonMovesNothing();
+    void stopQuestionHoldsTheRun();
 };
 
 void RunTest::sameFolderIsAskedFirst_data() {
@@ -62,12 +63,11 @@ void RunTest::sameFolderIsAskedFirst_data() {
 void RunTest::sameFolderIsAskedFirst() {
     QFETCH(int, answer);
     Harness h;
-    Form1& w = h.w();
     const QString source = WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt);
-    DirectLater(w, h.root.path());
-    w.List1->addItem(QDir::toNativeSeparators(source));
+    DirectLater(h, h.root.path());
+    h.ui.List1->addItem(QDir::toNativeSeparators(source));
     h.dialogs.answers << MessageAnswer(answer) << MessageAnswer::No;
-    RunAndWait(w);
+    RunAndWait(h);
 
     const MessageRequest& question = h.dialogs.asked.front();
     QCOMPARE(question.text, QStringLiteral("输出目录就是字幕所在目录，将覆盖源文件，继续吗？"));
@@ -84,35 +84,34 @@ void RunTest::sameFolderIsAskedFirst() {
 
 void RunTest::listTakesAFileOnce() {
     Harness h;
-    Form1& w = h.w();
     const QString source = WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt);
     const QString link = h.root.filePath(QStringLiteral("b.srt"));
     QVERIFY(QFile::link(source, link));
-    w.List1_OLEDragDrop({source});
-    w.List1_OLEDragDrop({source, link});
-    QCOMPARE(w.List1->count(), 1);
-    QCOMPARE(w.LSubs->text(), QStringLiteral("1个字幕文件"));
+    h.files().Drop({source});
+    h.files().Drop({source, link});
+    QCOMPARE(h.ui.List1->count(), 1);
+    QCOMPARE(h.ui.LSubs->text(), QStringLiteral("1个字幕文件"));
 }
 
 void RunTest::stopAfterTheThirdOfFive() {
     Harness h;
     Form1& w = h.w();
     const QString out = h.root.filePath(QStringLiteral("out"));
-    DirectLater(w, out);
-    w.ChBat->setChecked(true);
+    DirectLater(h, out);
+    h.ui.ChBat->setChecked(true);
     for (const char* name : {"1.srt", "2.srt", "3.srt", "4.srt", "5.srt"}) {
-        w.List1->addItem(WriteFile(h.root.filePath(QString::fromLatin1(name)), kSrt));
+        h.ui.List1->addItem(WriteFile(h.root.filePath(QString::fromLatin1(name)), kSrt));
     }
     // Stop is pressed, and answered Yes, once the third file is done.
     int done = 0;
-    w.Run().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
+    h.run().Controller().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
         if (++done == 3) {
             QMetaObject::invokeMethod(
-                &w, [&] { w.CmdStop->click(); }, Qt::BlockingQueuedConnection);
+                &w, [&] { h.ui.CmdStop->click(); }, Qt::BlockingQueuedConnection);
         }
     });
     h.dialogs.answers << MessageAnswer::Yes << MessageAnswer::No;
-    RunAndWait(w);
+    RunAndWait(h);
 
     QCOMPARE(h.dialogs.asked.size(), 2);
     QCOMPARE(h.dialogs.asked[0].text, QStringLiteral("终止操作？"));
@@ -120,19 +119,18 @@ void RunTest::stopAfterTheThirdOfFive() {
              qPrintable(h.dialogs.asked[1].text));
     QVERIFY(QFile::exists(QDir(out).filePath(QStringLiteral("3.srt"))));
     QVERIFY(!QFile::exists(QDir(out).filePath(QStringLiteral("4.srt"))));
-    QCOMPARE(w.List1->currentRow(), 2);
+    QCOMPARE(h.ui.List1->currentRow(), 2);
 }
 
 void RunTest::manyFailuresKeepTheMessageShort() {
     Harness h;
-    Form1& w = h.w();
-    DirectLater(w, h.root.filePath(QStringLiteral("out")));
-    w.ChBat->setChecked(true);
+    DirectLater(h, h.root.filePath(QStringLiteral("out")));
+    h.ui.ChBat->setChecked(true);
     for (int i = 0; i < 300; ++i) {
-        w.List1->addItem(h.root.filePath(QStringLiteral("missing%1.srt").arg(i)));
+        h.ui.List1->addItem(h.root.filePath(QStringLiteral("missing%1.srt").arg(i)));
     }
     h.dialogs.answers << MessageAnswer::No;
-    RunAndWait(w);
+    RunAndWait(h);
 
     const MessageRequest& report = h.dialogs.asked.back();
     const int lines = int(report.text.count(QStringLiteral("\r\n"))) + 1;
@@ -146,15 +144,14 @@ void RunTest::manyFailuresKeepTheMessageShort() {
 // times: a window that waited for the run would never let it fire.
 void RunTest::windowAnswersDuringARun() {
     Harness h;
-    Form1& w = h.w();
-    DirectLater(w, h.root.filePath(QStringLiteral("out")));
-    w.List1->addItem(WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
+    DirectLater(h, h.root.filePath(QStringLiteral("out")));
+    h.ui.List1->addItem(WriteFile(h.root.filePath(QStringLiteral("a.srt")), kSrt));
     std::atomic<int> ticks{0};
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(5);
     bool answered = false;
-    w.Run().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
+    h.run().Controller().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (ticks.load() < 3 && std::chrono::steady_clock::now() < giveUp) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -162,7 +159,7 @@ void RunTest::windowAnswersDuringARun() {
         answered = ticks.load() >= 3;
     });
     h.dialogs.answers << MessageAnswer::No;
-    RunAndWait(w);
+    RunAndWait(h);
     QVERIFY(answered);
 }
 
@@ -171,11 +168,53 @@ void RunTest::stopButtonMovesNothing() {
     Form1& w = h.w();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QRect before = w.Frame1->geometry();
-    w.CmdStop->setVisible(true);
-    QTRY_VERIFY(w.CmdStop->isVisible());
+    const QRect before = h.ui.Frame1->geometry();
+    h.ui.CmdStop->setVisible(true);
+    QTRY_VERIFY(h.ui.CmdStop->isVisible());
     QCoreApplication::processEvents();
-    QCOMPARE(w.Frame1->geometry(), before);
+    QCOMPARE(h.ui.Frame1->geometry(), before);
+}
+
+// While "终止操作？" is open no further file starts: the file under way may
+// finish, the one after it waits for the answer.
+void RunTest::stopQuestionHoldsTheRun() {
+    Harness h;
+    Form1& w = h.w();
+    DirectLater(h, h.root.filePath(QStringLiteral("out")));
+    h.ui.ChBat->setChecked(true);
+    for (const char* name : {"1.srt", "2.srt", "3.srt", "4.srt", "5.srt", "6.srt"}) {
+        h.ui.List1->addItem(WriteFile(h.root.filePath(QString::fromLatin1(name)), kSrt));
+    }
+    std::atomic<int> done{0};
+    std::atomic<bool> asked{false};
+    h.run().Controller().SetFileDoneHook([&](const orvane::engine::FileOutcome&) {
+        if (++done == 2) {
+            // Stop is pressed; the worker goes on once the question is open.
+            QMetaObject::invokeMethod(
+                &w, [&] { h.ui.CmdStop->click(); }, Qt::QueuedConnection);
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!asked.load() && std::chrono::steady_clock::now() < giveUp) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        }
+    });
+    int doneWhileAsked = -1;
+    h.dialogs.onAsk = [&](const MessageRequest& box) {
+        if (box.text == QStringLiteral("终止操作？")) {
+            asked.store(true);
+            // Long enough for the remaining small files, were the run not held.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+            while (done.load() < 6 && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            doneWhileAsked = done.load();
+        }
+    };
+    h.dialogs.answers << MessageAnswer::No << MessageAnswer::No;
+    RunAndWait(h);
+    QVERIFY2(doneWhileAsked == 2, qPrintable(QString::number(doneWhileAsked)));
+    QCOMPARE(done.load(), 6);  // "No": the run goes on to the end
+    QVERIFY(h.dialogs.asked.back().text.startsWith(QStringLiteral("处理完毕！")));
 }
 
 QTEST_MAIN(RunTest)

@@ -56,6 +56,7 @@ struct UpdateWindow {
     std::unique_ptr<Form1> window;
     FakeTool* tool = nullptr;
     FakeLauncher* launcher = nullptr;
+    Form1View ui;  // the window's widgets, found by name
 
     UpdateWindow(Harness& harness, const QByteArray& base) : h(&harness) {
         qputenv("ORVANE_UPDATE_URL", base);
@@ -67,6 +68,7 @@ struct UpdateWindow {
         launcher = fakeLauncher.get();
         window->SetUpdateServices(std::move(fakeTool), std::move(fakeLauncher));
         window->SetInstallWait(200);
+        ui = FindView(*window);
     }
     ~UpdateWindow() { qunsetenv("ORVANE_UPDATE_URL"); }
 };
@@ -121,7 +123,7 @@ void UpdateTest::startUpCheck() {
         QTest::qWait(300);  // time for an answer that must change nothing
         QCOMPARE(u.window->windowTitle(), kTitle);
     }
-    QCOMPARE(u.window->MenuUpdate->isEnabled(), announced);
+    QCOMPARE(u.ui.MenuUpdate->isEnabled(), announced);
 }
 
 // A server that takes the request and never answers: the window is there at
@@ -179,9 +181,9 @@ void UpdateTest::menuUpdate() {
     server.answers["/downs/Velmora.rar"] = {status, archive, false, truncated};
     Harness h;
     UpdateWindow u(h, server.Base());
-    QTRY_VERIFY(u.window->MenuUpdate->isEnabled());
+    QTRY_VERIFY(u.ui.MenuUpdate->isEnabled());
     u.window->show();
-    u.window->MenuUpdate->trigger();
+    u.ui.MenuUpdate->trigger();
 
     QCOMPARE(!u.launcher->program.isEmpty(), handedOn);
     QCOMPARE(u.window->isVisible(), !handedOn);
@@ -202,12 +204,12 @@ void UpdateTest::archiveToolInstalledDuringTheWait() {
     server.answers["/downs/Velmora.rar"] = {200, archive, false, false};
     Harness h;
     UpdateWindow u(h, server.Base());
-    QTRY_VERIFY(u.window->MenuUpdate->isEnabled());
+    QTRY_VERIFY(u.ui.MenuUpdate->isEnabled());
     // Installed while the user is asked: no Retry/Cancel question.
     u.tool->installed = false;
     u.tool->canInstall = true;
     u.tool->installAfterStart = true;
-    u.window->MenuUpdate->trigger();
+    u.ui.MenuUpdate->trigger();
     QCOMPARE(u.tool->installersStarted, 1);
     QVERIFY(!u.launcher->program.isEmpty());
     for (const MessageRequest& box : h.dialogs.asked) {
@@ -216,13 +218,14 @@ void UpdateTest::archiveToolInstalledDuringTheWait() {
     // Never installed, and the user gives up: the window is back, nothing fetched.
     Harness h2;
     UpdateWindow u2(h2, server.Base());
-    QTRY_VERIFY(u2.window->MenuUpdate->isEnabled());
+    QTRY_VERIFY(u2.ui.MenuUpdate->isEnabled());
     u2.window->show();
     u2.tool->installed = false;
     u2.tool->canInstall = true;
     const int before = server.requests;
-    h2.dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Cancel};
-    u2.window->MenuUpdate->trigger();
+    // Install the version offered; then the tool's notice; then give up.
+    h2.dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Cancel};
+    u2.ui.MenuUpdate->trigger();
     QVERIFY(u2.window->isVisible());
     QCOMPARE(server.requests, before);
     QCOMPARE(h2.dialogs.asked.back().buttons, MessageButtons::RetryCancel);
@@ -232,14 +235,14 @@ void UpdateTest::aboutAndHomePage() {
     TestHttpServer server;
     Harness h;
     UpdateWindow u(h, server.Base());
-    u.window->MenuHelpSub->trigger();
+    u.ui.MenuHelpSub->trigger();
     const QString about = h.dialogs.asked.back().text;
     const QStringList lines = about.split(QStringLiteral("\r\n"));
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].count(QStringLiteral("【")), 2);
     QVERIFY(lines[1].endsWith(QStringLiteral("！")));
     QCOMPARE(lines[1].count(QLatin1Char('/')), 2);
-    u.window->MenuHome->trigger();
+    u.ui.MenuHome->trigger();
     QCOMPARE(h.dialogs.openedUrls, QStringList{QString::fromLatin1(server.Base() + "Index.html")});
 }
 

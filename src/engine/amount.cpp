@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/amount.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+namespace orvane::engine {
+
+AmountReading ReadAmount(std::string_view text, AmountRange range) {
+    using Problem = AmountReading::Problem;
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if (c == '.') {
+            ++points;
+        } else {
+            return {std::nullopt, Problem::NotANumber};
+        }
+    }
+    if (digits == 0 || points > 1) {
+        return {std::nullopt, Problem::NotANumber};
+    }
+    // "5." and ".5" are plain decimals too; give from_chars a digit on each side.
+    std::string normalized;
+    if (text.front() == '.') {
+        normalized += '0';
+    }
+    normalized += text;
+    if (text.back() == '.') {
+        normalized += '0';
+    }
+    double value = 0.0;
+    const char* end = normalized.data() + normalized.size();
+    const auto [stop, error] =
+        std::from_chars(normalized.data(), end, value, std::chars_format::fixed);
+    if (error == std::errc::result_out_of_range ||
+        (error == std::errc{} && !std::isfinite(value))) {
+        return {std::nullopt, Problem::TooLarge};
+    }
+    if (error != std::errc{} || stop != end) {
+        return {std::nullopt, Problem::NotANumber};
+    }
+    if (value < range.least) {
+        return {std::nullopt, Problem::TooSmall};
+    }
+    if (value > range.greatest) {
+        return {std::nullopt, Problem::TooLarge};
+    }
+    return {value, Problem::None};
+}
+
+}  // namespace orvane::engine
