@@ -89,9 +89,30 @@ bool IsUsualSrtCodeAt(std::string_view s, std::size_t pos) {
            IsDigit(c[10]) && IsDigit(c[11]);
 }
 
+// A digit right after a code makes it a longer number than a code: its
+// fraction is not three digits, so its time cannot be read.
+bool DigitAfter(std::string_view s, std::size_t codeEnd) {
+    return codeEnd < s.size() && IsDigit(s[codeEnd]);
+}
+
+// A minus sign right in front makes a code a time before zero, which no
+// subtitle has: such a code is not read as its digits alone.
+bool MinusBefore(std::string_view s, std::size_t codeStart) {
+    return codeStart > 0 && s[codeStart - 1] == '-';
+}
+
+// The end code of a SubRip line with a minus sign in front of it, after a
+// space or the arrow's head; "00:00:01,000-00:00:02,000" keeps its hyphen
+// as the separator.
+bool MinusBeforeEndCode(std::string_view s, std::size_t codeStart) {
+    return MinusBefore(s, codeStart) && codeStart >= 2 &&
+           (s[codeStart - 2] == ' ' || s[codeStart - 2] == '>');
+}
+
 // The search below would find the same two codes in such a line.
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
-    if (!StartsWithUsualSrtTimes(line)) {
+    if (!StartsWithUsualSrtTimes(line) ||
+        DigitAfter(line, kUsualSrtMatch.end.pos + kUsualSrtMatch.end.length)) {
         return std::nullopt;
     }
     return kUsualSrtMatch;
@@ -112,7 +133,7 @@ std::optional<TimeMatch> MatchSrt(std::string_view line) {
          colon = line.find(':', colon + 1)) {
         const std::size_t start = DigitRunStart(line, colon);
         const std::size_t first = SrtCodeAt(line, start);
-        if (first == 0) {
+        if (first == 0 || MinusBefore(line, start) || DigitAfter(line, start + first)) {
             continue;
         }
         // ".+?": at least one character, then the nearest second code that
@@ -123,8 +144,9 @@ std::optional<TimeMatch> MatchSrt(std::string_view line) {
         }
         q += Utf8SequenceLength(static_cast<unsigned char>(line[q]));
         for (; q < line.size(); ++q) {
-            if (!IsDigit(line[q - 1])) {
-                if (const std::size_t second = SrtCodeAt(line, q)) {
+            if (!IsDigit(line[q - 1]) && !MinusBeforeEndCode(line, q)) {
+                const std::size_t second = SrtCodeAt(line, q);
+                if (second != 0 && !DigitAfter(line, q + second)) {
                     return TimeMatch{{start, first}, {q, second}};
                 }
             }
@@ -148,7 +170,8 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
     }
     for (std::size_t fractionDigits : {3u, 2u}) {
         const std::size_t length = p - pos + 7 + fractionDigits;
-        if (DigitsAt(s, p + 7, fractionDigits) && (!needComma || CharAt(s, pos + length, ','))) {
+        if (DigitsAt(s, p + 7, fractionDigits) && !DigitAfter(s, pos + length) &&
+            (!needComma || CharAt(s, pos + length, ','))) {
             return length;
         }
     }
@@ -225,7 +248,7 @@ std::optional<TimeMatch> MatchAss(std::string_view line) {
          colon = line.find(':', colon + 1)) {
         const std::size_t start = DigitRunStart(line, colon);
         const std::size_t first = AssCodeAt(line, start, true);
-        if (first == 0) {
+        if (first == 0 || MinusBefore(line, start)) {
             continue;
         }
         const std::size_t secondStart = start + first + 1;  // past the ","

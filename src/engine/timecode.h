@@ -16,8 +16,8 @@
 namespace orvane::engine {
 
 // The line tests live with the text readers, which need them too.
-using textio::IsCueNumberLine;
 using textio::IsSingleByteText;
+using textio::IsCueNumberLine;
 
 enum class TimePattern {
     // "(\d{2,}:\d{2}:\d{2},\d{3}).+?(\d{2,}:\d{2}:\d{2},\d{3})": two SubRip codes
@@ -28,7 +28,12 @@ enum class TimePattern {
     //
     // In both, a code never starts inside a longer number: its hours are every
     // digit in front of its first ':', so "100:00:00,000" reads as 100 hours,
-    // as it is written.
+    // as it is written. Nor does it end inside one: "00:00:02,0001" and
+    // "0:00:15.1234" are no codes. A code with a minus sign in front is a
+    // time before zero and is not read either: the start code of both
+    // patterns, and a SubRip end code whose minus follows a space or '>'
+    // ("--> -00:00:03,456"; in "00:00:01,000-00:00:02,000" the hyphen only
+    // parts the two).
     Ass,
 };
 

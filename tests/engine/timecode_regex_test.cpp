@@ -22,13 +22,17 @@ namespace orvane::engine {
 namespace {
 
 // A code does not start inside a longer number: "(?:^|[^0-9])" before the
-// first, a last non-digit in ".+?" before the second (".*?[^0-9\n\r]").
+// first, a last non-digit in ".+?" before the second (".*?[^0-9\n\r]"); nor
+// does it end inside one, "(?!\d)". A start code has no minus sign in front,
+// and a SubRip end code none after a space or '>': ".+?" is then "-" alone,
+// or ends in a non-digit other than '-', or in '-' after anything else.
 const std::regex& PatternFor(TimePattern pattern) {
     static const std::regex srt(
-        R"((?:^|[^0-9])(\d{2,}\:\d{2}\:\d{2}\,\d{3}).*?[^0-9\n\r](\d{2,}\:\d{2}\:\d{2}\,\d{3}))",
+        R"((?:^|[^0-9-])(\d{2,}\:\d{2}\:\d{2}\,\d{3})(?!\d)(?:-|.*?(?:[^0-9\n\r-]|[^ >\n\r]-)))"
+        R"((\d{2,}\:\d{2}\:\d{2}\,\d{3})(?!\d))",
         std::regex::ECMAScript | std::regex::icase);
     static const std::regex ass(
-        R"((?:^|[^0-9])(\d+\:\d{2}\:\d{2}\.\d{2,3})\,(\d+\:\d{2}\:\d{2}\.\d{2,3}))",
+        R"((?:^|[^0-9-])(\d+\:\d{2}\:\d{2}\.\d{2,3})\,(\d+\:\d{2}\:\d{2}\.\d{2,3})(?!\d))",
         std::regex::ECMAScript | std::regex::icase);
     return pattern == TimePattern::Srt ? srt : ass;
 }
@@ -131,6 +135,16 @@ TEST(TimeLineRegex, HandMadeLinesMatchLikeTheRegex) {
         "Dialogue: 0,0:0a:01.00,0:00:02.00,",
         "0a:00:01,000 --> 00:00:02,000 --> 00:00:03,000",
         "00:00:01,000 --> 00:00:02,00",
+        "-00:00:02,345 --> 00:00:03,456",
+        "00:00:01,000 --> -00:00:03,456",
+        "00:00:01,000 -->-00:00:03,456",
+        "00:00:01,000-00:00:02,000",
+        "00:00:01,000 x-00:00:02,000",
+        "00:00:01,000 --> 00:00:02,0001 00:00:03,000",
+        "00:00:02,0001 --> 00:00:03,000",
+        "Dialogue: 0,0:00:10.00,0:00:15.1234,Default",
+        "Dialogue: 0,-0:00:01.00,0:00:02.00,Default",
+        "Dialogue: 0,0:00:01.00,-0:00:02.00,Default",
     };
     for (const char* line : lines) {
         ExpectSameAsRegex(line, TimePattern::Srt);
@@ -158,6 +172,7 @@ std::string RandomLine(std::mt19937& random) {
         ".",
         " ",
         "-->",
+        "-",
         "00:00:01,000",
         "12:34:56,789",
         "9:59:59.99",
@@ -184,7 +199,7 @@ std::string RandomLine(std::mt19937& random) {
 std::string MutatedLine(std::mt19937& random, TimePattern pattern) {
     std::string line = pattern == TimePattern::Srt ? "00:00:01,000 --> 00:00:02,000"
                                                    : "Dialogue: 0,0:00:01.00,0:00:02.00,Default";
-    static const std::string replacements = "0123456789:,. ";
+    static const std::string replacements = "0123456789:,. -";
     std::uniform_int_distribution<std::size_t> edits(1, 3);
     for (std::size_t n = edits(random); n > 0; --n) {
         std::uniform_int_distribution<std::size_t> at(0, line.size() - 1);
