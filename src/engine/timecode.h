@@ -16,7 +16,7 @@
 namespace orvane::engine {
 
 // The line tests live with the text readers, which need them too.
-using textio::IsSingleByteText;
+using textio::IsChineseText;
 using textio::IsCueNumberLine;
 
 enum class TimePattern {
