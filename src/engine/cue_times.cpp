@@ -44,8 +44,7 @@ std::optional<std::int64_t> RangeMillis(double t) {
 
 }  // namespace
 
-CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
-    : settings_(settings), passedCut_(passedCut) {
+CueTimeShifter::CueTimeShifter(const ShiftSettings& settings) : settings_(settings) {
     if (settings.mode == ShiftMode::Direct) {
         const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
         const std::optional<std::int64_t> from =
@@ -65,7 +64,7 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
 }
 
 bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
-                                 CueMillis& shifted) {
+                                 CueMillis& shifted) const {
     limit = std::min(limit, kMillisLimit);
     if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
         return false;
@@ -91,36 +90,22 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
         shifted.end = moved(end);
         return true;
     }
-    // Cut mode moves nothing later. A time equal to the cut in milliseconds
-    // may be a hair either side of it in seconds, as Shift compares them;
-    // those cues are left to Shift.
-    const std::int64_t cut = millis_->from;
-    auto afterCut = [&](std::int64_t t) { return std::max<std::int64_t>(t - cut - shift, 0); };
-    if (!passedCut_) {
-        if (start == cut || (start < cut && end == cut)) {
-            return false;
-        }
-        if (start < cut && end < cut) {
-            shifted.fate = CueFate::Cut;
-            shifted.start = start;
-            shifted.end = end;
-            return true;
-        }
-        passedCut_ = true;
-        if (start < cut) {
-            shifted.fate = CueFate::Trimmed;
-            shifted.start = 0;
-            shifted.end = afterCut(end);
-            return true;
-        }
+    // Cut mode moves nothing later, so the moved times stay below the limit.
+    const std::int64_t movedStart = start - millis_->from - shift;
+    const std::int64_t movedEnd = end - millis_->from - shift;
+    if (movedStart <= 0 && movedEnd <= 0) {
+        shifted.fate = CueFate::Cut;
+        shifted.start = start;
+        shifted.end = end;
+        return true;
     }
-    shifted.fate = CueFate::Shifted;
-    shifted.start = afterCut(start);
-    shifted.end = afterCut(end);
+    shifted.fate = movedStart < 0 ? CueFate::Trimmed : CueFate::Shifted;
+    shifted.start = std::max<std::int64_t>(movedStart, 0);
+    shifted.end = std::max<std::int64_t>(movedEnd, 0);
     return true;
 }
 
-CueTimes CueTimeShifter::Shift(double start, double end) {
+CueTimes CueTimeShifter::Shift(double start, double end) const {
     if (settings_.mode == ShiftMode::Direct) {
         const bool inRange =
             (!settings_.from || Milliseconds(start) >= Milliseconds(*settings_.from)) &&
@@ -131,17 +116,16 @@ CueTimes CueTimeShifter::Shift(double start, double end) {
         return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
                 ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
     }
-    const double cut = settings_.cutSeconds;
-    const double extra = settings_.ExtraSeconds();
-    if (passedCut_ || start >= cut) {
-        passedCut_ = true;
-        return {CueFate::Shifted, ShiftAfterCut(start, cut, extra), ShiftAfterCut(end, cut, extra)};
+    const double movedStart = ShiftAfterCut(start, settings_.cutSeconds, settings_.ExtraSeconds());
+    const double movedEnd = ShiftAfterCut(end, settings_.cutSeconds, settings_.ExtraSeconds());
+    // As written: a time a hair below zero is zero.
+    const double startMillis = Milliseconds(movedStart);
+    const double endMillis = Milliseconds(movedEnd);
+    if (startMillis <= 0 && endMillis <= 0) {
+        return {CueFate::Cut, start, end};
     }
-    if (cut <= end) {
-        passedCut_ = true;
-        return {CueFate::Trimmed, 0.0, ShiftAfterCut(end, cut, extra)};
-    }
-    return {CueFate::Cut, start, end};
+    return {startMillis < 0 ? CueFate::Trimmed : CueFate::Shifted, std::max(movedStart, 0.0),
+            std::max(movedEnd, 0.0)};
 }
 
 }  // namespace orvane::engine

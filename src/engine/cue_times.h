@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a shift does to the start and end of one cue, cue after cue in file
-// order: the one rule both file shifters follow.
+// What a shift does to the start and end of one cue, judged by that cue's
+// own times alone, whatever stands before it in the file: the one rule both
+// file shifters follow.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,8 @@ namespace orvane::engine {
 
 enum class CueFate {
     Shifted,  // both times moved
-    Trimmed,  // cut mode: the cue across the cut, now starting at zero
-    Cut,      // cut mode: wholly inside the opening; its times stay as they were
+    Trimmed,  // cut mode: moved, its start raised from below zero to zero
+    Cut,      // cut mode: both moved times at or below zero; its times stay as they were
     Kept,     // direct mode: outside the range of cues to move; written as it was
 };
 
@@ -41,16 +42,14 @@ struct NewCueTimes {
 
 class CueTimeShifter {
 public:
-    // `passedCut`: going on from cues already shifted, past the cut.
-    explicit CueTimeShifter(const ShiftSettings& settings, bool passedCut = false);
+    explicit CueTimeShifter(const ShiftSettings& settings);
 
-    // Direct mode moves every cue (never below zero). Cut mode drops the cues
-    // that end before the cut until one reaches it; from that cue on, every
-    // cue moves earlier by the cut and the extra advance, whatever its times.
-    CueTimes Shift(double start, double end);
-
-    // Cut mode: the first kept cue has been met.
-    bool PassedCut() const { return passedCut_; }
+    // Direct mode moves every cue (never below zero). Cut mode moves a cue
+    // earlier by the cut and the extra advance: a cue whose moved start and
+    // end are both at or below zero would be an empty cue at zero and is
+    // cut; otherwise a moved time below zero becomes zero. Times are
+    // compared as the whole milliseconds a file writes.
+    CueTimes Shift(double start, double end) const;
 
     // Shift for times in whole milliseconds, for a shift, cut and advance of
     // whole milliseconds: the same fates, and the times Shift gives for the
@@ -58,11 +57,12 @@ public:
     // A time read from a code strays from its milliseconds, in a double, by
     // far less than the half a millisecond that would change a rounding.
     // Fills `shifted` and returns true; returns false, having changed
-    // nothing, for amounts that are not whole, for a cue that meets the cut
-    // to the millisecond, and for times read or made at or past `limit`
-    // (at most 2^40): those are left to Shift. The result is filled in place
-    // because a copy of it, read back whole, would wait for its parts.
-    bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit, CueMillis& shifted);
+    // nothing, for amounts that are not whole and for times read or made at
+    // or past `limit` (at most 2^40): those are left to Shift. The result is
+    // filled in place because a copy of it, read back whole, would wait for
+    // its parts.
+    bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
+                     CueMillis& shifted) const;
 
 private:
     // The amounts in whole milliseconds, when they are whole: the shift or
@@ -74,7 +74,6 @@ private:
     };
 
     const ShiftSettings& settings_;
-    bool passedCut_ = false;
     std::optional<Millis> millis_;
 };
 
