@@ -175,6 +175,20 @@ TEST(Run, OutputFolderThatIsTheSourceFolderIsRefused) {
     EXPECT_TRUE(Contains(outcome.err, "use --overwrite")) << outcome.err;
 }
 
+// "." and "./a.srt" name one folder in two spellings: refused as the
+// file's own folder, not as some other clash.
+TEST(Run, OutputFolderSpelledDifferentlyFromTheSourceFolderIsRefused) {
+    TempDir dir;
+    const fs::path srt = dir.Write("a.srt", kSrt);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    const Outcome outcome = RunWith({"--direct", "1", "-o", ".", "./a.srt"});
+    fs::current_path(before);
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_EQ(ReadBytes(srt), kSrt);
+    EXPECT_TRUE(Contains(outcome.err, "the output folder is the file's own folder")) << outcome.err;
+}
+
 TEST(Run, SameNameFromTwoFoldersIsNotWrittenTwice) {
     TempDir dir;
     fs::create_directories(dir / "x");
