@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/timecode.h"
 
@@ -42,9 +43,36 @@ std::optional<std::int64_t> RangeMillis(double t) {
     return static_cast<std::int64_t>(std::clamp(whole, -1.0, static_cast<double>(kMillisLimit)));
 }
 
+// `t` seconds, of either sign, as whole milliseconds when they are that.
+std::optional<std::int64_t> SignedWholeMillis(double t) {
+    const std::optional<std::int64_t> size = WholeMillis(std::fabs(t));
+    if (!size) {
+        return std::nullopt;
+    }
+    return t < 0 ? -*size : *size;
+}
+
+// The map's part as whole milliseconds added to every time, when that is
+// all it does: one segment that keeps the scale. No map adds nothing.
+std::optional<std::int64_t> MapOffsetMillis(const ShiftSettings& settings) {
+    if (!settings.map || settings.map->Empty()) {
+        return 0;
+    }
+    const std::vector<TimingSegment>& segments = settings.map->Segments();
+    if (segments.size() != 1 || segments.front().scale != 1.0) {
+        return std::nullopt;
+    }
+    return SignedWholeMillis(segments.front().offset);
+}
+
 }  // namespace
 
-CueTimeShifter::CueTimeShifter(const ShiftSettings& settings) : settings_(settings) {
+CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
+    : settings_(settings), map_(settings.map && !settings.map->Empty() ? &*settings.map : nullptr) {
+    const std::optional<std::int64_t> mapOffset = MapOffsetMillis(settings);
+    if (!mapOffset) {
+        return;
+    }
     if (settings.mode == ShiftMode::Direct) {
         const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
         const std::optional<std::int64_t> from =
@@ -52,14 +80,14 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings) : settings_(settin
         const std::optional<std::int64_t> until =
             settings.until ? RangeMillis(*settings.until) : std::int64_t{0};
         if (shift && from && until) {
-            millis_ = {*shift, *from, *until};
+            millis_ = {*mapOffset + (settings.later ? *shift : -*shift), *from, *until};
         }
         return;
     }
     const std::optional<std::int64_t> cut = WholeMillis(settings.cutSeconds);
     const std::optional<std::int64_t> extra = WholeMillis(settings.ExtraSeconds());
     if (cut && extra) {
-        millis_ = {*extra, *cut, 0};
+        millis_ = {*mapOffset - *extra - *cut, 0, 0};
     }
 }
 
@@ -69,37 +97,29 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
         return false;
     }
-    const std::int64_t shift = millis_->shift;
-    if (settings_.mode == ShiftMode::Direct) {
-        const bool inRange = (!settings_.from || start >= millis_->from) &&
-                             (!settings_.until || start < millis_->until);
-        if (!inRange) {
-            shifted.fate = CueFate::Kept;
-            shifted.start = start;
-            shifted.end = end;
-            return true;
-        }
-        auto moved = [&](std::int64_t t) {
-            return std::max<std::int64_t>(settings_.later ? t + shift : t - shift, 0);
-        };
-        if (moved(start) >= limit || moved(end) >= limit) {
-            return false;
-        }
-        shifted.fate = CueFate::Shifted;
-        shifted.start = moved(start);
-        shifted.end = moved(end);
-        return true;
-    }
-    // Cut mode moves nothing later, so the moved times stay below the limit.
-    const std::int64_t movedStart = start - millis_->from - shift;
-    const std::int64_t movedEnd = end - millis_->from - shift;
-    if (movedStart <= 0 && movedEnd <= 0) {
-        shifted.fate = CueFate::Cut;
+    const bool direct = settings_.mode == ShiftMode::Direct;
+    if (direct && !((!settings_.from || start >= millis_->from) &&
+                    (!settings_.until || start < millis_->until))) {
+        shifted.fate = CueFate::Kept;
         shifted.start = start;
         shifted.end = end;
         return true;
     }
-    shifted.fate = movedStart < 0 ? CueFate::Trimmed : CueFate::Shifted;
+    const std::int64_t movedStart = start + millis_->shift;
+    const std::int64_t movedEnd = end + millis_->shift;
+    if (movedStart >= limit || movedEnd >= limit) {
+        return false;
+    }
+    if (direct) {
+        shifted.fate = CueFate::Shifted;
+    } else if (movedStart <= 0 && movedEnd <= 0) {
+        shifted.fate = CueFate::Cut;
+        shifted.start = start;
+        shifted.end = end;
+        return true;
+    } else {
+        shifted.fate = movedStart < 0 ? CueFate::Trimmed : CueFate::Shifted;
+    }
     shifted.start = std::max<std::int64_t>(movedStart, 0);
     shifted.end = std::max<std::int64_t>(movedEnd, 0);
     return true;
@@ -113,11 +133,24 @@ CueTimes CueTimeShifter::Shift(double start, double end) const {
         if (!inRange) {
             return {CueFate::Kept, start, end};
         }
+        if (map_) {
+            const TimingSegment& segment = map_->SegmentFor(start);
+            start = segment.Apply(start);
+            end = segment.Apply(end);
+        }
         return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
                 ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
     }
-    const double movedStart = ShiftAfterCut(start, settings_.cutSeconds, settings_.ExtraSeconds());
-    const double movedEnd = ShiftAfterCut(end, settings_.cutSeconds, settings_.ExtraSeconds());
+    double movedStart = 0;
+    double movedEnd = 0;
+    if (map_) {
+        const TimingSegment& segment = map_->SegmentFor(start - settings_.cutSeconds);
+        movedStart = segment.Apply(start - settings_.cutSeconds) - settings_.ExtraSeconds();
+        movedEnd = segment.Apply(end - settings_.cutSeconds) - settings_.ExtraSeconds();
+    } else {
+        movedStart = ShiftAfterCut(start, settings_.cutSeconds, settings_.ExtraSeconds());
+        movedEnd = ShiftAfterCut(end, settings_.cutSeconds, settings_.ExtraSeconds());
+    }
     // As written: a time a hair below zero is zero.
     const double startMillis = Milliseconds(movedStart);
     const double endMillis = Milliseconds(movedEnd);

@@ -45,7 +45,8 @@ public:
     explicit CueTimeShifter(const ShiftSettings& settings);
 
     // Direct mode moves every cue (never below zero). Cut mode moves a cue
-    // earlier by the cut and the extra advance: a cue whose moved start and
+    // earlier by the cut and the extra advance (through the map, when there
+    // is one, as ShiftSettings says): a cue whose moved start and
     // end are both at or below zero would be an empty cue at zero and is
     // cut; otherwise a moved time below zero becomes zero. Times are
     // compared as the whole milliseconds a file writes.
@@ -65,8 +66,9 @@ public:
                      CueMillis& shifted) const;
 
 private:
-    // The amounts in whole milliseconds, when they are whole: the shift or
-    // the advance after the cut; the range, or the cut in `from`.
+    // The amounts in whole milliseconds, when they are whole: what is added
+    // to every time moved (the shift, or the cut and the advance taken
+    // away, with a map that only adds), and the direct range.
     struct Millis {
         std::int64_t shift = 0;
         std::int64_t from = 0;
@@ -74,6 +76,7 @@ private:
     };
 
     const ShiftSettings& settings_;
+    const TimingMap* map_;  // the map with at least one segment, or null
     std::optional<Millis> millis_;
 };
 
