@@ -290,6 +290,9 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
     const engine::BatchPlan plan = engine::PlanBatch(options.inputs, options.settings);
     ProgressLine progressLine(err, environment);
     Reporter reporter(out, err, options, progressLine);
+    if (!options.quiet && !options.retiming.empty()) {
+        out << "retiming: " << options.retiming << "\n";
+    }
     reporter.Plan(plan);
     if (plan.files.empty() && plan.refused.empty()) {
         err << kProgramName << ": no .srt, .ass or .ssa file among the inputs\n";
