@@ -150,6 +150,12 @@ std::string StatsText(const engine::ShiftStats& stats, engine::ShiftMode mode) {
     return text;
 }
 
+std::string SecondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
+
 void PrintGbkWarning(std::ostream& err, const fs::path& target,
                      const textio::GbkEncodeReport& report) {
     err << kProgramName << ": warning: " << ShowPath(target) << ": GB2312 cannot hold "
@@ -240,6 +246,9 @@ public:
         if (!options_.quiet) {
             out_ << ShowPath(outcome.source) << " -> " << ShowPath(outcome.target) << ": "
                  << StatsText(outcome.stats, options_.settings.mode);
+            if (!options_.retiming.empty()) {
+                out_ << ", largest change " << SecondsText(outcome.stats.largestChange) << " s";
+            }
             if (options_.verbose) {
                 out_ << " (read as " << outcome.read.charset << ")";
             }

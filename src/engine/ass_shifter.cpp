@@ -123,6 +123,7 @@ public:
             failed.failure = textio::FailureKind::NoScriptInfo;
             return failed;
         }
+        out_.stats.largestChange = times_.LargestChange();
         return std::move(out_);
     }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "engine/timecode.h"
@@ -92,7 +93,7 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
 }
 
 bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
-                                 CueMillis& shifted) const {
+                                 CueMillis& shifted) {
     limit = std::min(limit, kMillisLimit);
     if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
         return false;
@@ -122,10 +123,21 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     }
     shifted.start = std::max<std::int64_t>(movedStart, 0);
     shifted.end = std::max<std::int64_t>(movedEnd, 0);
+    largestMillis_ =
+        std::max({largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
     return true;
 }
 
-CueTimes CueTimeShifter::Shift(double start, double end) const {
+CueTimes CueTimeShifter::Shift(double start, double end) {
+    CueTimes moved = Move(start, end);
+    if (moved.fate == CueFate::Shifted || moved.fate == CueFate::Trimmed) {
+        largestSeconds_ =
+            std::max({largestSeconds_, std::fabs(moved.start - start), std::fabs(moved.end - end)});
+    }
+    return moved;
+}
+
+CueTimes CueTimeShifter::Move(double start, double end) const {
     if (settings_.mode == ShiftMode::Direct) {
         const bool inRange =
             (!settings_.from || Milliseconds(start) >= Milliseconds(*settings_.from)) &&

@@ -4,6 +4,7 @@
 // file shifters follow.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -50,7 +51,7 @@ public:
     // end are both at or below zero would be an empty cue at zero and is
     // cut; otherwise a moved time below zero becomes zero. Times are
     // compared as the whole milliseconds a file writes.
-    CueTimes Shift(double start, double end) const;
+    CueTimes Shift(double start, double end);
 
     // Shift for times in whole milliseconds, for a shift, cut and advance of
     // whole milliseconds: the same fates, and the times Shift gives for the
@@ -62,10 +63,16 @@ public:
     // or past `limit` (at most 2^40): those are left to Shift. The result is
     // filled in place because a copy of it, read back whole, would wait for
     // its parts.
-    bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
-                     CueMillis& shifted) const;
+    bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit, CueMillis& shifted);
+
+    // Seconds: the most a time of a moved cue has moved so far, either way.
+    double LargestChange() const {
+        return std::max(largestSeconds_, static_cast<double>(largestMillis_) / 1000);
+    }
 
 private:
+    CueTimes Move(double start, double end) const;
+
     // The amounts in whole milliseconds, when they are whole: what is added
     // to every time moved (the shift, or the cut and the advance taken
     // away, with a map that only adds), and the direct range.
@@ -78,6 +85,8 @@ private:
     const ShiftSettings& settings_;
     const TimingMap* map_;  // the map with at least one segment, or null
     std::optional<Millis> millis_;
+    double largestSeconds_ = 0;
+    std::int64_t largestMillis_ = 0;
 };
 
 }  // namespace orvane::engine

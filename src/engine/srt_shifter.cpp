@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/srt_shifter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -125,6 +126,7 @@ public:
         if (!anyTimed_) {
             return Fail(textio::FailureKind::NoTimeLines);
         }
+        out_.stats.largestChange = std::max(out_.stats.largestChange, times_.LargestChange());
         return std::move(out_);
     }
 

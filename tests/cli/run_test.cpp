@@ -230,6 +230,8 @@ TEST(Run, ReportsTheMap) {
     const fs::path srt = dir.Write("a.srt", kSrt);
     const Outcome outcome = RunWith({"--fps", "25:23.976", "-o", P(dir / "out"), P(srt)});
     ASSERT_EQ(outcome.status, kExitOk) << outcome.err;
+    // The last end, 22 s, moves furthest: to 22.939583 s, written 00:00:22,940.
+    EXPECT_TRUE(Contains(outcome.out, "2 cues shifted, largest change 0.940 s")) << outcome.out;
     EXPECT_TRUE(Contains(outcome.out,
                          "retiming: t \u00D7 1.04270833 + 0.000 s (frame rate 25 to "
                          "23.976)"))
