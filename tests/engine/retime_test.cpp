@@ -119,6 +119,31 @@ TEST(FrameRateConversion, ThereAndBackMovesNoTimeByMoreThanAMillisecond) {
     }
 }
 
+// The same in ASS at centisecond precision, for several pairs of rates. ASS
+// truncates to hundredths, so this holds when the first change stretches
+// (a shrinking one magnifies the truncation on the way back).
+TEST(FrameRateConversion, ThereAndBackInAssWithinACentisecond) {
+    std::vector<double> original;
+    RandomSrt(1500, original);
+    std::string ass = "[Script Info]\r\n[Events]\r\n";
+    for (double& t : original) {
+        t = std::floor(t * 100) / 100;  // whole centiseconds, as ASS writes them
+        ass += "Dialogue: 0," + FormatAssTime(t) + "," + FormatAssTime(t + 2) + ",D,,0,0,0,,A\r\n";
+    }
+    const char* pairs[][2] = {{"25", "23.976"}, {"29.97", "25"}, {"24", "23.976"}};
+    for (const auto& pair : pairs) {
+        const std::string there =
+            ShiftAssString(ass, Mapped(FrameRateMap(Rate(pair[0]), Rate(pair[1])))).text;
+        const std::vector<double> back =
+            Starts(ShiftAssString(there, Mapped(FrameRateMap(Rate(pair[1]), Rate(pair[0])))).text,
+                   TimePattern::Ass);
+        ASSERT_EQ(back.size(), original.size());
+        for (std::size_t i = 0; i < original.size(); ++i) {
+            ASSERT_LE(std::fabs(back[i] - original[i]), 0.0100001) << pair[0] << " " << i;
+        }
+    }
+}
+
 TEST(TwoPointSync, RestoresAStretchedAndMovedFile) {
     std::vector<double> original;
     const std::string srt = RandomSrt(1500, original);
