@@ -111,8 +111,7 @@ bool MinusBeforeEndCode(std::string_view s, std::size_t codeStart) {
 
 // The search below would find the same two codes in such a line.
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
-    if (!StartsWithUsualSrtTimes(line) ||
-        DigitAfter(line, kUsualSrtMatch.end.pos + kUsualSrtMatch.end.length)) {
+    if (!StartsWithUsualSrtTimes(line)) {
         return std::nullopt;
     }
     return kUsualSrtMatch;
@@ -133,7 +132,7 @@ std::optional<TimeMatch> MatchSrt(std::string_view line) {
          colon = line.find(':', colon + 1)) {
         const std::size_t start = DigitRunStart(line, colon);
         const std::size_t first = SrtCodeAt(line, start);
-        if (first == 0 || MinusBefore(line, start) || DigitAfter(line, start + first)) {
+        if (first == 0) {
             continue;
         }
         // ".+?": at least one character, then the nearest second code that
@@ -144,9 +143,8 @@ std::optional<TimeMatch> MatchSrt(std::string_view line) {
         }
         q += Utf8SequenceLength(static_cast<unsigned char>(line[q]));
         for (; q < line.size(); ++q) {
-            if (!IsDigit(line[q - 1]) && !MinusBeforeEndCode(line, q)) {
-                const std::size_t second = SrtCodeAt(line, q);
-                if (second != 0 && !DigitAfter(line, q + second)) {
+            if (!IsDigit(line[q - 1])) {
+                if (const std::size_t second = SrtCodeAt(line, q)) {
                     return TimeMatch{{start, first}, {q, second}};
                 }
             }
@@ -170,8 +168,7 @@ std::size_t AssCodeAt(std::string_view s, std::size_t pos, bool needComma) {
     }
     for (std::size_t fractionDigits : {3u, 2u}) {
         const std::size_t length = p - pos + 7 + fractionDigits;
-        if (DigitsAt(s, p + 7, fractionDigits) && !DigitAfter(s, pos + length) &&
-            (!needComma || CharAt(s, pos + length, ','))) {
+        if (DigitsAt(s, p + 7, fractionDigits) && (!needComma || CharAt(s, pos + length, ','))) {
             return length;
         }
     }
@@ -248,7 +245,7 @@ std::optional<TimeMatch> MatchAss(std::string_view line) {
          colon = line.find(':', colon + 1)) {
         const std::size_t start = DigitRunStart(line, colon);
         const std::size_t first = AssCodeAt(line, start, true);
-        if (first == 0 || MinusBefore(line, start)) {
+        if (first == 0) {
             continue;
         }
         const std::size_t secondStart = start + first + 1;  // past the ","
@@ -306,7 +303,18 @@ bool StartsWithUsualSrtTimes(std::string_view line) {
 }
 
 std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern) {
-    return pattern == TimePattern::Srt ? MatchSrt(line) : MatchAss(line);
+    const bool srt = pattern == TimePattern::Srt;
+    const std::optional<TimeMatch> match = srt ? MatchSrt(line) : MatchAss(line);
+    // The leftmost pair decides: when one of its codes cannot be read, the
+    // line holds no readable times, and no later pair is looked for. A
+    // rewritten line then finds its codes where they were.
+    if (match && (MinusBefore(line, match->start.pos) ||
+                  DigitAfter(line, match->start.pos + match->start.length) ||
+                  DigitAfter(line, match->end.pos + match->end.length) ||
+                  (srt && MinusBeforeEndCode(line, match->end.pos)))) {
+        return std::nullopt;
+    }
+    return match;
 }
 
 double ParseSrtTime(std::string_view code) {
