@@ -95,8 +95,11 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
 bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
                                  CueMillis& shifted) {
     limit = std::min(limit, kMillisLimit);
-    if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
+    if (start < 0 || end < 0 || start >= limit || end >= limit) {
         return false;
+    }
+    if (!millis_) {
+        return map_ != nullptr && MoveThroughMap(start, end, limit, shifted);
     }
     const bool direct = settings_.mode == ShiftMode::Direct;
     if (direct && !((!settings_.from || start >= millis_->from) &&
@@ -123,6 +126,41 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     }
     shifted.start = std::max<std::int64_t>(movedStart, 0);
     shifted.end = std::max<std::int64_t>(movedEnd, 0);
+    largestMillis_ =
+        std::max({largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
+    return true;
+}
+
+bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::int64_t limit,
+                                    CueMillis& shifted) {
+    // The seconds a code of these milliseconds reads as, summed as the
+    // parsers sum them: the whole seconds exactly, then the fraction.
+    auto seconds = [](std::int64_t millis) {
+        const std::int64_t whole = millis / 1000;
+        return static_cast<double>(whole) + static_cast<double>(millis % 1000) / 1000.0;
+    };
+    // Rounded as the formatters round; below zero is zero.
+    auto millisOf = [](double t) {
+        const double rounded = RoundToWhole(t * 1000);
+        return rounded > 0 ? static_cast<std::int64_t>(rounded) : std::int64_t{0};
+    };
+    const CueTimes moved = Move(seconds(start), seconds(end));
+    if (moved.fate == CueFate::Cut || moved.fate == CueFate::Kept) {
+        shifted.fate = moved.fate;
+        shifted.start = start;
+        shifted.end = end;
+        return true;
+    }
+    if (!(moved.start * 1000 < static_cast<double>(limit)) ||
+        !(moved.end * 1000 < static_cast<double>(limit))) {
+        return false;
+    }
+    shifted.fate = moved.fate;
+    shifted.start = millisOf(moved.start);
+    shifted.end = millisOf(moved.end);
+    if (shifted.start >= limit || shifted.end >= limit) {
+        return false;
+    }
     largestMillis_ =
         std::max({largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
     return true;

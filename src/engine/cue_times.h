@@ -59,7 +59,8 @@ public:
     // A time read from a code strays from its milliseconds, in a double, by
     // far less than the half a millisecond that would change a rounding.
     // Fills `shifted` and returns true; returns false, having changed
-    // nothing, for amounts that are not whole and for times read or made at
+    // nothing, for amounts that are not whole (unless a map scales the
+    // times: then the arithmetic is Shift's) and for times read or made at
     // or past `limit` (at most 2^40): those are left to Shift. The result is
     // filled in place because a copy of it, read back whole, would wait for
     // its parts.
@@ -72,6 +73,11 @@ public:
 
 private:
     CueTimes Move(double start, double end) const;
+    // ShiftMillis through a map that does more than add whole milliseconds:
+    // the same arithmetic as Shift on the seconds the codes read as, written
+    // back in whole milliseconds as the formatters would round them.
+    bool MoveThroughMap(std::int64_t start, std::int64_t end, std::int64_t limit,
+                        CueMillis& shifted);
 
     // The amounts in whole milliseconds, when they are whole: what is added
     // to every time moved (the shift, or the cut and the advance taken
