@@ -126,8 +126,10 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     }
     shifted.start = std::max<std::int64_t>(movedStart, 0);
     shifted.end = std::max<std::int64_t>(movedEnd, 0);
-    largestMillis_ =
-        std::max({largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
+    if (map_ != nullptr) {  // kept only where it is told: the usual road stays lean
+        largestMillis_ = std::max(
+            {largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
+    }
     return true;
 }
 
@@ -168,7 +170,7 @@ bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::i
 
 CueTimes CueTimeShifter::Shift(double start, double end) {
     CueTimes moved = Move(start, end);
-    if (moved.fate == CueFate::Shifted || moved.fate == CueFate::Trimmed) {
+    if (map_ != nullptr && (moved.fate == CueFate::Shifted || moved.fate == CueFate::Trimmed)) {
         largestSeconds_ =
             std::max({largestSeconds_, std::fabs(moved.start - start), std::fabs(moved.end - end)});
     }

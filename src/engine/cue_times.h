@@ -66,7 +66,8 @@ public:
     // its parts.
     bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit, CueMillis& shifted);
 
-    // Seconds: the most a time of a moved cue has moved so far, either way.
+    // Seconds: the most a time of a moved cue has moved so far, either way;
+    // kept only when the cues go through a map (otherwise the amounts say it).
     double LargestChange() const {
         return std::max(largestSeconds_, static_cast<double>(largestMillis_) / 1000);
     }
