@@ -90,7 +90,7 @@ void CheckLine(std::string_view line) {
     }
     const std::string folded = textio::FoldHalfWidth(line);
     Check(textio::CountCodePoints(folded) == textio::CountCodePoints(line));
-    Check(textio::IsSingleByteText(line) == textio::IsSingleByteText(folded));
+    Check(textio::IsChineseText(line) == textio::IsChineseText(folded));
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // earlier, by the same amount: wherever no clamp happened the times come back
 // as a shift by nothing writes them, and nothing crashes. The SubRip text is
 // also walked as files are, and the ASS text read line by line as files
-// are, which must give what their record lines give.
+// are, which must give what their record lines give, in every mode and
+// through a frame-rate change.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "engine/ass_shifter.h"
+#include "engine/retime.h"
 #include "engine/srt_shifter.h"
 #include "engine/srt_text_shifter.h"
 #include "engine/timecode.h"
@@ -126,6 +128,14 @@ engine::ShiftSettings Cut(double cut, double extra) {
     return settings;
 }
 
+// Every time through a frame-rate change, 25 to 23.976 fps, and then by
+// `seconds`.
+engine::ShiftSettings Retimed(double seconds) {
+    engine::ShiftSettings settings = Direct(seconds, true);
+    settings.map = engine::FrameRateMap({25, 1}, {24000, 1001});
+    return settings;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -140,8 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckWalk(decoded.utf8, Direct(seconds, true));
     CheckWalk(decoded.utf8, Direct(seconds + 0.0005, false));  // not whole milliseconds
     CheckWalk(decoded.utf8, Cut(seconds, seconds / 4));
+    CheckWalk(decoded.utf8, Retimed(seconds));
     CheckAssRead(decoded.utf8, Direct(seconds, true));
     CheckAssRead(decoded.utf8, Cut(seconds, seconds / 4));
+    CheckAssRead(decoded.utf8, Retimed(seconds));
     CheckWholeMillis(decoded.utf8, textio::LoadLayout::Srt, seconds);
     CheckWholeMillis(decoded.utf8, textio::LoadLayout::Plain, seconds);
     CheckRoundTrip(decoded.utf8, textio::LoadLayout::Plain, seconds);

@@ -5,10 +5,12 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <set>
 #include <utility>
 
 #include "engine/amount.h"
+#include "engine/retime.h"
 #include "engine/timecode.h"
 #include "textio/encoding.h"
 #include "textio/text_file.h"
@@ -44,6 +46,9 @@ enum class Opt {
     OutputEncoding,
     From,
     Until,
+    Fps,
+    Point,
+    FrameRate,
     Help,
     Version,
     SyncTo,
@@ -80,6 +85,9 @@ constexpr OptSpec kOptions[] = {
     {"--output-encoding", "", Opt::OutputEncoding, true},
     {"--from", "", Opt::From, true},
     {"--until", "", Opt::Until, true},
+    {"--fps", "", Opt::Fps, true},
+    {"--point", "", Opt::Point, true},
+    {"--frame-rate", "", Opt::FrameRate, true},
     {"--help", "", Opt::Help, false},
     {"--version", "", Opt::Version, false},
     {"--sync-to", "", Opt::SyncTo, true},
@@ -139,6 +147,56 @@ std::optional<std::string> ShiftOptionBesideSync(bool cut, bool advance, bool di
     return std::nullopt;
 }
 
+// "25:23.976": the frame rate a file was made for, and the one it is for now.
+struct FrameRateChange {
+    engine::FrameRate from;
+    engine::FrameRate to;
+    std::string text;
+};
+
+std::optional<FrameRateChange> ParseFrameRateChange(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::optional<engine::FrameRate> from = engine::ParseFrameRate(text.substr(0, colon));
+    const std::optional<engine::FrameRate> to = engine::ParseFrameRate(text.substr(colon + 1));
+    if (!from || !to) {
+        return std::nullopt;
+    }
+    std::string shown(text);
+    shown.replace(colon, 1, " to ");
+    return FrameRateChange{*from, *to, shown};
+}
+
+// "T=U": a time in the file now, and where it belongs.
+struct SyncPoint {
+    double now = 0;
+    double right = 0;
+};
+
+std::optional<SyncPoint> ParseSyncPoint(std::string_view text) {
+    const std::size_t eq = text.find('=');
+    if (eq == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::optional<double> now = ParseTimeArgument(text.substr(0, eq));
+    const std::optional<double> right = ParseTimeArgument(text.substr(eq + 1));
+    if (!now || !right) {
+        return std::nullopt;
+    }
+    return SyncPoint{*now, *right};
+}
+
+// "t × 1.04270833 + 0.000 s (frame rate 25 to 23.976)", for the report.
+std::string RetimingText(const engine::TimingMap& map, const std::string& what) {
+    const engine::TimingSegment& line = map.Segments().front();
+    char text[96];
+    std::snprintf(text, sizeof text, "t \u00D7 %.8f %c %.3f s", line.scale,
+                  line.offset < 0 ? '-' : '+', std::fabs(line.offset));
+    return std::string(text) + " (" + what + ")";
+}
+
 }  // namespace
 
 std::optional<double> ParseTimeArgument(std::string_view text) {
@@ -182,6 +240,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     std::optional<double> cut;
     std::optional<double> advance;
     std::optional<double> direct;
+    std::optional<double> directFrames;
+    std::optional<engine::FrameRate> frameRate;
+    std::optional<FrameRateChange> fps;
+    std::vector<SyncPoint> points;
     bool later = false;
     bool overwrite = false;
     std::optional<std::string> outputDir;
@@ -226,7 +288,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 // a name that starts with "-" can still be given as "-o ./-q".
                 return UsageError(DisplayName(*known) + " needs a value");
             }
-            if (!seen.insert(known->id).second) {
+            if (!seen.insert(known->id).second && known->id != Opt::Point) {
                 return UsageError(DisplayName(*known) + " is given more than once");
             }
         }
@@ -249,10 +311,37 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 }
                 break;
             case Opt::Direct:
-                if (!(direct = amount())) {
+                if (value.size() > 1 && value.back() == 'f') {
+                    // An amount in frames: "12f".
+                    if (!(directFrames = ParseAmount(value.substr(0, value.size() - 1)))) {
+                        return badAmount();
+                    }
+                    direct = 0.0;
+                } else if (!(direct = amount())) {
                     return badAmount();
                 }
                 break;
+            case Opt::FrameRate:
+                if (!(frameRate = engine::ParseFrameRate(value))) {
+                    return UsageError("--frame-rate: \"" + value +
+                                      "\" is not a frame rate such as 25, 23.976 or 24000/1001");
+                }
+                break;
+            case Opt::Fps:
+                if (!(fps = ParseFrameRateChange(value))) {
+                    return UsageError("--fps: \"" + value +
+                                      "\" is not two frame rates such as 25:23.976");
+                }
+                break;
+            case Opt::Point: {
+                const std::optional<SyncPoint> point = ParseSyncPoint(value);
+                if (!point) {
+                    return UsageError("--point: \"" + value +
+                                      "\" is not NOW=RIGHT, two times such as 00:01:00,000=62.5");
+                }
+                points.push_back(*point);
+                break;
+            }
             case Opt::Later:
                 later = true;
                 break;
@@ -374,6 +463,24 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     } else if (syncOnly) {
         return UsageError(*syncOnly + " only applies to --sync-to");
     }
+    if (fps && !points.empty()) {
+        return UsageError("--fps and --point are two ways of retiming; use one of them");
+    }
+    if (!points.empty()) {
+        if (points.size() != 2) {
+            return UsageError("--point is given twice: --point T1=U1 --point T2=U2");
+        }
+        if (direct || cut || advance || options.openingVideo || options.settings.from ||
+            options.settings.until) {
+            return UsageError("--point is a mode of its own: it takes no other timing option");
+        }
+    }
+    if (directFrames && !frameRate) {
+        return UsageError("--direct: an amount in frames needs --frame-rate");
+    }
+    if (frameRate && !directFrames) {
+        return UsageError("--frame-rate only applies to an amount in frames, such as --direct 12f");
+    }
     if (direct) {
         if (cut) {
             return UsageError("--direct cannot be combined with --cut");
@@ -388,8 +495,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (later && !direct) {
         return UsageError("--later only applies to --direct");
     }
-    if ((options.settings.from || options.settings.until) && !direct) {
-        return UsageError("--from and --until only apply to --direct");
+    const bool cutMode = cut || advance || options.openingVideo;
+    if ((options.settings.from || options.settings.until) && !direct && !(fps && !cutMode)) {
+        return UsageError("--from and --until only apply to --direct and --fps");
     }
     if (cut && options.openingVideo) {
         return UsageError("--cut and --opening both give the opening's length; use one of them");
@@ -411,9 +519,20 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     }
 
     engine::ShiftSettings& settings = options.settings;
-    if (direct) {
+    if (!points.empty()) {
+        settings.map =
+            engine::TwoPointMap(points[0].now, points[0].right, points[1].now, points[1].right);
+        if (!settings.map) {
+            return UsageError(
+                "--point: the two points must be at different times now and keep their order");
+        }
         settings.mode = ShiftMode::Direct;
-        settings.shiftSeconds = *direct;
+        settings.shiftSeconds = 0.0;
+        options.retiming = RetimingText(*settings.map, "two points");
+    } else if (direct || (fps && !cutMode)) {
+        settings.mode = ShiftMode::Direct;
+        settings.shiftSeconds = directFrames ? engine::FramesToSeconds(*directFrames, *frameRate)
+                                             : direct.value_or(0.0);
         settings.later = later;
     } else {
         settings.mode = ShiftMode::Cut;
@@ -422,6 +541,13 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (advance) {
             settings.shiftSeconds = *advance;
         }
+    }
+    if (fps) {
+        // Anchored where the moved range begins, so that a cue there stays.
+        settings.map = engine::FrameRateMap(
+            fps->from, fps->to,
+            settings.mode == ShiftMode::Direct ? settings.from.value_or(0.0) : 0.0);
+        options.retiming = RetimingText(*settings.map, "frame rate " + fps->text);
     }
     settings.overwrite = overwrite;
     if (outputDir) {
@@ -469,6 +595,14 @@ Mode 模式 (default 默认: --cut 12):
   --no-fps-guess      sync: do not try frame-rate conversions   不猜测帧率
   --max-offset SECONDS  sync: the largest offset tried (default 900)
   --force             sync: write an unsure alignment too   强制写入
+  --direct FRAMESf    an amount in frames, such as 12f, with --frame-rate RATE
+                      按帧平移，需同时给出 --frame-rate
+  --fps FROM:TO       re-time from one frame rate to another (25:23.976;
+                      23.976 is 24000/1001); with --direct, --from and --until,
+                      or with --cut   帧率转换
+  --point NOW=RIGHT   two-point sync, given twice: the time NOW in the file
+                      belongs at RIGHT; every cue is stretched between them
+                      两点同步（给出两次）
 
 Text 文字:
   --drop english|chinese  remove the English or the Chinese text of bilingual cues

@@ -34,6 +34,7 @@ struct CliOptions {
     std::optional<SyncOptions> sync;
     bool quiet = false;
     bool verbose = false;  // name the encoding each file was read in
+    std::string retiming;  // how --fps or --point maps times, for the report; empty: no map
 };
 
 struct ParseResult {

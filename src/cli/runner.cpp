@@ -151,6 +151,12 @@ std::string StatsText(const engine::ShiftStats& stats, engine::ShiftMode mode) {
     return text;
 }
 
+std::string SecondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
+}
+
 void PrintGbkWarning(std::ostream& err, const fs::path& target, const std::string& encoding,
                      const textio::GbkEncodeReport& report) {
     err << kProgramName << ": warning: " << ShowPath(target) << ": " << encoding << " cannot hold "
@@ -241,6 +247,9 @@ public:
         if (!options_.quiet) {
             out_ << ShowPath(outcome.source) << " -> " << ShowPath(outcome.target) << ": "
                  << StatsText(outcome.stats, options_.settings.mode);
+            if (!options_.retiming.empty()) {
+                out_ << ", largest change " << SecondsText(outcome.stats.largestChange) << " s";
+            }
             if (options_.verbose) {
                 out_ << " (read as " << outcome.read.charset << ")";
             }
@@ -299,6 +308,9 @@ int RunParsed(CliOptions options, std::ostream& out, std::ostream& err,
     const engine::BatchPlan plan = engine::PlanBatch(options.inputs, options.settings);
     ProgressLine progressLine(err, environment);
     Reporter reporter(out, err, options, progressLine);
+    if (!options.quiet && !options.retiming.empty()) {
+        out << "retiming: " << options.retiming << "\n";
+    }
     reporter.Plan(plan);
     if (plan.files.empty() && plan.refused.empty()) {
         err << kProgramName << ": no .srt, .ass or .ssa file among the inputs\n";

@@ -36,6 +36,12 @@ bool IsDialogueLine(std::string_view line) {
     return false;
 }
 
+// The "[Events]" section header, in any case. A file may lack it, and then
+// its events begin with the first dialogue line.
+bool IsEventsHeader(std::string_view line) {
+    return !line.empty() && line.front() == '[' && ContainsIgnoringCase(line, "[events]");
+}
+
 // Where the text field begins: after the ninth comma, or npos.
 std::size_t TextFieldStart(std::string_view line) {
     std::size_t pos = 0;
@@ -63,6 +69,16 @@ std::string WithoutOverrides(std::string_view part) {
         }
         text += part.substr(pos, open - pos);
         pos = close + 1;
+    }
+    return text;
+}
+
+// The text without the "\N" line breaks at its end, which would leave an
+// empty line under it.
+std::string_view WithoutTrailingBreaks(std::string_view text) {
+    constexpr std::string_view kBreak = "\\N";
+    while (text.ends_with(kBreak)) {
+        text.remove_suffix(kBreak.size());
     }
     return text;
 }
@@ -95,7 +111,7 @@ public:
         for (; blanksHeld_ > 0; --blanksHeld_) {
             Process({}, index - blanksHeld_, last);
         }
-        if (stage_ == Stage::Header && IsDialogueLine(line)) {
+        if (stage_ == Stage::Header && (IsEventsHeader(line) || IsDialogueLine(line))) {
             stage_ = Stage::Cues;
         }
         Process(line, index, last);
@@ -107,14 +123,15 @@ public:
             failed.failure = textio::FailureKind::NoScriptInfo;
             return failed;
         }
+        out_.stats.largestChange = times_.LargestChange();
         return std::move(out_);
     }
 
 private:
     enum class Stage {
         BeforeScript,  // "[Script Info]" not yet met
-        Header,        // before the first dialogue line: written as it is
-        Cues,          // from the first dialogue line on: shifted
+        Header,        // before the events: written as it is
+        Cues,          // from "[Events]" or the first dialogue line on: events shifted
     };
 
     void Process(std::string_view line, std::size_t index, std::size_t last) {
@@ -134,10 +151,10 @@ private:
         out_.text += kLineEnd;
     }
 
-    // Dialogue lines before the first kept cue are left out in cut mode;
-    // every other line is written.
+    // A dialogue line that the cut leaves wholly at or before zero is left
+    // out; any other event keeps its times.
     void AppendUnlessCutAway(std::string_view line) {
-        if (settings_.mode == ShiftMode::Cut && !times_.PassedCut() && IsDialogueLine(line)) {
+        if (IsDialogueLine(line)) {
             ++out_.stats.dropped;
             return;
         }
@@ -159,7 +176,7 @@ private:
         const std::string_view line = edited ? std::string_view(*edited) : read;
         const auto match = edited ? MatchTimeLine(line, TimePattern::Ass) : first;
         if (!match) {  // the edit can only touch the text, but stay safe
-            AppendUnlessCutAway(line);
+            Append(line);
             return;
         }
         NewCueTimes times;
@@ -215,8 +232,8 @@ private:
 
     // Bilingual text reads ",,first\N{\override}second". Removing the first
     // language leaves ",,{\override}second"; removing the second leaves
-    // ",,first\N". Text without "\N{\" after its last ",," stays as it is,
-    // and so does text whose two parts are in the same language.
+    // ",,first", with no line break left hanging at its end. Text without "\N{\" after its last
+    // ",," stays as it is, and so does text whose two parts are in the same language.
     std::optional<std::string> RemoveLanguage(std::string_view line) const {
         if (settings_.removal == LanguageRemoval::Keep) {
             return std::nullopt;
@@ -238,8 +255,8 @@ private:
         // Judged cue by cue: only a cue whose two parts are in two languages
         // loses one, whichever comes first; a cue in one language keeps all
         // of its text.
-        const bool firstEnglish = IsSingleByteText(WithoutOverrides(tail.substr(2, breakAt - 2)));
-        const bool secondEnglish = IsSingleByteText(WithoutOverrides(tail.substr(breakAt + 2)));
+        const bool firstEnglish = !IsChineseText(WithoutOverrides(tail.substr(2, breakAt - 2)));
+        const bool secondEnglish = !IsChineseText(WithoutOverrides(tail.substr(breakAt + 2)));
         if (firstEnglish == secondEnglish) {
             return std::nullopt;
         }
@@ -250,7 +267,7 @@ private:
             edited += ",,";
             edited += tail.substr(breakAt + 2);
         } else {
-            edited += tail.substr(0, breakAt + 2);
+            edited += WithoutTrailingBreaks(tail.substr(0, breakAt));
         }
         return edited;
     }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "engine/timecode.h"
 
@@ -42,10 +44,36 @@ std::optional<std::int64_t> RangeMillis(double t) {
     return static_cast<std::int64_t>(std::clamp(whole, -1.0, static_cast<double>(kMillisLimit)));
 }
 
+// `t` seconds, of either sign, as whole milliseconds when they are that.
+std::optional<std::int64_t> SignedWholeMillis(double t) {
+    const std::optional<std::int64_t> size = WholeMillis(std::fabs(t));
+    if (!size) {
+        return std::nullopt;
+    }
+    return t < 0 ? -*size : *size;
+}
+
+// The map's part as whole milliseconds added to every time, when that is
+// all it does: one segment that keeps the scale. No map adds nothing.
+std::optional<std::int64_t> MapOffsetMillis(const ShiftSettings& settings) {
+    if (!settings.map || settings.map->Empty()) {
+        return 0;
+    }
+    const std::vector<TimingSegment>& segments = settings.map->Segments();
+    if (segments.size() != 1 || segments.front().scale != 1.0) {
+        return std::nullopt;
+    }
+    return SignedWholeMillis(segments.front().offset);
+}
+
 }  // namespace
 
-CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
-    : settings_(settings), passedCut_(passedCut) {
+CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
+    : settings_(settings), map_(settings.map && !settings.map->Empty() ? &*settings.map : nullptr) {
+    const std::optional<std::int64_t> mapOffset = MapOffsetMillis(settings);
+    if (!mapOffset) {
+        return;
+    }
     if (settings.mode == ShiftMode::Direct) {
         const std::optional<std::int64_t> shift = WholeMillis(settings.shiftSeconds);
         const std::optional<std::int64_t> from =
@@ -53,74 +81,103 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings, bool passedCut)
         const std::optional<std::int64_t> until =
             settings.until ? RangeMillis(*settings.until) : std::int64_t{0};
         if (shift && from && until) {
-            millis_ = {*shift, *from, *until};
+            millis_ = {*mapOffset + (settings.later ? *shift : -*shift), *from, *until};
         }
         return;
     }
     const std::optional<std::int64_t> cut = WholeMillis(settings.cutSeconds);
     const std::optional<std::int64_t> extra = WholeMillis(settings.ExtraSeconds());
     if (cut && extra) {
-        millis_ = {*extra, *cut, 0};
+        millis_ = {*mapOffset - *extra - *cut, 0, 0};
     }
 }
 
 bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit,
                                  CueMillis& shifted) {
     limit = std::min(limit, kMillisLimit);
-    if (!millis_ || start < 0 || end < 0 || start >= limit || end >= limit) {
+    if (start < 0 || end < 0 || start >= limit || end >= limit) {
         return false;
     }
-    const std::int64_t shift = millis_->shift;
-    if (settings_.mode == ShiftMode::Direct) {
-        const bool inRange = (!settings_.from || start >= millis_->from) &&
-                             (!settings_.until || start < millis_->until);
-        if (!inRange) {
-            shifted.fate = CueFate::Kept;
-            shifted.start = start;
-            shifted.end = end;
-            return true;
-        }
-        auto moved = [&](std::int64_t t) {
-            return std::max<std::int64_t>(settings_.later ? t + shift : t - shift, 0);
-        };
-        if (moved(start) >= limit || moved(end) >= limit) {
-            return false;
-        }
-        shifted.fate = CueFate::Shifted;
-        shifted.start = moved(start);
-        shifted.end = moved(end);
+    if (!millis_) {
+        return map_ != nullptr && MoveThroughMap(start, end, limit, shifted);
+    }
+    const bool direct = settings_.mode == ShiftMode::Direct;
+    if (direct && !((!settings_.from || start >= millis_->from) &&
+                    (!settings_.until || start < millis_->until))) {
+        shifted.fate = CueFate::Kept;
+        shifted.start = start;
+        shifted.end = end;
         return true;
     }
-    // Cut mode moves nothing later. A time equal to the cut in milliseconds
-    // may be a hair either side of it in seconds, as Shift compares them;
-    // those cues are left to Shift.
-    const std::int64_t cut = millis_->from;
-    auto afterCut = [&](std::int64_t t) { return std::max<std::int64_t>(t - cut - shift, 0); };
-    if (!passedCut_) {
-        if (start == cut || (start < cut && end == cut)) {
-            return false;
-        }
-        if (start < cut && end < cut) {
-            shifted.fate = CueFate::Cut;
-            shifted.start = start;
-            shifted.end = end;
-            return true;
-        }
-        passedCut_ = true;
-        if (start < cut) {
-            shifted.fate = CueFate::Trimmed;
-            shifted.start = 0;
-            shifted.end = afterCut(end);
-            return true;
-        }
+    const std::int64_t movedStart = start + millis_->shift;
+    const std::int64_t movedEnd = end + millis_->shift;
+    if (movedStart >= limit || movedEnd >= limit) {
+        return false;
     }
-    shifted.fate = CueFate::Shifted;
-    shifted.start = afterCut(start);
-    shifted.end = afterCut(end);
+    if (direct) {
+        shifted.fate = CueFate::Shifted;
+    } else if (movedStart <= 0 && movedEnd <= 0) {
+        shifted.fate = CueFate::Cut;
+        shifted.start = start;
+        shifted.end = end;
+        return true;
+    } else {
+        shifted.fate = movedStart < 0 ? CueFate::Trimmed : CueFate::Shifted;
+    }
+    shifted.start = std::max<std::int64_t>(movedStart, 0);
+    shifted.end = std::max<std::int64_t>(movedEnd, 0);
+    if (map_ != nullptr) {  // kept only where it is told: the usual road stays lean
+        largestMillis_ = std::max(
+            {largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
+    }
+    return true;
+}
+
+bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::int64_t limit,
+                                    CueMillis& shifted) {
+    // The seconds a code of these milliseconds reads as, summed as the
+    // parsers sum them: the whole seconds exactly, then the fraction.
+    auto seconds = [](std::int64_t millis) {
+        const std::int64_t whole = millis / 1000;
+        return static_cast<double>(whole) + static_cast<double>(millis % 1000) / 1000.0;
+    };
+    // Rounded as the formatters round; below zero is zero.
+    auto millisOf = [](double t) {
+        const double rounded = RoundToWhole(t * 1000);
+        return rounded > 0 ? static_cast<std::int64_t>(rounded) : std::int64_t{0};
+    };
+    const CueTimes moved = Move(seconds(start), seconds(end));
+    if (moved.fate == CueFate::Cut || moved.fate == CueFate::Kept) {
+        shifted.fate = moved.fate;
+        shifted.start = start;
+        shifted.end = end;
+        return true;
+    }
+    if (!(moved.start * 1000 < static_cast<double>(limit)) ||
+        !(moved.end * 1000 < static_cast<double>(limit))) {
+        return false;
+    }
+    shifted.fate = moved.fate;
+    shifted.start = millisOf(moved.start);
+    shifted.end = millisOf(moved.end);
+    if (shifted.start >= limit || shifted.end >= limit) {
+        return false;
+    }
+    largestMillis_ =
+        std::max({largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
     return true;
 }
 
 CueTimes CueTimeShifter::Shift(double start, double end) {
+    CueTimes moved = Move(start, end);
+    if (map_ != nullptr && (moved.fate == CueFate::Shifted || moved.fate == CueFate::Trimmed)) {
+        largestSeconds_ =
+            std::max({largestSeconds_, std::fabs(moved.start - start), std::fabs(moved.end - end)});
+    }
+    return moved;
+}
+
+CueTimes CueTimeShifter::Move(double start, double end) const {
     if (settings_.mode == ShiftMode::Direct) {
         const bool inRange =
             (!settings_.from || Milliseconds(start) >= Milliseconds(*settings_.from)) &&
@@ -128,20 +185,32 @@ CueTimes CueTimeShifter::Shift(double start, double end) {
         if (!inRange) {
             return {CueFate::Kept, start, end};
         }
+        if (map_) {
+            const TimingSegment& segment = map_->SegmentFor(start);
+            start = segment.Apply(start);
+            end = segment.Apply(end);
+        }
         return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
                 ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
     }
-    const double cut = settings_.cutSeconds;
-    const double extra = settings_.ExtraSeconds();
-    if (passedCut_ || start >= cut) {
-        passedCut_ = true;
-        return {CueFate::Shifted, ShiftAfterCut(start, cut, extra), ShiftAfterCut(end, cut, extra)};
+    double movedStart = 0;
+    double movedEnd = 0;
+    if (map_) {
+        const TimingSegment& segment = map_->SegmentFor(start - settings_.cutSeconds);
+        movedStart = segment.Apply(start - settings_.cutSeconds) - settings_.ExtraSeconds();
+        movedEnd = segment.Apply(end - settings_.cutSeconds) - settings_.ExtraSeconds();
+    } else {
+        movedStart = ShiftAfterCut(start, settings_.cutSeconds, settings_.ExtraSeconds());
+        movedEnd = ShiftAfterCut(end, settings_.cutSeconds, settings_.ExtraSeconds());
     }
-    if (cut <= end) {
-        passedCut_ = true;
-        return {CueFate::Trimmed, 0.0, ShiftAfterCut(end, cut, extra)};
+    // As written: a time a hair below zero is zero.
+    const double startMillis = Milliseconds(movedStart);
+    const double endMillis = Milliseconds(movedEnd);
+    if (startMillis <= 0 && endMillis <= 0) {
+        return {CueFate::Cut, start, end};
     }
-    return {CueFate::Cut, start, end};
+    return {startMillis < 0 ? CueFate::Trimmed : CueFate::Shifted, std::max(movedStart, 0.0),
+            std::max(movedEnd, 0.0)};
 }
 
 }  // namespace orvane::engine

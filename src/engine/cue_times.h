@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a shift does to the start and end of one cue, cue after cue in file
-// order: the one rule both file shifters follow.
+// What a shift does to the start and end of one cue, judged by that cue's
+// own times alone, whatever stands before it in the file: the one rule both
+// file shifters follow.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -12,8 +14,8 @@ namespace orvane::engine {
 
 enum class CueFate {
     Shifted,  // both times moved
-    Trimmed,  // cut mode: the cue across the cut, now starting at zero
-    Cut,      // cut mode: wholly inside the opening; its times stay as they were
+    Trimmed,  // cut mode: moved, its start raised from below zero to zero
+    Cut,      // cut mode: both moved times at or below zero; its times stay as they were
     Kept,     // direct mode: outside the range of cues to move; written as it was
 };
 
@@ -41,16 +43,15 @@ struct NewCueTimes {
 
 class CueTimeShifter {
 public:
-    // `passedCut`: going on from cues already shifted, past the cut.
-    explicit CueTimeShifter(const ShiftSettings& settings, bool passedCut = false);
+    explicit CueTimeShifter(const ShiftSettings& settings);
 
-    // Direct mode moves every cue (never below zero). Cut mode drops the cues
-    // that end before the cut until one reaches it; from that cue on, every
-    // cue moves earlier by the cut and the extra advance, whatever its times.
+    // Direct mode moves every cue (never below zero). Cut mode moves a cue
+    // earlier by the cut and the extra advance (through the map, when there
+    // is one, as ShiftSettings says): a cue whose moved start and
+    // end are both at or below zero would be an empty cue at zero and is
+    // cut; otherwise a moved time below zero becomes zero. Times are
+    // compared as the whole milliseconds a file writes.
     CueTimes Shift(double start, double end);
-
-    // Cut mode: the first kept cue has been met.
-    bool PassedCut() const { return passedCut_; }
 
     // Shift for times in whole milliseconds, for a shift, cut and advance of
     // whole milliseconds: the same fates, and the times Shift gives for the
@@ -58,15 +59,30 @@ public:
     // A time read from a code strays from its milliseconds, in a double, by
     // far less than the half a millisecond that would change a rounding.
     // Fills `shifted` and returns true; returns false, having changed
-    // nothing, for amounts that are not whole, for a cue that meets the cut
-    // to the millisecond, and for times read or made at or past `limit`
-    // (at most 2^40): those are left to Shift. The result is filled in place
-    // because a copy of it, read back whole, would wait for its parts.
+    // nothing, for amounts that are not whole (unless a map scales the
+    // times: then the arithmetic is Shift's) and for times read or made at
+    // or past `limit` (at most 2^40): those are left to Shift. The result is
+    // filled in place because a copy of it, read back whole, would wait for
+    // its parts.
     bool ShiftMillis(std::int64_t start, std::int64_t end, std::int64_t limit, CueMillis& shifted);
 
+    // Seconds: the most a time of a moved cue has moved so far, either way;
+    // kept only when the cues go through a map (otherwise the amounts say it).
+    double LargestChange() const {
+        return std::max(largestSeconds_, static_cast<double>(largestMillis_) / 1000);
+    }
+
 private:
-    // The amounts in whole milliseconds, when they are whole: the shift or
-    // the advance after the cut; the range, or the cut in `from`.
+    CueTimes Move(double start, double end) const;
+    // ShiftMillis through a map that does more than add whole milliseconds:
+    // the same arithmetic as Shift on the seconds the codes read as, written
+    // back in whole milliseconds as the formatters would round them.
+    bool MoveThroughMap(std::int64_t start, std::int64_t end, std::int64_t limit,
+                        CueMillis& shifted);
+
+    // The amounts in whole milliseconds, when they are whole: what is added
+    // to every time moved (the shift, or the cut and the advance taken
+    // away, with a map that only adds), and the direct range.
     struct Millis {
         std::int64_t shift = 0;
         std::int64_t from = 0;
@@ -74,8 +90,10 @@ private:
     };
 
     const ShiftSettings& settings_;
-    bool passedCut_ = false;
+    const TimingMap* map_;  // the map with at least one segment, or null
     std::optional<Millis> millis_;
+    double largestSeconds_ = 0;
+    std::int64_t largestMillis_ = 0;
 };
 
 }  // namespace orvane::engine

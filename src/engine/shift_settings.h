@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "engine/timing_map.h"
+
 namespace orvane::engine {
 
 enum class ShiftMode {
@@ -41,6 +43,11 @@ struct ShiftSettings {
     // move, compared to the millisecond; the others are written as they were.
     std::optional<double> from;
     std::optional<double> until;
+    // A change of time axis the cues follow besides the amounts above: in
+    // direct mode a cue in range moves to map(t) and then by shiftSeconds;
+    // in cut mode to map(t - cut) less the extra advance. A cue follows the
+    // segment that holds its start. None (or no segment): the amounts alone.
+    std::optional<TimingMap> map;
 
     // The seconds moved earlier after the cut: shiftSeconds or nothing.
     double ExtraSeconds() const { return extraAdvance ? shiftSeconds : 0.0; }

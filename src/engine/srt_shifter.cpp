@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/srt_shifter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <iterator>
@@ -47,8 +48,8 @@ struct Cue {
 };
 
 // Decides which text lines a cue keeps. Only a cue that holds both English
-// (single-byte) and Chinese (double-byte) lines loses one language, so a cue
-// in one language is never emptied.
+// and Chinese lines, told apart by IsChineseText, loses one language, so a
+// cue in one language is never emptied.
 class LanguageFilter {
 public:
     LanguageFilter(const textio::RecordLines& lines, const Cue& cue, LanguageRemoval removal) {
@@ -59,7 +60,7 @@ public:
         bool hasChinese = false;
         for (std::size_t k = cue.textBegin; k < cue.textEnd; ++k) {
             if (!lines[k].empty()) {
-                (IsSingleByteText(lines[k]) ? hasEnglish : hasChinese) = true;
+                (IsChineseText(lines[k]) ? hasChinese : hasEnglish) = true;
             }
         }
         if (hasEnglish && hasChinese) {
@@ -72,7 +73,7 @@ public:
         if (!dropEnglish_ && !dropChinese_) {
             return true;
         }
-        return IsSingleByteText(line) ? !dropEnglish_ : !dropChinese_;
+        return IsChineseText(line) ? !dropChinese_ : !dropEnglish_;
     }
 
 private:
@@ -89,7 +90,7 @@ public:
           progress_(progress),
           onChunk_(onChunk),
           out_(std::move(from.out)),
-          times_(settings, from.passedCut),
+          times_(settings),
           written_(from.written),
           anyNumber_(from.anyNumber),
           anyTimed_(from.anyTimed),
@@ -125,6 +126,7 @@ public:
         if (!anyTimed_) {
             return Fail(textio::FailureKind::NoTimeLines);
         }
+        out_.stats.largestChange = std::max(out_.stats.largestChange, times_.LargestChange());
         return std::move(out_);
     }
 

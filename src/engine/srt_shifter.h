@@ -18,7 +18,6 @@ namespace orvane::engine {
 struct SrtRunState {
     ShiftOutput out;          // the text not yet passed on, and the counts
     std::size_t written = 0;  // cues written; cut mode numbers from it
-    bool passedCut = false;   // cut mode: a cue at or across the cut was met
     bool anyNumber = false;
     bool anyTimed = false;
     std::size_t linesBefore = 0;  // record lines of the file before the next cue, for progress
@@ -28,9 +27,10 @@ struct SrtRunState {
 // by cue: a cue is its number line, its time line and the text lines up to
 // the next cue. Cues with one, two or more text lines mix freely.
 //
-// Direct mode moves every cue and keeps its number. Cut mode drops the cues
-// that end before the cut, starts the cue across it at zero, moves the rest
-// and numbers the kept cues from 1. Language removal acts only on cues that
+// Direct mode moves every cue and keeps its number. Cut mode judges every
+// cue by its own times, in file order or not: it drops the cues that would
+// lie wholly at or before zero, starts those across the cut at zero, moves
+// the rest and numbers the kept cues from 1. Language removal acts only on cues that
 // hold both languages; conversion to Simplified leaves markup alone.
 //
 // With `from`, the lines begin at the number line of the next cue after

@@ -105,7 +105,7 @@ public:
     }
 
     SrtRunState TakeState() {
-        state_.passedCut = times_.PassedCut();
+        state_.out.stats.largestChange = times_.LargestChange();
         // The record lines would have an empty line before the next number.
         state_.linesBefore = recordLines_ > 0 ? recordLines_ + 1 : 0;
         return std::move(state_);

@@ -89,6 +89,26 @@ bool IsUsualSrtCodeAt(std::string_view s, std::size_t pos) {
            IsDigit(c[10]) && IsDigit(c[11]);
 }
 
+// A digit right after a code makes it a longer number than a code: its
+// fraction is not three digits, so its time cannot be read.
+bool DigitAfter(std::string_view s, std::size_t codeEnd) {
+    return codeEnd < s.size() && IsDigit(s[codeEnd]);
+}
+
+// A minus sign right in front makes a code a time before zero, which no
+// subtitle has: such a code is not read as its digits alone.
+bool MinusBefore(std::string_view s, std::size_t codeStart) {
+    return codeStart > 0 && s[codeStart - 1] == '-';
+}
+
+// The end code of a SubRip line with a minus sign in front of it, after a
+// space or the arrow's head; "00:00:01,000-00:00:02,000" keeps its hyphen
+// as the separator.
+bool MinusBeforeEndCode(std::string_view s, std::size_t codeStart) {
+    return MinusBefore(s, codeStart) && codeStart >= 2 &&
+           (s[codeStart - 2] == ' ' || s[codeStart - 2] == '>');
+}
+
 // The search below would find the same two codes in such a line.
 std::optional<TimeMatch> MatchUsualSrt(std::string_view line) {
     if (!StartsWithUsualSrtTimes(line)) {
@@ -283,7 +303,18 @@ bool StartsWithUsualSrtTimes(std::string_view line) {
 }
 
 std::optional<TimeMatch> MatchTimeLine(std::string_view line, TimePattern pattern) {
-    return pattern == TimePattern::Srt ? MatchSrt(line) : MatchAss(line);
+    const bool srt = pattern == TimePattern::Srt;
+    const std::optional<TimeMatch> match = srt ? MatchSrt(line) : MatchAss(line);
+    // The leftmost pair decides: when one of its codes cannot be read, the
+    // line holds no readable times, and no later pair is looked for. A
+    // rewritten line then finds its codes where they were.
+    if (match && (MinusBefore(line, match->start.pos) ||
+                  DigitAfter(line, match->start.pos + match->start.length) ||
+                  DigitAfter(line, match->end.pos + match->end.length) ||
+                  (srt && MinusBeforeEndCode(line, match->end.pos)))) {
+        return std::nullopt;
+    }
+    return match;
 }
 
 double ParseSrtTime(std::string_view code) {

@@ -16,8 +16,8 @@
 namespace orvane::engine {
 
 // The line tests live with the text readers, which need them too.
+using textio::IsChineseText;
 using textio::IsCueNumberLine;
-using textio::IsSingleByteText;
 
 enum class TimePattern {
     // "(\d{2,}:\d{2}:\d{2},\d{3}).+?(\d{2,}:\d{2}:\d{2},\d{3})": two SubRip codes
@@ -28,7 +28,12 @@ enum class TimePattern {
     //
     // In both, a code never starts inside a longer number: its hours are every
     // digit in front of its first ':', so "100:00:00,000" reads as 100 hours,
-    // as it is written.
+    // as it is written. The leftmost pair found so is the line's; its times
+    // are unreadable, and the line holds no match, when a code runs on into
+    // a digit ("00:00:02,0001", "0:00:15.1234") or has a minus sign in front,
+    // a time before zero: the start code of both patterns, and a SubRip end
+    // code whose minus follows a space or '>' ("--> -00:00:03,456"; in
+    // "00:00:01,000-00:00:02,000" the hyphen only parts the two).
     Ass,
 };
 

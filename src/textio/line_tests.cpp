@@ -5,7 +5,6 @@
 
 #include <cctype>
 
-#include "textio/gbk.h"
 #include "textio/utf8.h"
 
 namespace orvane::textio {
@@ -25,6 +24,15 @@ char32_t FoldCodePoint(char32_t cp) {
         return U' ';
     }
     return cp;
+}
+
+// Wide as East Asian scripts write their characters, emoji aside: an emoji
+// is wide too, yet says nothing of the language around it.
+bool IsWideScriptCharacter(char32_t cp) {
+    const auto c = static_cast<UChar32>(cp);
+    const int width = u_getIntPropertyValue(c, UCHAR_EAST_ASIAN_WIDTH);
+    return (width == U_EA_WIDE || width == U_EA_FULLWIDTH) &&
+           !u_hasBinaryProperty(c, UCHAR_EXTENDED_PICTOGRAPHIC);
 }
 
 // Reads [sign] digits [. digits] and returns how many digits it saw.
@@ -117,17 +125,17 @@ std::string FoldHalfWidth(std::string_view text) {
     return folded;
 }
 
-bool IsSingleByteText(std::string_view text) {
+bool IsChineseText(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         if (static_cast<unsigned char>(text[pos]) < 0x80) {
             ++pos;
             continue;
         }
-        if (GbkEncodesAsTwoBytes(FoldCodePoint(NextCodePoint(text, pos)))) {
-            return false;
+        if (IsWideScriptCharacter(FoldCodePoint(NextCodePoint(text, pos)))) {
+            return true;
         }
     }
-    return true;
+    return false;
 }
 
 }  // namespace orvane::textio

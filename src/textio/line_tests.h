@@ -21,10 +21,11 @@ bool IsCueNumberIgnoringMarks(std::string_view trimmedLine);
 // ideographic space U+3000 to U+0020.
 std::string FoldHalfWidth(std::string_view text);
 
-// True when no character of the half-width folded text takes two bytes in
-// GBK. Tells English cue text from Chinese: every Chinese character and
-// Chinese punctuation mark makes a line double-byte; ASCII and full-width
-// Latin never do.
-bool IsSingleByteText(std::string_view text);
+// Tells Chinese cue text from English by its script: true when the half-width
+// folded text holds a character that East Asian scripts write wide (Unicode's
+// East Asian Width Wide or Fullwidth) and that is not an emoji. Han, kana,
+// Hangul and 。「」、 count; ASCII, full-width Latin (folded first), typographic
+// punctuation such as ’ “ … —, accented letters, ♪ and emoji do not.
+bool IsChineseText(std::string_view text);
 
 }  // namespace orvane::textio

@@ -189,6 +189,69 @@ TEST(Run, OutputFolderThatIsTheSourceFolderIsRefused) {
     EXPECT_TRUE(Contains(outcome.err, "use --overwrite")) << outcome.err;
 }
 
+// "." and "./a.srt" name one folder in two spellings: refused as the
+// file's own folder, not as some other clash.
+TEST(Run, OutputFolderSpelledDifferentlyFromTheSourceFolderIsRefused) {
+    TempDir dir;
+    const fs::path srt = dir.Write("a.srt", kSrt);
+    const fs::path before = fs::current_path();
+    fs::current_path(dir.path());
+    const Outcome outcome = RunWith({"--direct", "1", "-o", ".", "./a.srt"});
+    fs::current_path(before);
+    EXPECT_EQ(outcome.status, kExitSomeFailed);
+    EXPECT_EQ(ReadBytes(srt), kSrt);
+    EXPECT_TRUE(Contains(outcome.err, "the output folder is the file's own folder")) << outcome.err;
+}
+
+struct RetimeRun {
+    std::vector<std::string> args;
+    const char* input;
+    const char* expected;
+};
+
+TEST(Run, RetimesByFrameRatePointsAndFrames) {
+    const RetimeRun runs[] = {
+        {{"--fps", "25:23.976"},
+         "1\r\n01:00:00,000 --> 02:00:00,000\r\nA\r\n",
+         "1\r\n01:02:33,750 --> 02:05:07,500\r\nA\r\n"},
+        // Anchored at --from: a cue there stays, one before it is not moved.
+        {{"--fps", "25:23.976", "--from", "100"},
+         "1\r\n00:00:50,000 --> 00:00:51,000\r\nA\r\n\r\n"
+         "2\r\n00:01:40,000 --> 01:01:40,000\r\nB\r\n",
+         "1\r\n00:00:50,000 --> 00:00:51,000\r\nA\r\n\r\n"
+         "2\r\n00:01:40,000 --> 01:04:13,750\r\nB\r\n"},
+        {{"--point", "10=12", "--point", "00:01:50,000=212"},
+         "1\r\n00:00:10,000 --> 00:00:20,000\r\nA\r\n",
+         "1\r\n00:00:12,000 --> 00:00:32,000\r\nA\r\n"},
+        {{"--direct", "24f", "--frame-rate", "23.976", "--later"},
+         "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n",
+         "1\r\n00:00:02,001 --> 00:00:03,001\r\nA\r\n"},
+    };
+    for (const RetimeRun& run : runs) {
+        TempDir dir;
+        const fs::path srt = dir.Write("a.srt", run.input);
+        std::vector<std::string> args = run.args;
+        args.insert(args.end(), {"-o", P(dir / "out"), P(srt)});
+        const Outcome outcome = RunWith(args);
+        ASSERT_EQ(outcome.status, kExitOk) << outcome.err;
+        EXPECT_EQ(ReadBytes(dir / "out" / "a.srt"), std::string("\xEF\xBB\xBF") + run.expected)
+            << run.args.front();
+    }
+}
+
+TEST(Run, ReportsTheMap) {
+    TempDir dir;
+    const fs::path srt = dir.Write("a.srt", kSrt);
+    const Outcome outcome = RunWith({"--fps", "25:23.976", "-o", P(dir / "out"), P(srt)});
+    ASSERT_EQ(outcome.status, kExitOk) << outcome.err;
+    // The last end, 22 s, moves furthest: to 22.939583 s, written 00:00:22,940.
+    EXPECT_TRUE(Contains(outcome.out, "2 cues shifted, largest change 0.940 s")) << outcome.out;
+    EXPECT_TRUE(Contains(outcome.out,
+                         "retiming: t \u00D7 1.04270833 + 0.000 s (frame rate 25 to "
+                         "23.976)"))
+        << outcome.out;
+}
+
 TEST(Run, SameNameFromTwoFoldersIsNotWrittenTwice) {
     TempDir dir;
     fs::create_directories(dir / "x");

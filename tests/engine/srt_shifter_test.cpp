@@ -53,22 +53,20 @@ INSTANTIATE_TEST_SUITE_P(
         SrtCase{"cut_drops_trims_and_renumbers", kThreeCues, Cut(12),
                 Crlf({"1", "00:00:00,000 --> 00:00:01,000", "Two", "",  //
                       "2", "00:00:08,000 --> 00:00:10,000", "Three"})},
-        SrtCase{"cut_with_advance_writes_negative_as_zero", kThreeCues, Cut(12, 2),
-                Crlf({"1", "00:00:00,000 --> 00:00:00,000", "Two", "",  //
-                      "2", "00:00:06,000 --> 00:00:08,000", "Three"})},
+        // "Two" would end at zero: an empty cue, dropped.
+        SrtCase{"cut_with_advance_drops_what_would_be_empty", kThreeCues, Cut(12, 2),
+                Crlf({"1", "00:00:06,000 --> 00:00:08,000", "Three"})},
         SrtCase{"cut_where_the_first_cue_is_kept", kThreeCues, Cut(1),
                 Crlf({"1", "00:00:01,000 --> 00:00:04,000", "One", "",  //
                       "2", "00:00:09,000 --> 00:00:12,000", "Two", "",  //
                       "3", "00:00:19,000 --> 00:00:21,000", "Three"})},
         SrtCase{"cut_past_every_cue_gives_empty_text", kThreeCues, Cut(100), ""},
-        // Ending exactly at the cut: kept, zero-length at 0. Starting exactly
-        // at it: shifted, not trimmed.
+        // Ending exactly at the cut: dropped, no empty cue at 0. Starting
+        // exactly at it: shifted, not trimmed.
         SrtCase{"cues_ending_and_starting_exactly_at_the_cut",
                 Crlf({"1", "00:00:02,000 --> 00:00:05,000", "End", "",  //
                       "2", "00:00:05,000 --> 00:00:07,000", "Start"}),
-                Cut(5),
-                Crlf({"1", "00:00:00,000 --> 00:00:00,000", "End", "",  //
-                      "2", "00:00:00,000 --> 00:00:02,000", "Start"})},
+                Cut(5), Crlf({"1", "00:00:00,000 --> 00:00:02,000", "Start"})},
         // Read back as 100 hours, not as 0 with a stray "1" before it.
         SrtCase{"cut_keeps_a_cue_past_ninety_nine_hours",
                 Crlf({"1", "100:00:00,000 --> 100:00:01,000", "Late"}), Cut(12),

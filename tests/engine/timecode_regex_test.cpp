@@ -52,6 +52,23 @@ std::optional<TimeMatch> RegexMatch(std::string_view line, TimePattern pattern) 
         const auto last = first + static_cast<std::size_t>(m.length(group));
         return CodeSpan{offsets[first], offsets[last] - offsets[first]};
     };
+    // The leftmost pair's codes are unreadable with a digit after either, a
+    // minus sign before the start, or a SubRip end code's minus after a
+    // space or '>'.
+    auto at = [&](std::ptrdiff_t i) {
+        return i >= 0 && i < static_cast<std::ptrdiff_t>(view.size())
+                   ? view[static_cast<std::size_t>(i)]
+                   : '\0';
+    };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const std::ptrdiff_t start = m.position(1);
+    const std::ptrdiff_t end = m.position(2);
+    if (at(start - 1) == '-' || isDigit(at(start + m.length(1))) ||
+        isDigit(at(end + m.length(2))) ||
+        (pattern == TimePattern::Srt && at(end - 1) == '-' &&
+         (at(end - 2) == ' ' || at(end - 2) == '>'))) {
+        return std::nullopt;
+    }
     return TimeMatch{span(1), span(2)};
 }
 
@@ -131,6 +148,16 @@ TEST(TimeLineRegex, HandMadeLinesMatchLikeTheRegex) {
         "Dialogue: 0,0:0a:01.00,0:00:02.00,",
         "0a:00:01,000 --> 00:00:02,000 --> 00:00:03,000",
         "00:00:01,000 --> 00:00:02,00",
+        "-00:00:02,345 --> 00:00:03,456",
+        "00:00:01,000 --> -00:00:03,456",
+        "00:00:01,000 -->-00:00:03,456",
+        "00:00:01,000-00:00:02,000",
+        "00:00:01,000 x-00:00:02,000",
+        "00:00:01,000 --> 00:00:02,0001 00:00:03,000",
+        "00:00:02,0001 --> 00:00:03,000",
+        "Dialogue: 0,0:00:10.00,0:00:15.1234,Default",
+        "Dialogue: 0,-0:00:01.00,0:00:02.00,Default",
+        "Dialogue: 0,0:00:01.00,-0:00:02.00,Default",
     };
     for (const char* line : lines) {
         ExpectSameAsRegex(line, TimePattern::Srt);
@@ -184,7 +211,7 @@ std::string RandomLine(std::mt19937& random) {
 std::string MutatedLine(std::mt19937& random, TimePattern pattern) {
     std::string line = pattern == TimePattern::Srt ? "00:00:01,000 --> 00:00:02,000"
                                                    : "Dialogue: 0,0:00:01.00,0:00:02.00,Default";
-    static const std::string replacements = "0123456789:,. ";
+    static const std::string replacements = "0123456789:,. -";
     std::uniform_int_distribution<std::size_t> edits(1, 3);
     for (std::size_t n = edits(random); n > 0; --n) {
         std::uniform_int_distribution<std::size_t> at(0, line.size() - 1);
@@ -218,8 +245,9 @@ TEST(TimeLineRegex, RandomLinesMatchLikeTheRegex) {
             return;  // one line is enough to see what is wrong
         }
     }
-    // The generator must actually produce matches, or the test proves nothing.
-    EXPECT_GT(srtMatches, 100);
+    // The generator must actually produce matches, or the test proves nothing
+    // (a digit piece after a code makes a good share of them unreadable).
+    EXPECT_GT(srtMatches, 50);
     EXPECT_GT(assMatches, 100);
 }
 

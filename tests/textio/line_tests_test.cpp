@@ -30,34 +30,37 @@ INSTANTIATE_TEST_SUITE_P(
         CueNumberCase{"bare_exponent", "1e", false}, CueNumberCase{"year", "2019", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct SingleByteCase {
+struct ChineseTextCase {
     const char* name;
     const char* text;
     bool expected;
 };
 
-class SingleByteText : public ::testing::TestWithParam<SingleByteCase> {};
+class ChineseText : public ::testing::TestWithParam<ChineseTextCase> {};
 
-TEST_P(SingleByteText, TellsEnglishFromChinese) {
-    EXPECT_EQ(IsSingleByteText(GetParam().text), GetParam().expected) << GetParam().text;
+TEST_P(ChineseText, TellsChineseFromEnglishByScript) {
+    EXPECT_EQ(IsChineseText(GetParam().text), GetParam().expected) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SingleByteText,
-                         ::testing::Values(SingleByteCase{"empty", "", true},
-                                           SingleByteCase{"ascii", "Hello, world", true},
-                                           SingleByteCase{"chinese", "你好", false},
-                                           SingleByteCase{"mixed", "Hi 你好", false},
-                                           SingleByteCase{"fullwidth_latin", "Ｈｅｌｌｏ，", true},
-                                           SingleByteCase{"ideographic_space", "a\u3000b", true},
-                                           SingleByteCase{"chinese_punctuation", "。", false},
-                                           SingleByteCase{"curly_quote", "\u201C", false},
-                                           SingleByteCase{"euro_is_one_byte", "\u20AC", true},
-                                           SingleByteCase{"gbk_ff_is_one_byte", "\uF8F5", true},
-                                           SingleByteCase{"music_note_not_in_gbk", "\u266A la",
-                                                          true},
-                                           SingleByteCase{"emoji_not_in_gbk", "\U0001F600", true},
-                                           SingleByteCase{"traditional", "電視", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, ChineseText,
+    ::testing::Values(
+        ChineseTextCase{"empty", "", false}, ChineseTextCase{"ascii", "Hello, world", false},
+        ChineseTextCase{"chinese", "你好", true}, ChineseTextCase{"mixed", "Hi 你好", true},
+        ChineseTextCase{"fullwidth_latin", "Ｈｅｌｌｏ，", false},
+        ChineseTextCase{"ideographic_space", "a\u3000b", false},
+        ChineseTextCase{"chinese_punctuation", "。", true},
+        ChineseTextCase{"corner_brackets_and_comma", "「」、", true},
+        ChineseTextCase{"traditional", "電視", true}, ChineseTextCase{"kana", "ありがとう", true},
+        ChineseTextCase{"hangul", "안녕하세요", true},
+        // Typographic English, which GBK happens to store in two bytes.
+        ChineseTextCase{"typographic_english", "Mr Ho, tell us if he’s threatening you.", false},
+        ChineseTextCase{"quotes_ellipsis_dashes", "“Wait…” – no — stop", false},
+        ChineseTextCase{"accented_latin", "Café déjà vu", false},
+        ChineseTextCase{"lyrics_note", "\u266A la la \u266A", false},
+        ChineseTextCase{"emoji", "lol \U0001F602", false},
+        ChineseTextCase{"private_use", "\uF8F5", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orvane::textio
