@@ -37,11 +37,6 @@ void PrintFailure(std::ostream& err, const textio::Failure& failure) {
     err << kProgramName << ": " << ShowPath(failure.path) << ": " << FailureText(failure) << "\n";
 }
 
-// A map that today's direct shift can write: one segment, scale 1.
-bool IsPlainOffset(const engine::AlignReport& report) {
-    return report.segments.size() == 1 && report.scale == 1.0;
-}
-
 // Aligns and writes one file; returns whether it succeeded.
 bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
               const std::vector<engine::Interval>& reference, std::ostream& out, std::ostream& err,
@@ -68,18 +63,15 @@ bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
     if (sync.dryRun) {
         return true;
     }
-    if (!IsPlainOffset(report)) {
-        err << kProgramName << ": " << ShowPath(file)
-            << ": this alignment needs retiming, not yet available; nothing written\n";
-        return false;
-    }
+    // Written through the retiming of a direct run: every cue follows the
+    // segment that holds its start, and nothing more is added.
     CliOptions direct = options;
     direct.sync.reset();
     direct.inputs = {file};
     direct.settings.mode = engine::ShiftMode::Direct;
-    const double offset = report.segments.front().offset;
-    direct.settings.shiftSeconds = std::abs(offset);
-    direct.settings.later = offset > 0;
+    direct.settings.shiftSeconds = 0;
+    direct.settings.later = false;
+    direct.settings.map = report.map;
     return shift(direct) == kExitOk;
 }
 
