@@ -58,7 +58,10 @@ Outcome Orvane(const table::File& file) {
 // enca needs the language it is to expect.
 std::string EncaLanguage(const std::string& name) {
     static const std::map<std::string, std::string> kLanguages{
-        {"zh", "chinese"}, {"ru", "russian"}, {"pl", "polish"}, {"cs", "czech"},
+        {"zh", "chinese"},
+        {"ru", "russian"},
+        {"pl", "polish"},
+        {"cs", "czech"},
     };
     const auto found = kLanguages.find(name.substr(0, 2));
     return found == kLanguages.end() ? "none" : found->second;
@@ -96,8 +99,9 @@ int main(int argc, char** argv) {
         const Outcome outcomes[] = {
             Orvane(file),
             Judge(FirstWord("uchardet " + quoted), file),
-            Judge(FirstWord("enca -L " + EncaLanguage(file.name) + " -i " + quoted + " 2>/dev/null"),
-                  file),
+            Judge(
+                FirstWord("enca -L " + EncaLanguage(file.name) + " -i " + quoted + " 2>/dev/null"),
+                file),
         };
         const std::string pair = file.name.substr(0, file.name.rfind('/'));
         for (Tally* tally : {&byPair[pair], &all, file.cues >= 3 ? &fromThree : nullptr}) {
