@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "media/tools.h"
+#include "support/speech_fixture.h"
 #include "support/temp_dir.h"
 
 namespace orvane::media {
