@@ -51,6 +51,8 @@ enum class Opt {
     NoFpsGuess,
     MaxOffset,
     Force,
+    AudioStream,
+    StartAt,
 };
 
 struct OptSpec {
@@ -86,6 +88,8 @@ constexpr OptSpec kOptions[] = {
     {"--no-fps-guess", "", Opt::NoFpsGuess, false},
     {"--max-offset", "", Opt::MaxOffset, true},
     {"--force", "", Opt::Force, false},
+    {"--audio-stream", "", Opt::AudioStream, true},
+    {"--start-at", "", Opt::StartAt, true},
 };
 
 const OptSpec* FindOption(std::string_view name) {
@@ -379,6 +383,27 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 sync.force = true;
                 syncOnly = known->longName;
                 break;
+            case Opt::AudioStream: {
+                const std::optional<double> number = amount();
+                if (!number || *number != std::floor(*number) || *number > 999) {
+                    return UsageError("--audio-stream: \"" + value +
+                                      "\" is not a stream number such as 0 or 1");
+                }
+                sync.audioStream = static_cast<int>(*number);
+                syncOnly = known->longName;
+                break;
+            }
+            case Opt::StartAt: {
+                const std::optional<double> time = ParseTimeArgument(value);
+                if (!time) {
+                    return UsageError("--start-at: \"" + value +
+                                      "\" is neither seconds nor a time code such as "
+                                      "00:01:30,000");
+                }
+                sync.startAt = *time;
+                syncOnly = known->longName;
+                break;
+            }
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
@@ -482,15 +507,18 @@ Mode 模式 (default 默认: --cut 12):
                       仅平移此时间及之后开始的字幕
   --until TIME        direct mode: move only cues that start before TIME
                       仅平移此时间之前开始的字幕
-  --sync-to REF       align each file to the well-timed subtitle REF (.srt, .ass):
+  --sync-to REF       align each file to the well-timed subtitle REF (.srt, .ass)
+                      or to the speech of a video or audio file REF:
                       the offset, breaks and frame rate are found; an unsure
-                      alignment is not written (exit 1)   自动对齐到参考字幕
+                      alignment is not written (exit 1)   自动对齐到参考字幕或视频
   --dry-run           sync: print the alignment, write nothing   只显示对齐结果
   --no-split          sync: one offset for the whole file   不分段
   --split-penalty N   sync: overlap in seconds a break must gain (default 6)
   --no-fps-guess      sync: do not try frame-rate conversions   不猜测帧率
   --max-offset SECONDS  sync: the largest offset tried (default 900)
   --force             sync: write an unsure alignment too   强制写入
+  --audio-stream N    sync to a video: its N-th audio stream, from 0 (default 0)
+  --start-at T        sync to a video: ignore its sound before T (a music opening)
 
 Text 文字:
   --drop english|chinese  remove the English or the Chinese text of bilingual cues

@@ -25,6 +25,9 @@ struct SyncOptions {
     engine::AlignSettings align;
     bool dryRun = false;  // print the map, write nothing
     bool force = false;   // write an unsure alignment too
+    // When the reference is a video: which audio stream, and from when.
+    int audioStream = 0;
+    double startAt = 0;
 };
 
 struct CliOptions {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/align.h"
+
 namespace orvane::textio {
 class WriteSeam;
 }
@@ -26,6 +28,12 @@ inline constexpr int kExitUsage = 2;
 using OpeningMeasurer =
     std::function<std::optional<double>(const std::filesystem::path& video, std::string& error)>;
 
+struct SyncOptions;
+// Where people speak in the sound of the --sync-to video; on failure returns
+// nothing and sets `error` to a reason for the user.
+using SpeechReader = std::function<std::optional<std::vector<engine::Interval>>(
+    const SyncOptions& sync, std::string& error)>;
+
 struct RunEnvironment {
     // Draw a progress line on `err` (only when it is a terminal).
     bool progressLine = false;
@@ -35,6 +43,8 @@ struct RunEnvironment {
     std::chrono::milliseconds progressInterval{100};
     // Empty when this build cannot read videos: --opening is then refused.
     OpeningMeasurer measureOpening;
+    // Empty when this build cannot read videos: --sync-to VIDEO is then refused.
+    SpeechReader readSpeech;
     // Read between files; once true no further file starts (the run exits 1).
     const std::atomic<bool>* stopRequested = nullptr;
     // How output reaches the disk; nothing: the real disk. For tests.
