@@ -381,9 +381,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                 break;
         }
         if (parsed.options.sync) {
-            return RunSync(parsed.options, out, err, [&](CliOptions options) {
-                return RunParsed(std::move(options), out, err, environment);
-            }, environment.readSpeech);
+            return RunSync(
+                parsed.options, out, err,
+                [&](CliOptions options) {
+                    return RunParsed(std::move(options), out, err, environment);
+                },
+                environment.readSpeech);
         }
         return RunParsed(std::move(parsed.options), out, err, environment);
     } catch (const std::exception& e) {

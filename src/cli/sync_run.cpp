@@ -138,7 +138,8 @@ std::string DescribeAlignment(const engine::AlignReport& report) {
 
 int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err, const ShiftRun& shift,
             const SpeechReader& readSpeech) {
-    const std::optional<std::vector<engine::Interval>> reference = ReadReference(options, readSpeech, err);
+    const std::optional<std::vector<engine::Interval>> reference =
+        ReadReference(options, readSpeech, err);
     if (!reference) {
         return kExitSomeFailed;
     }

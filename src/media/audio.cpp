@@ -90,9 +90,11 @@ public:
 
 private:
     void Silence(std::int64_t count) {
-        const std::vector<float> zeros(static_cast<std::size_t>(std::min<std::int64_t>(count, rate_)));
+        const std::vector<float> zeros(
+            static_cast<std::size_t>(std::min<std::int64_t>(count, rate_)));
         while (count > 0) {
-            const std::int64_t n = std::min<std::int64_t>(count, static_cast<std::int64_t>(zeros.size()));
+            const std::int64_t n =
+                std::min<std::int64_t>(count, static_cast<std::int64_t>(zeros.size()));
             Append(zeros.data(), n);
             count -= n;
         }
@@ -322,7 +324,8 @@ AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& o
     }
     AVStream& stream = *format->streams[index];
     for (unsigned i = 0; i < format->nb_streams; ++i) {
-        format->streams[i]->discard = static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        format->streams[i]->discard =
+            static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     }
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (codec == nullptr) {

@@ -14,9 +14,9 @@
 namespace orvane::media {
 
 struct AudioOptions {
-    int audioStream = 0;     // the N-th audio stream of the file, from 0
-    int sampleRate = 8000;   // of the samples handed over: 8000 or 16000
-    double startAt = 0;      // seconds; the sound before it is not handed over
+    int audioStream = 0;    // the N-th audio stream of the file, from 0
+    int sampleRate = 8000;  // of the samples handed over: 8000 or 16000
+    double startAt = 0;     // seconds; the sound before it is not handed over
 };
 
 // A run of samples in [-1, 1]; `start` is the playing time of the first.
@@ -31,18 +31,18 @@ using AudioProgress = std::function<void(double fraction)>;
 
 enum class AudioError {
     kNone,
-    kUnreadable,     // missing, not a file, or no container FFmpeg knows
-    kNoAudio,        // no audio stream at all
-    kNoSuchStream,   // fewer audio streams than the number asked for
-    kNoDecoder,      // a codec this FFmpeg cannot decode
-    kDamaged,        // the stream breaks off or cannot be decoded
-    kStopped,        // the stop request was seen
+    kUnreadable,    // missing, not a file, or no container FFmpeg knows
+    kNoAudio,       // no audio stream at all
+    kNoSuchStream,  // fewer audio streams than the number asked for
+    kNoDecoder,     // a codec this FFmpeg cannot decode
+    kDamaged,       // the stream breaks off or cannot be decoded
+    kStopped,       // the stop request was seen
 };
 
 struct AudioResult {
     AudioError error = AudioError::kNone;
-    std::string detail;    // FFmpeg's own words, when it gave any
-    double seconds = 0;    // playing time of the samples handed over, to their end
+    std::string detail;  // FFmpeg's own words, when it gave any
+    double seconds = 0;  // playing time of the samples handed over, to their end
 };
 
 // Decodes the chosen audio stream of `path`, handing its samples to `sink`

@@ -11,8 +11,8 @@ namespace {
 
 // Levels in decibels relative to a full-scale square wave.
 constexpr double kEnterAboveFloor = 10.0;  // to start speech
-constexpr double kStayAboveFloor = 6.0;   // to go on with it
-constexpr double kQuietest = -70.0;       // the floor never goes below this
+constexpr double kStayAboveFloor = 6.0;    // to go on with it
+constexpr double kQuietest = -70.0;        // the floor never goes below this
 // The floor follows a quieter background quickly (but not to the quietest
 // frame of a noise, which would put the noise itself above the floor) and a
 // louder one slowly, so a long stretch of speech does not become background.
@@ -47,7 +47,8 @@ public:
             floor_ = std::max(energy, kQuietest);
             started_ = true;
         }
-        floor_ = energy < floor_ ? floor_ + kFloorFall * (energy - floor_) : floor_ + kFloorRisePerFrame;
+        floor_ =
+            energy < floor_ ? floor_ + kFloorFall * (energy - floor_) : floor_ + kFloorRisePerFrame;
         floor_ = std::max(floor_, kQuietest);
         const double above = energy - floor_;
         speaking_ = speaking_ ? above >= kStayAboveFloor
@@ -66,8 +67,8 @@ private:
         double logSum = 0;
         double sum = 0;
         for (std::size_t i = 1; i < bins_.size(); ++i) {
-            const double power =
-                static_cast<double>(bins_[i].r) * bins_[i].r + static_cast<double>(bins_[i].i) * bins_[i].i + 1e-12;
+            const double power = static_cast<double>(bins_[i].r) * bins_[i].r +
+                                 static_cast<double>(bins_[i].i) * bins_[i].i + 1e-12;
             logSum += std::log(power);
             sum += power;
         }

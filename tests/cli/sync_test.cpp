@@ -71,8 +71,8 @@ TEST(SyncOptions, CarryTheAlignmentSettings) {
 }
 
 TEST(SyncOptions, CarryTheVideoSettings) {
-    const ParseResult result = ParseArguments(
-        {"--sync-to", "film.mkv", "--audio-stream", "1", "--start-at", "00:01:30,500", "--dry-run", "a.srt"});
+    const ParseResult result = ParseArguments({"--sync-to", "film.mkv", "--audio-stream", "1",
+                                               "--start-at", "00:01:30,500", "--dry-run", "a.srt"});
     ASSERT_EQ(result.action, ParseResult::Action::Run);
     ASSERT_TRUE(result.options.sync);
     EXPECT_EQ(result.options.sync->audioStream, 1);

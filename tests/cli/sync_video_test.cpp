@@ -102,12 +102,17 @@ TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
     }
     const TempDir dir;
     const std::filesystem::path picture = dir / "picture.mp4";
-    ASSERT_TRUE(orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i color=c=black:s=64x64:d=1 "
-                                            "-c:v mpeg4 \"" + picture.string() + "\""));
+    ASSERT_TRUE(
+        orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i color=c=black:s=64x64:d=1 "
+                                    "-c:v mpeg4 \"" +
+                                    picture.string() + "\""));
     const std::filesystem::path quiet = dir / "quiet.mkv";
-    ASSERT_TRUE(orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i anullsrc=r=48000:d=3 "
-                                            "-c:a libopus \"" + quiet.string() + "\""));
-    const std::filesystem::path subtitle = dir.Write("a.srt", SrtText(orvane::testing::FixtureCues(), 0));
+    ASSERT_TRUE(
+        orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i anullsrc=r=48000:d=3 "
+                                    "-c:a libopus \"" +
+                                    quiet.string() + "\""));
+    const std::filesystem::path subtitle =
+        dir.Write("a.srt", SrtText(orvane::testing::FixtureCues(), 0));
     struct Case {
         const char* name;
         std::vector<std::string> extra;
@@ -116,7 +121,9 @@ TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
     };
     const Case cases[] = {
         {"no audio stream", {}, picture, "has no audio stream; nothing written"},
-        {"a missing stream", {"--audio-stream", "2"}, quiet,
+        {"a missing stream",
+         {"--audio-stream", "2"},
+         quiet,
          "has no audio stream 2 (it has 1, counted from 0); nothing written"},
         {"only silence", {}, quiet, "no speech found in its sound; nothing written"},
     };

@@ -109,8 +109,8 @@ TEST(DecodeAudio, SaysWhatIsWrong) {
         GTEST_SKIP() << "ffmpeg is not installed";
     }
     const TempDir dir;
-    const std::filesystem::path silentFilm = MakeMedia(
-        dir, "picture.mp4", "-f lavfi -i \"color=c=black:s=64x64:d=1\"", "-c:v mpeg4");
+    const std::filesystem::path silentFilm =
+        MakeMedia(dir, "picture.mp4", "-f lavfi -i \"color=c=black:s=64x64:d=1\"", "-c:v mpeg4");
     ASSERT_FALSE(silentFilm.empty());
     const std::filesystem::path tone = MakeMedia(dir, "tone.mkv", kToneAtOneSecond, "-c:a libopus");
     ASSERT_FALSE(tone.empty());
@@ -142,7 +142,8 @@ TEST(DecodeAudio, SaysWhatIsWrong) {
         AudioOptions options;
         options.audioStream = c.stream;
         int blocks = 0;
-        const AudioResult result = DecodeAudio(c.path, options, [&](const AudioBlock&) { ++blocks; });
+        const AudioResult result =
+            DecodeAudio(c.path, options, [&](const AudioBlock&) { ++blocks; });
         EXPECT_EQ(result.error, c.error);
         EXPECT_EQ(blocks, 0);
         if (c.message != nullptr) {
@@ -160,7 +161,8 @@ TEST(DecodeAudio, ReportsProgressAndStopsWhenAsked) {
     ASSERT_FALSE(path.empty());
     std::vector<double> fractions;
     AudioResult result = DecodeAudio(
-        path, {}, [](const AudioBlock&) {}, [&](double fraction) { fractions.push_back(fraction); });
+        path, {}, [](const AudioBlock&) {},
+        [&](double fraction) { fractions.push_back(fraction); });
     ASSERT_EQ(result.error, AudioError::kNone);
     ASSERT_FALSE(fractions.empty());
     EXPECT_TRUE(std::is_sorted(fractions.begin(), fractions.end()));

@@ -47,8 +47,9 @@ std::vector<float> Buzz(int rate, double seconds) {
     for (std::size_t i = 0; i < samples.size(); ++i) {
         double value = 0;
         for (int harmonic = 1; harmonic <= 8; ++harmonic) {
-            value += std::sin(2 * std::numbers::pi * 150 * harmonic * static_cast<double>(i) / rate) /
-                     harmonic;
+            value +=
+                std::sin(2 * std::numbers::pi * 150 * harmonic * static_cast<double>(i) / rate) /
+                harmonic;
         }
         samples[i] = static_cast<float>(0.2 * value);
     }

@@ -84,9 +84,9 @@ inline std::string SrtText(const std::vector<FixtureCue>& cues, double shift) {
 inline bool MakeSpokenFilm(const std::filesystem::path& srt, const std::filesystem::path& out,
                            const std::string& encode, const std::string& noise = "") {
     const std::filesystem::path wav = out.string() + ".wav";
-    const bool spoken = RunQuietly(std::string("python3 \"") + ORVANE_SPEAK_CUES + "\" \"" +
-                                   srt.string() + "\" \"" + wav.string() + "\"" +
-                                   (noise.empty() ? "" : " --noise " + noise));
+    const bool spoken =
+        RunQuietly(std::string("python3 \"") + ORVANE_SPEAK_CUES + "\" \"" + srt.string() +
+                   "\" \"" + wav.string() + "\"" + (noise.empty() ? "" : " --noise " + noise));
     const bool encoded = spoken && RunQuietly("ffmpeg -nostdin -y -i \"" + wav.string() + "\" " +
                                               encode + " \"" + out.string() + "\"");
     std::error_code ignored;
