@@ -140,7 +140,7 @@ class Decoder {
 public:
     Decoder(AVFormatContext& format, AVStream& stream, AVCodecContext& codec, Timeline& timeline,
             int rate)
-        : format_(format), stream_(stream), codec_(codec), timeline_(timeline), rate_(rate) {
+        : stream_(stream), codec_(codec), timeline_(timeline), rate_(rate) {
         origin_ = format.start_time == AV_NOPTS_VALUE
                       ? 0.0
                       : static_cast<double>(format.start_time) / AV_TIME_BASE;
@@ -265,7 +265,6 @@ private:
         }
     }
 
-    AVFormatContext& format_;
     AVStream& stream_;
     AVCodecContext& codec_;
     Timeline& timeline_;

@@ -129,10 +129,11 @@ void SpeechDetector::JudgeFrame() {
 std::vector<SpeechSpan> SpeechDetector::Finish() {
     frame_.clear();
     inSpeech_ = false;
-    return TidySpans(std::move(spans_), settings_);
+    return TidySpans(spans_, settings_);
 }
 
-std::vector<SpeechSpan> TidySpans(std::vector<SpeechSpan> spans, const SpeechSettings& settings) {
+std::vector<SpeechSpan> TidySpans(const std::vector<SpeechSpan>& spans,
+                                  const SpeechSettings& settings) {
     std::vector<SpeechSpan> bridged;
     for (const SpeechSpan& span : spans) {
         if (!bridged.empty() && span.start - bridged.back().end < settings.bridgedGap) {

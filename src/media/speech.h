@@ -57,6 +57,7 @@ private:
 };
 
 // Bridges the short pauses, then drops the short spans.
-std::vector<SpeechSpan> TidySpans(std::vector<SpeechSpan> spans, const SpeechSettings& settings);
+std::vector<SpeechSpan> TidySpans(const std::vector<SpeechSpan>& spans,
+                                  const SpeechSettings& settings);
 
 }  // namespace orvane::media
