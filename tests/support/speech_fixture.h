@@ -68,12 +68,17 @@ inline std::string SrtTime(double seconds) {
     return text;
 }
 
-// The cues as SRT, every time moved by `shift` seconds.
+// The cues as SRT, every time moved by `shift` seconds; cues moved before
+// zero are left out.
 inline std::string SrtText(const std::vector<FixtureCue>& cues, double shift) {
     std::string text;
-    for (std::size_t i = 0; i < cues.size(); ++i) {
-        text += std::to_string(i + 1) + "\n" + SrtTime(cues[i].start + shift) + " --> " +
-                SrtTime(cues[i].end + shift) + "\n" + cues[i].text + "\n\n";
+    int number = 0;
+    for (const FixtureCue& cue : cues) {
+        if (cue.start + shift < 0) {
+            continue;  // moved before the film begins: no time can say it
+        }
+        text += std::to_string(++number) + "\n" + SrtTime(cue.start + shift) + " --> " +
+                SrtTime(cue.end + shift) + "\n" + cue.text + "\n\n";
     }
     return text;
 }
