@@ -147,7 +147,10 @@ public:
     }
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
-    ~Decoder() { av_channel_layout_uninit(&inLayout_); }
+    ~Decoder() {
+        av_channel_layout_uninit(&inLayout_);
+        av_channel_layout_uninit(&frameLayout_);
+    }
 
     // Sends one packet (nullptr: the end) and takes every frame it yields.
     // Returns false when the decoder fails in a way that is not a single
@@ -193,14 +196,18 @@ public:
 private:
     // Made again whenever the decoded sound changes shape mid-stream.
     bool PrepareResampler(const AVFrame& frame) {
+        // Compared with the frame's layout as it came: a layout without
+        // channel names is replaced below, and would never compare equal.
         if (resampler_ && frame.sample_rate == inRate_ && frame.format == inFormat_ &&
-            av_channel_layout_compare(&frame.ch_layout, &inLayout_) == 0) {
+            av_channel_layout_compare(&frame.ch_layout, &frameLayout_) == 0) {
             return true;
         }
         Drain();
         resampler_.reset();
         av_channel_layout_uninit(&inLayout_);
-        if (av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) {
+        av_channel_layout_uninit(&frameLayout_);
+        if (av_channel_layout_copy(&frameLayout_, &frame.ch_layout) < 0 ||
+            av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) {
             return false;
         }
         if (inLayout_.order == AV_CHANNEL_ORDER_UNSPEC) {
@@ -275,7 +282,8 @@ private:
     bool placeNext_ = false;
     std::unique_ptr<AVFrame, FrameFreer> frame_{av_frame_alloc()};
     std::unique_ptr<SwrContext, ResamplerFreer> resampler_;
-    AVChannelLayout inLayout_{};
+    AVChannelLayout inLayout_{};     // as given to the resampler
+    AVChannelLayout frameLayout_{};  // as the decoder gave it
     int inRate_ = 0;
     int inFormat_ = -1;
     std::vector<float> buffer_;
