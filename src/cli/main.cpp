@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         return measured.seconds;
     };
     environment.readSpeech = orvane::cli::ReadSpeechReference;
+    environment.findOpening = orvane::cli::FindOpeningInEpisode;
 #endif
     return orvane::cli::Run(args, std::cout, std::cerr, environment);
 }

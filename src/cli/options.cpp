@@ -53,6 +53,9 @@ enum class Opt {
     Force,
     AudioStream,
     StartAt,
+    FindOpening,
+    In,
+    Search,
 };
 
 struct OptSpec {
@@ -90,6 +93,9 @@ constexpr OptSpec kOptions[] = {
     {"--force", "", Opt::Force, false},
     {"--audio-stream", "", Opt::AudioStream, true},
     {"--start-at", "", Opt::StartAt, true},
+    {"--find-opening", "", Opt::FindOpening, true},
+    {"--in", "", Opt::In, true},
+    {"--search", "", Opt::Search, true},
 };
 
 const OptSpec* FindOption(std::string_view name) {
@@ -218,6 +224,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     bool overwrite = false;
     std::optional<std::string> outputDir;
     SyncOptions sync;
+    FindOpeningOptions find;
+    std::optional<std::string> findOnly;  // --search given, for the message
     std::optional<std::string> syncOnly;  // a --sync-to option given, for the message
 
     bool optionsEnded = false;
@@ -404,12 +412,45 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 syncOnly = known->longName;
                 break;
             }
+            case Opt::FindOpening:
+            case Opt::In:
+                if (value.empty()) {
+                    return UsageError(std::string(known->longName) + ": the file name is empty");
+                }
+                (known->id == Opt::FindOpening ? find.clip : find.episode) =
+                    textio::PathFromUtf8(value);
+                break;
+            case Opt::Search: {
+                const std::optional<double> time = ParseTimeArgument(value);
+                if (!time || *time <= 0) {
+                    return UsageError("--search: \"" + value +
+                                      "\" is neither seconds nor a time code such as "
+                                      "00:20:00,000");
+                }
+                find.searchSeconds = *time;
+                findOnly = known->longName;
+                break;
+            }
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
         }
     }
 
+    if (!find.clip.empty() || !find.episode.empty() || findOnly) {
+        if (find.clip.empty() || find.episode.empty()) {
+            return UsageError("--find-opening CLIP and --in EPISODE go together");
+        }
+        if (!options.inputs.empty() || !sync.reference.empty()) {
+            return UsageError(
+                "--find-opening only prints where the opening is; it takes no other "
+                "files or options");
+        }
+        ParseResult found;
+        found.action = ParseResult::Action::Run;
+        found.options.findOpening = find;
+        return found;
+    }
     if (!sync.reference.empty()) {
         if (const std::optional<std::string> other = ShiftOptionBesideSync(
                 cut.has_value(), advance.has_value(), direct.has_value(), later,
@@ -519,6 +560,10 @@ Mode 模式 (default 默认: --cut 12):
   --force             sync: write an unsure alignment too   强制写入
   --audio-stream N    sync to a video: its N-th audio stream, from 0 (default 0)
   --start-at T        sync to a video: ignore its sound before T (a music opening)
+  --find-opening CLIP --in EPISODE
+                      print where the opening clip's sound starts and ends in
+                      the episode   找到片头位置
+  --search T          find-opening: how far into the episode to look (default 600)
 
 Text 文字:
   --drop english|chinese  remove the English or the Chinese text of bilingual cues

@@ -30,11 +30,19 @@ struct SyncOptions {
     double startAt = 0;
 };
 
+// --find-opening CLIP --in EPISODE: where the clip's sound lies in the episode.
+struct FindOpeningOptions {
+    std::filesystem::path clip;
+    std::filesystem::path episode;
+    double searchSeconds = 600;  // of the episode's start
+};
+
 struct CliOptions {
     engine::ShiftSettings settings;
     std::vector<std::filesystem::path> inputs;  // files or folders, in the order given
     std::optional<std::filesystem::path> openingVideo;
     std::optional<SyncOptions> sync;
+    std::optional<FindOpeningOptions> findOpening;
     bool quiet = false;
     bool verbose = false;  // name the encoding each file was read in
 };

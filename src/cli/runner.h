@@ -29,6 +29,16 @@ using OpeningMeasurer =
     std::function<std::optional<double>(const std::filesystem::path& video, std::string& error)>;
 
 struct SyncOptions;
+struct FindOpeningOptions;
+// Where the opening clip lies in the episode, in seconds.
+struct OpeningSpan {
+    double start = 0;
+    double end = 0;
+    double score = 0;
+};
+// Finds the clip in the episode; on failure returns nothing and sets `error`.
+using OpeningFinder =
+    std::function<std::optional<OpeningSpan>(const FindOpeningOptions& find, std::string& error)>;
 // Where people speak in the sound of the --sync-to video; on failure returns
 // nothing and sets `error` to a reason for the user.
 using SpeechReader = std::function<std::optional<std::vector<engine::Interval>>(
@@ -45,6 +55,8 @@ struct RunEnvironment {
     OpeningMeasurer measureOpening;
     // Empty when this build cannot read videos: --sync-to VIDEO is then refused.
     SpeechReader readSpeech;
+    // Empty when this build cannot read videos: --find-opening is then refused.
+    OpeningFinder findOpening;
     // Read between files; once true no further file starts (the run exits 1).
     const std::atomic<bool>* stopRequested = nullptr;
     // How output reaches the disk; nothing: the real disk. For tests.

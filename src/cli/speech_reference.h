@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// --sync-to VIDEO: where people speak in the video's sound, as the intervals
-// the aligner lays the cues over. Built only with the media area.
+// What orvane-shift reads from a video's sound: --sync-to VIDEO, where people
+// speak, as the intervals the aligner lays the cues over; --find-opening,
+// where the opening clip lies in an episode. Built only with the media area.
 #pragma once
 
 #include <optional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/runner.h"
 #include "engine/align.h"
 
 namespace orvane::cli {
@@ -17,5 +19,10 @@ namespace orvane::cli {
 // no speech.
 std::optional<std::vector<engine::Interval>> ReadSpeechReference(const SyncOptions& sync,
                                                                  std::string& error);
+
+// The span of the episode's first `searchSeconds` whose sound matches the
+// clip's; nothing, with `error` set, when either cannot be read or the clip
+// is not there.
+std::optional<OpeningSpan> FindOpeningInEpisode(const FindOpeningOptions& find, std::string& error);
 
 }  // namespace orvane::cli

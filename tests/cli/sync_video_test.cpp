@@ -28,6 +28,7 @@ struct RunOutput {
 RunOutput RunWithVideo(const std::vector<std::string>& args) {
     RunEnvironment environment;
     environment.readSpeech = ReadSpeechReference;
+    environment.findOpening = FindOpeningInEpisode;
     std::ostringstream out;
     std::ostringstream err;
     RunOutput result;
@@ -137,6 +138,49 @@ TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
     }
+}
+
+TEST(FindOpening, PrintsWhereTheClipsSoundIsInTheEpisode) {
+    if (!orvane::testing::HaveProgram("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    const TempDir dir;
+    const std::string clip = (dir / "clip.wav").string();
+    ASSERT_TRUE(orvane::testing::RunQuietly(
+        "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=5:c=pink:r=48000:a=0.5:seed=1 \"" + clip +
+        "\""));
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* encode;
+        int pastedAtMs;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"at the start, PCM in WAV", "first.wav", "-c:a pcm_s16le", 0,
+         ": 00:00:00,000 - 00:00:05,000 (match"},
+        // Noise survives a lossy codec only at a high rate (AAC replaces noise bands).
+        {"at 95 s, Opus in Matroska", "later.mkv", "-c:a libopus -b:a 128k", 95000,
+         ": 00:01:35,000 - 00:01:40,000 (match"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string episode = (dir / c.file).string();
+        ASSERT_TRUE(orvane::testing::RunQuietly(
+            "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=120:c=pink:r=48000:a=0.1:seed=2 -i \"" +
+            clip + "\" -filter_complex \"[1]adelay=" + std::to_string(c.pastedAtMs) +
+            ":all=1[d];[0][d]amix=inputs=2:duration=first:normalize=0\" " + c.encode + " \"" +
+            episode + "\""));
+        const RunOutput run = RunWithVideo({"--find-opening", clip, "--in", episode});
+        EXPECT_EQ(run.status, kExitOk) << run.err;
+        EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
+    }
+
+    const RunOutput missing = RunWithVideo(
+        {"--find-opening", clip, "--in", (dir / "first.wav").string(), "--search", "3"});
+    EXPECT_EQ(missing.status, kExitSomeFailed);
+    EXPECT_NE(missing.err.find("its sound is not in the first 3 s of"), std::string::npos)
+        << missing.err;
 }
 
 }  // namespace
