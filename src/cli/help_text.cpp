@@ -30,15 +30,22 @@ Mode 模式 (default 默认: --cut 12):
                       仅平移此时间及之后开始的字幕
   --until TIME        direct mode: move only cues that start before TIME
                       仅平移此时间之前开始的字幕
-  --sync-to REF       align each file to the well-timed subtitle REF (.srt, .ass):
+  --sync-to REF       align each file to the well-timed subtitle REF (.srt, .ass)
+                      or to the speech of a video or audio file REF:
                       the offset, breaks and frame rate are found; an unsure
-                      alignment is not written (exit 1)   自动对齐到参考字幕
+                      alignment is not written (exit 1)   自动对齐到参考字幕或视频
   --dry-run           sync: print the alignment, write nothing   只显示对齐结果
   --no-split          sync: one offset for the whole file   不分段
   --split-penalty N   sync: overlap in seconds a break must gain (default 6)
   --no-fps-guess      sync: do not try frame-rate conversions   不猜测帧率
   --max-offset SECONDS  sync: the largest offset tried (default 900)
   --force             sync: write an unsure alignment too   强制写入
+  --audio-stream N    sync to a video: its N-th audio stream, from 0 (default 0)
+  --start-at T        sync to a video: ignore its sound before T (a music opening)
+  --find-opening CLIP --in EPISODE
+                      print where the opening clip's sound starts and ends in
+                      the episode   找到片头位置
+  --search T          find-opening: how far into the episode to look (default 600)
   --direct FRAMESf    an amount in frames, such as 12f, with --frame-rate RATE
                       按帧平移，需同时给出 --frame-rate
   --fps FROM:TO       re-time from one frame rate to another (25:23.976;

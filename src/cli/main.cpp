@@ -8,6 +8,7 @@
 #include "cli/signals.h"
 
 #if ORVANE_HAVE_MEDIA
+#include "cli/speech_reference.h"
 #include "media/opening_clip.h"
 #endif
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv) {
         }
         return measured.seconds;
     };
+    environment.readSpeech = orvane::cli::ReadSpeechReference;
+    environment.findOpening = orvane::cli::FindOpeningInEpisode;
 #endif
     return orvane::cli::Run(args, std::cout, std::cerr, environment);
 }

@@ -58,6 +58,11 @@ enum class Opt {
     NoFpsGuess,
     MaxOffset,
     Force,
+    AudioStream,
+    StartAt,
+    FindOpening,
+    In,
+    Search,
 };
 
 struct OptSpec {
@@ -97,6 +102,11 @@ constexpr OptSpec kOptions[] = {
     {"--no-fps-guess", "", Opt::NoFpsGuess, false},
     {"--max-offset", "", Opt::MaxOffset, true},
     {"--force", "", Opt::Force, false},
+    {"--audio-stream", "", Opt::AudioStream, true},
+    {"--start-at", "", Opt::StartAt, true},
+    {"--find-opening", "", Opt::FindOpening, true},
+    {"--in", "", Opt::In, true},
+    {"--search", "", Opt::Search, true},
 };
 
 const OptSpec* FindOption(std::string_view name) {
@@ -248,6 +258,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     bool overwrite = false;
     std::optional<std::string> outputDir;
     SyncOptions sync;
+    FindOpeningOptions find;
+    std::optional<std::string> findOnly;  // --search given, for the message
     std::optional<std::string> syncOnly;  // a --sync-to option given, for the message
 
     bool optionsEnded = false;
@@ -443,12 +455,66 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 sync.force = true;
                 syncOnly = known->longName;
                 break;
+            case Opt::AudioStream: {
+                const std::optional<double> number = amount();
+                if (!number || *number != std::floor(*number) || *number > 999) {
+                    return UsageError("--audio-stream: \"" + value +
+                                      "\" is not a stream number such as 0 or 1");
+                }
+                sync.audioStream = static_cast<int>(*number);
+                syncOnly = known->longName;
+                break;
+            }
+            case Opt::StartAt: {
+                const std::optional<double> time = ParseTimeArgument(value);
+                if (!time) {
+                    return UsageError("--start-at: \"" + value +
+                                      "\" is neither seconds nor a time code such as "
+                                      "00:01:30,000");
+                }
+                sync.startAt = *time;
+                syncOnly = known->longName;
+                break;
+            }
+            case Opt::FindOpening:
+            case Opt::In:
+                if (value.empty()) {
+                    return UsageError(std::string(known->longName) + ": the file name is empty");
+                }
+                (known->id == Opt::FindOpening ? find.clip : find.episode) =
+                    textio::PathFromUtf8(value);
+                break;
+            case Opt::Search: {
+                const std::optional<double> time = ParseTimeArgument(value);
+                if (!time || *time <= 0) {
+                    return UsageError("--search: \"" + value +
+                                      "\" is neither seconds nor a time code such as "
+                                      "00:20:00,000");
+                }
+                find.searchSeconds = *time;
+                findOnly = known->longName;
+                break;
+            }
             case Opt::Help:
             case Opt::Version:
                 break;  // handled above
         }
     }
 
+    if (!find.clip.empty() || !find.episode.empty() || findOnly) {
+        if (find.clip.empty() || find.episode.empty()) {
+            return UsageError("--find-opening CLIP and --in EPISODE go together");
+        }
+        if (!options.inputs.empty() || !sync.reference.empty()) {
+            return UsageError(
+                "--find-opening only prints where the opening is; it takes no other "
+                "files or options");
+        }
+        ParseResult found;
+        found.action = ParseResult::Action::Run;
+        found.options.findOpening = find;
+        return found;
+    }
     if (!sync.reference.empty()) {
         if (const std::optional<std::string> other = ShiftOptionBesideSync(
                 cut.has_value(), advance.has_value(), direct.has_value(), later,

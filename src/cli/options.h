@@ -25,6 +25,16 @@ struct SyncOptions {
     engine::AlignSettings align;
     bool dryRun = false;  // print the map, write nothing
     bool force = false;   // write an unsure alignment too
+    // When the reference is a video: which audio stream, and from when.
+    int audioStream = 0;
+    double startAt = 0;
+};
+
+// --find-opening CLIP --in EPISODE: where the clip's sound lies in the episode.
+struct FindOpeningOptions {
+    std::filesystem::path clip;
+    std::filesystem::path episode;
+    double searchSeconds = 600;  // of the episode's start
 };
 
 struct CliOptions {
@@ -32,6 +42,7 @@ struct CliOptions {
     std::vector<std::filesystem::path> inputs;  // files or folders, in the order given
     std::optional<std::filesystem::path> openingVideo;
     std::optional<SyncOptions> sync;
+    std::optional<FindOpeningOptions> findOpening;
     bool quiet = false;
     bool verbose = false;  // name the encoding each file was read in
     std::string retiming;  // how --fps or --point maps times, for the report; empty: no map

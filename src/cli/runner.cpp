@@ -17,6 +17,7 @@
 #include "cli/options.h"
 #include "cli/sync_run.h"
 #include "engine/batch.h"
+#include "engine/timecode.h"
 #include "orvane_version.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
@@ -373,6 +374,24 @@ int Flushed(std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// --find-opening: prints where the clip's sound starts and ends in the episode.
+int RunFindOpening(const FindOpeningOptions& find, std::ostream& out, std::ostream& err,
+                   const RunEnvironment& environment) {
+    std::string error = "this build cannot read videos";
+    const std::optional<OpeningSpan> span =
+        environment.findOpening ? environment.findOpening(find, error) : std::nullopt;
+    if (!span) {
+        err << kProgramName << ": " << error << "\n";
+        return kExitSomeFailed;
+    }
+    char score[32];
+    std::snprintf(score, sizeof score, "%.2f", span->score);
+    out << ShowPath(find.clip) << " in " << ShowPath(find.episode) << ": "
+        << engine::FormatSrtTime(span->start) << " - " << engine::FormatSrtTime(span->end)
+        << " (match " << score << ")\n";
+    return Flushed(out, err);
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -392,10 +411,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             case ParseResult::Action::Run:
                 break;
         }
+        if (parsed.options.findOpening) {
+            return RunFindOpening(*parsed.options.findOpening, out, err, environment);
+        }
         if (parsed.options.sync) {
-            return RunSync(parsed.options, out, err, [&](CliOptions options) {
-                return RunParsed(std::move(options), out, err, environment);
-            });
+            return RunSync(
+                parsed.options, out, err,
+                [&](CliOptions options) {
+                    return RunParsed(std::move(options), out, err, environment);
+                },
+                environment.readSpeech);
         }
         return RunParsed(std::move(parsed.options), out, err, environment);
     } catch (const std::exception& e) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/align.h"
+
 namespace orvane::textio {
 class WriteSeam;
 }
@@ -26,6 +28,22 @@ inline constexpr int kExitUsage = 2;
 using OpeningMeasurer =
     std::function<std::optional<double>(const std::filesystem::path& video, std::string& error)>;
 
+struct SyncOptions;
+struct FindOpeningOptions;
+// Where the opening clip lies in the episode, in seconds.
+struct OpeningSpan {
+    double start = 0;
+    double end = 0;
+    double score = 0;
+};
+// Finds the clip in the episode; on failure returns nothing and sets `error`.
+using OpeningFinder =
+    std::function<std::optional<OpeningSpan>(const FindOpeningOptions& find, std::string& error)>;
+// Where people speak in the sound of the --sync-to video; on failure returns
+// nothing and sets `error` to a reason for the user.
+using SpeechReader = std::function<std::optional<std::vector<engine::Interval>>(
+    const SyncOptions& sync, std::string& error)>;
+
 struct RunEnvironment {
     // Draw a progress line on `err` (only when it is a terminal).
     bool progressLine = false;
@@ -35,6 +53,10 @@ struct RunEnvironment {
     std::chrono::milliseconds progressInterval{100};
     // Empty when this build cannot read videos: --opening is then refused.
     OpeningMeasurer measureOpening;
+    // Empty when this build cannot read videos: --sync-to VIDEO is then refused.
+    SpeechReader readSpeech;
+    // Empty when this build cannot read videos: --find-opening is then refused.
+    OpeningFinder findOpening;
     // Read between files; once true no further file starts (the run exits 1).
     const std::atomic<bool>* stopRequested = nullptr;
     // How output reaches the disk; nothing: the real disk. For tests.

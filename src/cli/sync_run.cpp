@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/sync_run.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 
 #include "cli/messages.h"
@@ -75,6 +78,40 @@ bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
     return shift(direct) == kExitOk;
 }
 
+// A reference that is not a subtitle file is taken for a video or a sound.
+bool IsSubtitleName(const std::filesystem::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".srt" || extension == ".ass" || extension == ".ssa";
+}
+
+// The reference's intervals: a subtitle's cues or a video's speech.
+std::optional<std::vector<engine::Interval>> ReadReference(const CliOptions& options,
+                                                           const SpeechReader& readSpeech,
+                                                           std::ostream& err) {
+    const SyncOptions& sync = *options.sync;
+    if (!IsSubtitleName(sync.reference)) {
+        std::string error = "not a subtitle file, and this build cannot read videos";
+        std::optional<std::vector<engine::Interval>> speech;
+        if (readSpeech) {
+            speech = readSpeech(sync, error);
+        }
+        if (!speech) {
+            err << kProgramName << ": " << ShowPath(sync.reference) << ": " << error
+                << "; nothing written\n";
+        }
+        return speech;
+    }
+    engine::CueIntervalsResult reference =
+        engine::ReadCueIntervals(sync.reference, options.settings.encoding);
+    if (reference.failure) {
+        PrintFailure(err, *reference.failure);
+        return std::nullopt;
+    }
+    return std::move(reference.cues);
+}
+
 }  // namespace
 
 std::string DescribeAlignment(const engine::AlignReport& report) {
@@ -91,13 +128,11 @@ std::string DescribeAlignment(const engine::AlignReport& report) {
     return text;
 }
 
-int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err,
-            const ShiftRun& shift) {
-    const SyncOptions& sync = *options.sync;
-    const engine::CueIntervalsResult reference =
-        engine::ReadCueIntervals(sync.reference, options.settings.encoding);
-    if (reference.failure) {
-        PrintFailure(err, *reference.failure);
+int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err, const ShiftRun& shift,
+            const SpeechReader& readSpeech) {
+    const std::optional<std::vector<engine::Interval>> reference =
+        ReadReference(options, readSpeech, err);
+    if (!reference) {
         return kExitSomeFailed;
     }
     const engine::BatchPlan plan = engine::PlanBatch(options.inputs, options.settings);
@@ -110,7 +145,7 @@ int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err,
     }
     bool failed = !plan.refused.empty();
     for (const engine::PlannedFile& file : plan.files) {
-        failed = !SyncFile(options, file.source, reference.cues, out, err, shift) || failed;
+        failed = !SyncFile(options, file.source, *reference, out, err, shift) || failed;
     }
     out.flush();
     return failed || out.fail() ? kExitSomeFailed : kExitOk;

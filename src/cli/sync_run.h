@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "cli/runner.h"
 #include "engine/align.h"
 
 namespace orvane::cli {
@@ -14,10 +15,12 @@ namespace orvane::cli {
 // Runs the usual shift over the files of `options`; returns its exit status.
 using ShiftRun = std::function<int(CliOptions options)>;
 
-// Aligns every file of `options` to the reference and prints each map. A
-// map that is one plain offset is written through `shift`, as a direct
-// shift; an unsure one is refused unless forced. Returns the exit status.
-int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err, const ShiftRun& shift);
+// Aligns every file of `options` to the reference (a subtitle file, or any
+// other file through `readSpeech`) and prints each map. A map that is one
+// plain offset is written through `shift`, as a direct shift; an unsure one
+// is refused unless forced. Returns the exit status.
+int RunSync(const CliOptions& options, std::ostream& out, std::ostream& err, const ShiftRun& shift,
+            const SpeechReader& readSpeech = {});
 
 // The map as orvane-shift prints it: the scale and confidence, then each
 // segment's time range in the file, its offset and its cues.

@@ -36,6 +36,21 @@ TEST(SyncOptions, RefuseWhatTheyCannotDo) {
         {"a penalty that is no number",
          {"--sync-to", "r.srt", "--split-penalty", "x", "--dry-run", "a.srt"},
          "--split-penalty: \"x\" is not a plain number of seconds such as 12 or 1.5"},
+        {"a stream that is no whole number",
+         {"--sync-to", "v.mkv", "--audio-stream", "1.5", "--dry-run", "a.srt"},
+         "--audio-stream: \"1.5\" is not a stream number such as 0 or 1"},
+        {"a start that is no time",
+         {"--sync-to", "v.mkv", "--start-at", "soon", "--dry-run", "a.srt"},
+         "--start-at: \"soon\" is neither seconds nor a time code such as 00:01:30,000"},
+        {"a clip without an episode",
+         {"--find-opening", "op.mkv"},
+         "--find-opening CLIP and --in EPISODE go together"},
+        {"a clip beside subtitle files",
+         {"--find-opening", "op.mkv", "--in", "ep.mkv", "a.srt"},
+         "--find-opening only prints where the opening is; it takes no other files or options"},
+        {"a video option alone",
+         {"--start-at", "90", "-o", "o", "a.srt"},
+         "--start-at only applies to --sync-to"},
     };
     for (const SyncUsageCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -59,6 +74,15 @@ TEST(SyncOptions, CarryTheAlignmentSettings) {
     EXPECT_FALSE(sync.align.guessFrameRate);
     EXPECT_EQ(sync.align.splitPenalty, 2.5);
     EXPECT_EQ(sync.align.maxOffset, 60.0);
+}
+
+TEST(SyncOptions, CarryTheVideoSettings) {
+    const ParseResult result = ParseArguments({"--sync-to", "film.mkv", "--audio-stream", "1",
+                                               "--start-at", "00:01:30,500", "--dry-run", "a.srt"});
+    ASSERT_EQ(result.action, ParseResult::Action::Run);
+    ASSERT_TRUE(result.options.sync);
+    EXPECT_EQ(result.options.sync->audioStream, 1);
+    EXPECT_EQ(result.options.sync->startAt, 90.5);
 }
 
 std::string Srt(const std::vector<std::pair<const char*, const char*>>& times) {

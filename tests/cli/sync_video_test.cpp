@@ -1,0 +1,187 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orvane-shift --sync-to VIDEO over a spoken film made at test time.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/runner.h"
+#include "cli/speech_reference.h"
+#include "support/speech_fixture.h"
+#include "support/temp_dir.h"
+
+namespace orvane::cli {
+namespace {
+using orvane::testing::FixtureCue;
+using orvane::testing::SrtText;
+using orvane::testing::TempDir;
+
+struct RunOutput {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+RunOutput RunWithVideo(const std::vector<std::string>& args) {
+    RunEnvironment environment;
+    environment.readSpeech = ReadSpeechReference;
+    environment.findOpening = FindOpeningInEpisode;
+    std::ostringstream out;
+    std::ostringstream err;
+    RunOutput result;
+    result.status = Run(args, out, err, environment);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+// The offsets of the printed map's segments.
+std::vector<double> Offsets(const std::string& printed) {
+    static const std::regex kSegment(R"(([+-][0-9]+\.[0-9]{3}) s  \()");
+    std::vector<double> offsets;
+    for (std::sregex_iterator it(printed.begin(), printed.end(), kSegment), end; it != end; ++it) {
+        offsets.push_back(std::stod((*it)[1].str()));
+    }
+    return offsets;
+}
+
+// Cues at times that have nothing to do with the film's speech.
+std::string UnrelatedSrt() {
+    std::vector<FixtureCue> cues;
+    double at = 3.0;
+    for (int i = 0; at < 170; ++i) {
+        const double length = 1.0 + 0.5 * ((i * 5) % 4);
+        cues.push_back({at, at + length, "Something else entirely."});
+        at += length + 0.4 + 1.3 * ((i * 3) % 7);
+    }
+    return SrtText(cues, 0);
+}
+
+TEST(SyncToVideo, FindsTheOffsetOfTheSpeechOrRefuses) {
+    if (!orvane::testing::CanSpeak()) {
+        GTEST_SKIP() << "espeak-ng, ffmpeg or python3 is not installed";
+    }
+    const TempDir dir;
+    const std::vector<FixtureCue> cues = orvane::testing::FixtureCues();
+    const std::filesystem::path truth = dir.Write("truth.srt", SrtText(cues, 0));
+    const std::filesystem::path film = dir / "film.mkv";
+    ASSERT_TRUE(orvane::testing::MakeSpokenFilm(truth, film, "-c:a libopus -b:a 32k"));
+
+    struct Case {
+        const char* name;
+        double shift;  // of the subtitle against the film; the fix is -shift
+    };
+    const Case cases[] = {{"five seconds early", -5.0}, {"0.3 s late", 0.3}, {"45 s late", 45.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path subtitle = dir.Write("moved.srt", SrtText(cues, c.shift));
+        const RunOutput run = RunWithVideo(
+            {"--sync-to", film.string(), "--dry-run", "--no-fps-guess", subtitle.string()});
+        EXPECT_EQ(run.status, kExitOk) << run.err;
+        const std::vector<double> offsets = Offsets(run.out);
+        ASSERT_EQ(offsets.size(), 1U) << run.out;
+        EXPECT_NEAR(offsets[0], -c.shift, 0.08) << run.out;
+    }
+
+    const std::string unrelated = UnrelatedSrt();
+    const std::filesystem::path other = dir.Write("other.srt", unrelated);
+    const std::filesystem::path outDir = dir / "out";
+    const RunOutput refused =
+        RunWithVideo({"--sync-to", film.string(), "-o", outDir.string(), other.string()});
+    EXPECT_EQ(refused.status, kExitSomeFailed) << refused.out;
+    EXPECT_NE(refused.err.find("unsure alignment"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(outDir / "other.srt"));
+    EXPECT_EQ(orvane::testing::ReadBytes(other), unrelated);
+}
+
+TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
+    if (!orvane::testing::HaveProgram("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    const TempDir dir;
+    const std::filesystem::path picture = dir / "picture.mp4";
+    ASSERT_TRUE(
+        orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i color=c=black:s=64x64:d=1 "
+                                    "-c:v mpeg4 \"" +
+                                    picture.string() + "\""));
+    const std::filesystem::path quiet = dir / "quiet.mkv";
+    ASSERT_TRUE(
+        orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i anullsrc=r=48000:d=3 "
+                                    "-c:a libopus \"" +
+                                    quiet.string() + "\""));
+    const std::filesystem::path subtitle =
+        dir.Write("a.srt", SrtText(orvane::testing::FixtureCues(), 0));
+    struct Case {
+        const char* name;
+        std::vector<std::string> extra;
+        std::filesystem::path video;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no audio stream", {}, picture, "has no audio stream; nothing written"},
+        {"a missing stream",
+         {"--audio-stream", "2"},
+         quiet,
+         "has no audio stream 2 (it has 1, counted from 0); nothing written"},
+        {"only silence", {}, quiet, "no speech found in its sound; nothing written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {"--sync-to", c.video.string(), "--dry-run"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        args.push_back(subtitle.string());
+        const RunOutput run = RunWithVideo(args);
+        EXPECT_EQ(run.status, kExitSomeFailed);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+TEST(FindOpening, PrintsWhereTheClipsSoundIsInTheEpisode) {
+    if (!orvane::testing::HaveProgram("ffmpeg")) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    const TempDir dir;
+    const std::string clip = (dir / "clip.wav").string();
+    ASSERT_TRUE(orvane::testing::RunQuietly(
+        "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=5:c=pink:r=48000:a=0.5:seed=1 \"" + clip +
+        "\""));
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* encode;
+        int pastedAtMs;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"at the start, PCM in WAV", "first.wav", "-c:a pcm_s16le", 0,
+         ": 00:00:00,000 - 00:00:05,000 (match"},
+        // Noise survives a lossy codec only at a high rate (AAC replaces noise bands).
+        {"at 95 s, Opus in Matroska", "later.mkv", "-c:a libopus -b:a 128k", 95000,
+         ": 00:01:35,000 - 00:01:40,000 (match"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string episode = (dir / c.file).string();
+        ASSERT_TRUE(orvane::testing::RunQuietly(
+            "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=120:c=pink:r=48000:a=0.1:seed=2 -i \"" +
+            clip + "\" -filter_complex \"[1]adelay=" + std::to_string(c.pastedAtMs) +
+            ":all=1[d];[0][d]amix=inputs=2:duration=first:normalize=0\" " + c.encode + " \"" +
+            episode + "\""));
+        const RunOutput run = RunWithVideo({"--find-opening", clip, "--in", episode});
+        EXPECT_EQ(run.status, kExitOk) << run.err;
+        EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
+    }
+
+    const RunOutput missing = RunWithVideo(
+        {"--find-opening", clip, "--in", (dir / "first.wav").string(), "--search", "3"});
+    EXPECT_EQ(missing.status, kExitSomeFailed);
+    EXPECT_NE(missing.err.find("its sound is not in the first 3 s of"), std::string::npos)
+        << missing.err;
+}
+
+}  // namespace
+}  // namespace orvane::cli
