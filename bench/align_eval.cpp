@@ -38,8 +38,8 @@ int Accuracy(int seeds, double minutes) {
     std::vector<double> all;
     int refusedDamaged = 0;
     int wrongScale = 0;
-    for (const align_pairs::PairSpec& spec : align_pairs::DamagedPairs(seeds, minutes)) {
-        const align_pairs::Pair pair = align_pairs::MakePair(spec);
+    for (const align_pairs::PairSpec& recipe : align_pairs::DamagedPairs(seeds, minutes)) {
+        const align_pairs::Pair pair = align_pairs::MakePair(recipe);
         const engine::AlignReport report = engine::Align(pair.file, pair.reference);
         const std::vector<double> errors = align_pairs::StartErrors(pair, report.map);
         all.insert(all.end(), errors.begin(), errors.end());
@@ -47,10 +47,10 @@ int Accuracy(int seeds, double minutes) {
         const bool scaleRight = std::abs(report.scale - pair.scale) < 1e-9;
         refusedDamaged += report.unsure ? 1 : 0;
         wrongScale += scaleRight ? 0 : 1;
-        std::printf("| %s | %zu | %zu | %s | %.1f%s | %.0f | %.0f | %.0f |\n", spec.Name().c_str(),
-                    pair.file.size(), report.segments.size(), scaleRight ? "yes" : "NO",
-                    report.confidence, report.unsure ? " unsure" : "", summary.median * 1000,
-                    summary.p95 * 1000, summary.max * 1000);
+        std::printf("| %s | %zu | %zu | %s | %.1f%s | %.0f | %.0f | %.0f |\n",
+                    recipe.Name().c_str(), pair.file.size(), report.segments.size(),
+                    scaleRight ? "yes" : "NO", report.confidence, report.unsure ? " unsure" : "",
+                    summary.median * 1000, summary.p95 * 1000, summary.max * 1000);
     }
     const align_pairs::ErrorSummary summary = align_pairs::Summarize(all);
     std::printf(
@@ -78,13 +78,13 @@ int Corpus(const std::filesystem::path& folder) {
         if (read.failure || read.cues.size() < 300) {
             continue;
         }
-        for (const align_pairs::PairSpec& spec : align_pairs::DamagedPairs(1, 0)) {
-            const align_pairs::Pair pair = align_pairs::MakePairFrom(read.cues, spec);
+        for (const align_pairs::PairSpec& recipe : align_pairs::DamagedPairs(1, 0)) {
+            const align_pairs::Pair pair = align_pairs::MakePairFrom(read.cues, recipe);
             const engine::AlignReport report = engine::Align(pair.file, pair.reference);
             const align_pairs::ErrorSummary summary =
                 align_pairs::Summarize(align_pairs::StartErrors(pair, report.map));
             std::printf("| %s | %s | %zu | %zu | %s | %.1f%s | %.0f | %.0f | %.0f |\n",
-                        entry.path().filename().string().c_str(), spec.Name().c_str(),
+                        entry.path().filename().string().c_str(), recipe.Name().c_str(),
                         pair.file.size(), report.segments.size(),
                         std::abs(report.scale - pair.scale) < 1e-9 ? "yes" : "NO",
                         report.confidence, report.unsure ? " unsure" : "", summary.median * 1000,

@@ -9,6 +9,7 @@
 #include <set>
 #include <utility>
 
+#include "cli/retime_values.h"
 #include "engine/amount.h"
 #include "engine/retime.h"
 #include "engine/timecode.h"
@@ -155,56 +156,6 @@ std::optional<std::string> ShiftOptionBesideSync(bool cut, bool advance, bool di
         }
     }
     return std::nullopt;
-}
-
-// "25:23.976": the frame rate a file was made for, and the one it is for now.
-struct FrameRateChange {
-    engine::FrameRate from;
-    engine::FrameRate to;
-    std::string text;
-};
-
-std::optional<FrameRateChange> ParseFrameRateChange(std::string_view text) {
-    const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::optional<engine::FrameRate> from = engine::ParseFrameRate(text.substr(0, colon));
-    const std::optional<engine::FrameRate> to = engine::ParseFrameRate(text.substr(colon + 1));
-    if (!from || !to) {
-        return std::nullopt;
-    }
-    std::string shown(text);
-    shown.replace(colon, 1, " to ");
-    return FrameRateChange{*from, *to, shown};
-}
-
-// "T=U": a time in the file now, and where it belongs.
-struct SyncPoint {
-    double now = 0;
-    double right = 0;
-};
-
-std::optional<SyncPoint> ParseSyncPoint(std::string_view text) {
-    const std::size_t eq = text.find('=');
-    if (eq == std::string_view::npos) {
-        return std::nullopt;
-    }
-    const std::optional<double> now = ParseTimeArgument(text.substr(0, eq));
-    const std::optional<double> right = ParseTimeArgument(text.substr(eq + 1));
-    if (!now || !right) {
-        return std::nullopt;
-    }
-    return SyncPoint{*now, *right};
-}
-
-// "t × 1.04270833 + 0.000 s (frame rate 25 to 23.976)", for the report.
-std::string RetimingText(const engine::TimingMap& map, const std::string& what) {
-    const engine::TimingSegment& line = map.Segments().front();
-    char text[96];
-    std::snprintf(text, sizeof text, "t \u00D7 %.8f %c %.3f s", line.scale,
-                  line.offset < 0 ? '-' : '+', std::fabs(line.offset));
-    return std::string(text) + " (" + what + ")";
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ struct ShiftSettings {
     double cutSeconds = 12.0;    // cut mode: the length of the opening
     bool extraAdvance = false;   // cut mode: also move earlier by shiftSeconds
     LanguageRemoval removal = LanguageRemoval::Keep;
-    bool simplify = false;    // Traditional to Simplified Chinese
-    bool ansi = false;        // write GB2312 (GBK) instead of UTF-8 with a mark
+    bool simplify = false;  // Traditional to Simplified Chinese
+    bool ansi = false;      // write GB2312 (GBK) instead of UTF-8 with a mark
     // Another output encoding (see textio::ChooseOutputEncoding); empty: UTF-8
     // with a mark. Never together with `ansi`.
     std::string outputEncoding;

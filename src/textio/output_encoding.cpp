@@ -83,6 +83,11 @@ void CountAndSubstitute(const void* context, UConverterFromUnicodeArgs* args,
 
 }  // namespace
 
+OutputEncoding OutputEncodingOf(Charset charset) {
+    return charset == Charset::Utf8 ? OutputEncoding{"UTF-8", true}
+                                    : OutputEncoding{"GB2312", false};
+}
+
 bool IsOutputEncodingName(std::string_view name) {
     const std::string lower = Lower(name);
     return lower == "same" || std::any_of(kNamed.begin(), kNamed.end(),

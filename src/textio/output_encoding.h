@@ -21,6 +21,9 @@ struct OutputEncoding {
     bool mark = true;               // a byte-order mark first (UTF-8, UTF-16 only)
 };
 
+// The window's two output charsets as output encodings.
+OutputEncoding OutputEncodingOf(Charset charset);
+
 // The names the command line takes: same, utf-8, utf-8-bom, gb18030, big5,
 // utf-16le (any case).
 bool IsOutputEncodingName(std::string_view name);

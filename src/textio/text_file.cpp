@@ -537,17 +537,8 @@ bool AtomicFileWriter::Commit() {
     return code ? Fail(FailureKind::ReplaceFailed, code) : true;
 }
 
-namespace {
-
-OutputEncoding EncodingOf(Charset charset) {
-    return charset == Charset::Utf8 ? OutputEncoding{"UTF-8", true}
-                                    : OutputEncoding{"GB2312", false};
-}
-
-}  // namespace
-
 TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
-    : TextFileWriter(std::move(target), EncodingOf(charset), std::move(options)) {}
+    : TextFileWriter(std::move(target), OutputEncodingOf(charset), std::move(options)) {}
 
 TextFileWriter::TextFileWriter(fs::path target, OutputEncoding encoding, WriteOptions options)
     : file_(std::move(target), std::move(options)), encoder_(std::move(encoding)) {

@@ -98,30 +98,30 @@ std::vector<Interval> FilmCues(std::uint64_t seed, double minutes) {
     return cues;
 }
 
-Pair MakePair(const PairSpec& spec) {
-    return MakePairFrom(FilmCues(spec.seed, spec.minutes), spec);
+Pair MakePair(const PairSpec& recipe) {
+    return MakePairFrom(FilmCues(recipe.seed, recipe.minutes), recipe);
 }
 
-Pair MakePairFrom(std::vector<Interval> reference, const PairSpec& spec) {
-    Random random(spec.seed * 7919 + 17);
+Pair MakePairFrom(std::vector<Interval> reference, const PairSpec& recipe) {
+    Random random(recipe.seed * 7919 + 17);
     Pair pair;
     pair.reference = std::move(reference);
-    const bool advert = spec.damage == Damage::Advert || spec.damage == Damage::AdvertAndDrift;
-    const bool drift = spec.damage == Damage::Drift || spec.damage == Damage::AdvertAndDrift;
+    const bool advert = recipe.damage == Damage::Advert || recipe.damage == Damage::AdvertAndDrift;
+    const bool drift = recipe.damage == Damage::Drift || recipe.damage == Damage::AdvertAndDrift;
     if (advert) {
         pair.breakAt = kAdvertAt;
     }
     if (drift) {
-        pair.scale = 1.0 / spec.amount;
+        pair.scale = 1.0 / recipe.amount;
     }
     for (const Cue& cue : EditCues(pair.reference, random)) {
         // The advert goes in before or after a cue, never into it.
         const double advertShift = advert && cue.times.start >= kAdvertAt ? kAdvertLength : 0.0;
         const auto damaged = [&](double t) {
-            if (spec.damage == Damage::Offset) {
-                return t + spec.amount;
+            if (recipe.damage == Damage::Offset) {
+                return t + recipe.amount;
             }
-            return (t + advertShift) * (drift ? spec.amount : 1.0);
+            return (t + advertShift) * (drift ? recipe.amount : 1.0);
         };
         const double start = damaged(cue.times.start);
         if (start < 0) {

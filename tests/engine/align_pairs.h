@@ -44,13 +44,13 @@ struct Pair {
 // pauses, now and then a long silence.
 std::vector<engine::Interval> FilmCues(std::uint64_t seed, double minutes);
 
-// The reference and the damaged file: besides the damage of `spec`, 15 % of
+// The reference and the damaged file: besides the damage of `recipe`, 15 % of
 // the cues are deleted, 10 % split, 10 % merged with the next, and every
 // time moves by up to 150 ms.
-Pair MakePair(const PairSpec& spec);
+Pair MakePair(const PairSpec& recipe);
 // The same damage to another reference, such as a real file's cues
-// (`spec.minutes` is not used).
-Pair MakePairFrom(std::vector<engine::Interval> reference, const PairSpec& spec);
+// (`recipe.minutes` is not used).
+Pair MakePairFrom(std::vector<engine::Interval> reference, const PairSpec& recipe);
 
 // The damages the aligner must undo, each on `seeds` films.
 std::vector<PairSpec> DamagedPairs(int seeds, double minutes);

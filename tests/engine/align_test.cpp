@@ -141,9 +141,9 @@ TEST(Align, KeepsToTheLargestOffsetAllowed) {
 // The damaged pairs: every one aligned, and aligned well.
 TEST(AlignPairs, UndoesEveryDamage) {
     std::vector<double> errors;
-    for (const align_pairs::PairSpec& spec : align_pairs::DamagedPairs(2, 26)) {
-        SCOPED_TRACE(spec.Name());
-        const align_pairs::Pair pair = align_pairs::MakePair(spec);
+    for (const align_pairs::PairSpec& recipe : align_pairs::DamagedPairs(2, 26)) {
+        SCOPED_TRACE(recipe.Name());
+        const align_pairs::Pair pair = align_pairs::MakePair(recipe);
         const AlignReport report = Align(pair.file, pair.reference);
         EXPECT_FALSE(report.unsure) << "confidence " << report.confidence;
         EXPECT_NEAR(report.scale, pair.scale, 1e-9);
