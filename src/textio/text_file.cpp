@@ -432,6 +432,12 @@ std::error_code WriteSeam::Sync(int fd) {
     return SyncFile(fd) == 0 ? std::error_code() : Errno();
 }
 
+std::error_code WriteSeam::Rename(const fs::path& from, const fs::path& to) {
+    std::error_code code;
+    fs::rename(from, to, code);
+    return code;
+}
+
 namespace {
 WriteSeam& RealDisk() {
     static WriteSeam disk;
@@ -526,8 +532,7 @@ bool AtomicFileWriter::Commit() {
         slot_ = -1;
         return Fail(FailureKind::ChangedBeforeReplace, {});
     }
-    std::error_code code;
-    fs::rename(temp_, target_, code);
+    const std::error_code code = options_.seam->Rename(temp_, target_);
     if (code) {
         std::error_code ec;
         fs::remove(temp_, ec);

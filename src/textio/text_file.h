@@ -69,6 +69,9 @@ public:
     virtual std::error_code Write(int fd, std::string_view bytes);
     // Waits until what was written is on the disk.
     virtual std::error_code Sync(int fd);
+    // Puts the finished temporary file in the target's place.
+    virtual std::error_code Rename(const std::filesystem::path& from,
+                                   const std::filesystem::path& to);
 };
 
 struct WriteOptions {

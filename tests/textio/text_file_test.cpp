@@ -111,6 +111,25 @@ TEST(WriteTextFile, WaitsForTheDiskOnlyWhenReplacing) {
     EXPECT_EQ(disk.syncs, 1);
 }
 
+// A rename that fails at the very end leaves the target as it was and no
+// temporary file beside it.
+TEST(WriteTextFile, AFailedRenameLeavesNoTemporaryFile) {
+    struct RenameFails : WriteSeam {
+        std::error_code Rename(const fs::path&, const fs::path&) override {
+            return std::make_error_code(std::errc::permission_denied);
+        }
+    } seam;
+    TempDir dir;
+    const fs::path target = dir.Write("a.srt", "old");
+    WriteOptions options;
+    options.seam = &seam;
+    const WriteResult result = WriteTextFile(target, "new", Charset::Utf8, options);
+    ASSERT_TRUE(result.failure);
+    EXPECT_EQ(result.failure->kind, FailureKind::ReplaceFailed);
+    EXPECT_EQ(ReadBytes(target), "old");
+    EXPECT_EQ(EntryNames(dir.path()), std::vector<std::string>{"a.srt"});
+}
+
 TEST(WriteTextFile, ReplacesByRenameSoAHardLinkKeepsTheOldBytes) {
     TempDir dir;
     const auto path = dir.Write("sub.srt", "old");
