@@ -314,8 +314,8 @@ bool WellFormedUtf16(std::string_view bytes, bool littleEndian) {
     bool lineBreak = false;
     bool expectLow = false;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        const unsigned first = static_cast<unsigned char>(bytes[i]);
+        const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
         const unsigned unit = littleEndian ? first | (second << 8) : (first << 8) | second;
         const bool high = unit >= 0xD800 && unit <= 0xDBFF;
         const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
