@@ -136,11 +136,12 @@ bool IsTemporaryName(const std::string& name) {
 bool TryLockOpenFile(int fd) {
 #ifdef _WIN32
     // One byte far past the end of any subtitle file: readers are not kept out.
-    OVERLAPPED far{};
-    far.Offset = 0xFFFFFFFE;
-    far.OffsetHigh = 0x7FFFFFFF;
+    OVERLAPPED beyondEnd{};
+    beyondEnd.Offset = 0xFFFFFFFE;
+    beyondEnd.OffsetHigh = 0x7FFFFFFF;
     return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(fd)),
-                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &far) != 0;
+                      LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                      &beyondEnd) != 0;
 #else
     return flock(fd, LOCK_EX | LOCK_NB) == 0;
 #endif

@@ -9,6 +9,7 @@
 #include <cctype>
 
 #include "textio/encoding_guess.h"
+#include "textio/icu_handles.h"
 #include "textio/utf8.h"
 
 namespace orvane::textio {
@@ -83,6 +84,10 @@ void CountAndSubstitute(const void* context, UConverterFromUnicodeArgs* args,
 
 }  // namespace
 
+void TextEncoder::Closer::operator()(UConverter* converter) const {
+    ucnv_close(converter);
+}
+
 OutputEncoding OutputEncodingOf(Charset charset) {
     return charset == Charset::Utf8 ? OutputEncoding{"UTF-8", true}
                                     : OutputEncoding{"GB2312", false};
@@ -112,7 +117,7 @@ OutputEncoding ChooseOutputEncoding(std::string_view name, bool ansi, const Deco
 
 TextEncoder::TextEncoder(OutputEncoding encoding) : encoding_(std::move(encoding)) {
     if (encoding_.charset != "UTF-8" && encoding_.charset != "GB2312") {
-        converter_ = OpenConverter(encoding_.charset.c_str());
+        converter_.reset(OpenConverter(encoding_.charset.c_str()).release());
         if (converter_) {
             UErrorCode error = U_ZERO_ERROR;
             ucnv_setSubstChars(converter_.get(), "?", 1, &error);

@@ -12,7 +12,8 @@
 
 #include "textio/encoding.h"
 #include "textio/gbk.h"
-#include "textio/icu_handles.h"
+
+struct UConverter;  // ICU's, opened and closed in output_encoding.cpp
 
 namespace orvane::textio {
 
@@ -49,8 +50,12 @@ public:
 private:
     std::string EncodeThroughIcu(std::string_view utf8);
 
+    struct Closer {
+        void operator()(UConverter* converter) const;
+    };
+
     OutputEncoding encoding_;
-    ConverterPtr converter_;
+    std::unique_ptr<UConverter, Closer> converter_;
     GbkEncodeReport report_;
 };
 
