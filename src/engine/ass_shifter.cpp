@@ -147,7 +147,7 @@ private:
     }
 
     void Append(std::string_view line) {
-        out_.text += line;
+        AppendOutput(out_.text, line, onChunk_);
         out_.text += kLineEnd;
     }
 
@@ -195,8 +195,11 @@ private:
                                               : AssTimeText(times.seconds.start);
         const TimeText end =
             times.inMillis ? UsualAssTimeText(times.millis.end) : AssTimeText(times.seconds.end);
-        AppendRewrittenTimeLine(out_.text, line, *match, start.View(), end.View());
-        out_.text += kLineEnd;
+        // The codes are rewritten in the head of the line; its text follows
+        // as it stands.
+        const std::size_t head = match->end.pos + match->end.length;
+        AppendRewrittenTimeLine(out_.text, line.substr(0, head), *match, start.View(), end.View());
+        Append(line.substr(head));
     }
 
     // Usual codes moved by whole milliseconds are counted in them: the

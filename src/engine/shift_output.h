@@ -34,6 +34,19 @@ inline std::size_t OutputReserve(std::size_t inputBytes, const TextChunkFn& onCh
     return onChunk ? std::min(whole, kChunkBytes + kChunkBytes / 4) : whole;
 }
 
+// Appends a piece of the output. A large one is passed on as it stands,
+// after what came before it: a huge line is then never held a second time,
+// nor a third while the output grows around it.
+inline void AppendOutput(std::string& text, std::string_view piece, const TextChunkFn& onChunk) {
+    if (onChunk && piece.size() >= kChunkBytes) {
+        onChunk(text);
+        text.clear();
+        onChunk(piece);
+        return;
+    }
+    text += piece;
+}
+
 // Passes `text` on and empties it once it has grown large.
 inline void PassOnIfLarge(std::string& text, const TextChunkFn& onChunk) {
     if (onChunk && text.size() >= kChunkBytes) {

@@ -217,7 +217,7 @@ private:
             if (settings_.simplify) {
                 text += SimplifyOutsideMarkup(line);
             } else {
-                text += line;
+                AppendOutput(text, line, onChunk_);
             }
             text += kLineEnd;
         }
@@ -241,7 +241,7 @@ private:
         }
         std::string& text = out_.text;
         if (!newTimes) {
-            text += run;
+            AppendOutput(text, run, onChunk_);
             return true;
         }
         const TimeText start = SrtTimeText(newTimes->start);
@@ -250,11 +250,13 @@ private:
         if (start.size != match.start.length || end.size != match.end.length) {
             return false;
         }
-        const std::size_t timeLineAt =
-            text.size() + static_cast<std::size_t>(lines_[cue.time.index].data() - run.data());
-        text += run;
+        const std::string_view timeLine = lines_[cue.time.index];
+        const auto head = static_cast<std::size_t>(timeLine.data() + timeLine.size() - run.data());
+        const std::size_t timeLineAt = text.size() + (head - timeLine.size());
+        text += run.substr(0, head);
         std::memcpy(text.data() + timeLineAt + match.start.pos, start.data, start.size);
         std::memcpy(text.data() + timeLineAt + match.end.pos, end.data, end.size);
+        AppendOutput(text, run.substr(head), onChunk_);  // the text lines as they stand
         return true;
     }
 

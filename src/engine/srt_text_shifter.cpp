@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/cue_times.h"
@@ -96,6 +97,7 @@ public:
                 return OffsetOf(header.begin);
             }
             Write(header);
+            AppendCopiedText();
             Report(header, last);
             PassOnIfLarge(state_.out.text, onChunk_);
             if (last) {
@@ -336,9 +338,17 @@ private:
             cut ? header.timeBegin : header.begin - (withBlankLine ? kLineEnd.size() : 0);
         const std::size_t timeLineAt =
             text.size() + static_cast<std::size_t>(header.timeBegin - from);
-        text.append(from, static_cast<std::size_t>(textEnd_ - from));
+        text.append(from, static_cast<std::size_t>(header.afterTime - from));
+        copiedText_ = std::string_view(header.afterTime,
+                                       static_cast<std::size_t>(textEnd_ - header.afterTime));
         return timeLineAt;
     }
+
+    // The text lines of a cue copied as it stands, once its codes are in
+    // place.
+    void AppendCopiedText() { AppendText(std::exchange(copiedText_, std::string_view{})); }
+
+    void AppendText(std::string_view piece) { AppendOutput(state_.out.text, piece, onChunk_); }
 
     // Writes the cue after its number (or its number in cut mode) when its
     // new codes are made as text first: when they were counted in seconds,
@@ -381,7 +391,7 @@ private:
         }
         text += kLineEnd;
         for (const std::string_view line : texts_) {
-            text += line;
+            AppendText(line);
             text += kLineEnd;
         }
     }
@@ -424,6 +434,7 @@ private:
     const char* textEnd_ = nullptr;
     std::size_t textLines_ = 0;
     const char* copiedEnd_ = nullptr;  // the end of the last cue copied as it stands
+    std::string_view copiedText_;      // its text lines, still to be appended
     bool exact_ = false;
     std::vector<std::string_view> texts_;
     bool textsHeld_ = false;
