@@ -2,7 +2,9 @@
 #include "textio/icu_handles.h"
 
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 
+#include <array>
 #include <tuple>
 
 namespace orvane::textio {
@@ -69,20 +71,43 @@ std::string DecodeToUtf8(const char* from, std::string_view bytes, std::size_t& 
     UErrorCode error = U_ZERO_ERROR;
     ucnv_setToUCallBack(source.get(), CountThenSubstitute, &counter, &counter.next,
                         &counter.nextContext, &error);
-    // No charset gives more UTF-16 units than it has bytes, a substitute
-    // included.
-    std::u16string units(bytes.size() + 16, u'\0');
-    const int32_t unitCount =
-        ucnv_toUChars(source.get(), units.data(), static_cast<int32_t>(units.size()), bytes.data(),
-                      static_cast<int32_t>(bytes.size()), &error);
-    if (U_FAILURE(error)) {
-        return {};
+    // A block of UTF-16 at a time, so a large file is held once as bytes and
+    // once as UTF-8, never whole in between. No byte gives more than three
+    // bytes of UTF-8; the room is reserved, and only what is written is used.
+    std::string out;
+    out.reserve(bytes.size() * 3 + 16);
+    constexpr std::size_t kBlock = 16384;
+    std::array<UChar, kBlock> units{};
+    std::array<char, kBlock * 3> utf8{};
+    const char* next = bytes.data();
+    const char* const end = bytes.data() + bytes.size();
+    std::size_t carried = 0;  // a lead surrogate whose trail the next block holds
+    for (;;) {
+        UChar* target = units.data() + carried;
+        error = U_ZERO_ERROR;
+        ucnv_toUnicode(source.get(), &target, units.data() + units.size(), &next, end, nullptr,
+                       /*flush=*/1, &error);
+        const bool more = error == U_BUFFER_OVERFLOW_ERROR;
+        if (U_FAILURE(error) && !more) {
+            return {};
+        }
+        const auto count = static_cast<std::size_t>(target - units.data());
+        carried = more && count > 0 && U16_IS_LEAD(units[count - 1]) ? 1 : 0;
+        int32_t length = 0;
+        error = U_ZERO_ERROR;
+        u_strToUTF8WithSub(utf8.data(), static_cast<int32_t>(utf8.size()), &length, units.data(),
+                           static_cast<int32_t>(count - carried), 0xFFFD, nullptr, &error);
+        if (U_FAILURE(error)) {
+            return {};
+        }
+        out.append(utf8.data(), static_cast<std::size_t>(length));
+        if (carried == 1) {
+            units[0] = units[count - 1];
+        }
+        if (!more) {
+            break;
+        }
     }
-    std::string out(static_cast<std::size_t>(unitCount) * 3 + 16, '\0');
-    int32_t length = 0;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, units.data(),
-                       unitCount, 0xFFFD, nullptr, &error);
-    out.resize(U_SUCCESS(error) ? static_cast<std::size_t>(length) : 0);
     substituted = counter.count;
     return out;
 }

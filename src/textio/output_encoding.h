@@ -43,6 +43,8 @@ public:
     // The byte-order mark to write first, if any.
     std::string_view Mark() const;
     std::string Encode(std::string_view utf8);
+    // True when Encode returns its input unchanged.
+    bool PassesUtf8Through() const { return encoding_.charset == "UTF-8"; }
     // Characters the encoding lacks, written as "?".
     const GbkEncodeReport& Report() const { return report_; }
     GbkEncodeReport TakeReport() { return std::move(report_); }

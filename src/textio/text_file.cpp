@@ -25,8 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // ---- the platform's file calls -----------------------------------------------
 
 // What an opened handle is.
@@ -540,47 +538,6 @@ bool AtomicFileWriter::Commit() {
     UnregisterPending(slot_);
     slot_ = -1;
     return code ? Fail(FailureKind::ReplaceFailed, code) : true;
-}
-
-TextFileWriter::TextFileWriter(fs::path target, Charset charset, WriteOptions options)
-    : TextFileWriter(std::move(target), OutputEncodingOf(charset), std::move(options)) {}
-
-TextFileWriter::TextFileWriter(fs::path target, OutputEncoding encoding, WriteOptions options)
-    : file_(std::move(target), std::move(options)), encoder_(std::move(encoding)) {
-    if (!encoder_.Mark().empty()) {
-        file_.Write(encoder_.Mark());
-    }
-}
-
-void TextFileWriter::Write(std::string_view utf8) {
-    file_.Write(encoder_.Encode(utf8));
-}
-
-WriteResult TextFileWriter::Commit() {
-    WriteResult result;
-    if (!file_.Commit()) {
-        result.failure = file_.failure();
-    }
-    result.gbk = encoder_.TakeReport();
-    return result;
-}
-
-std::string EncodeText(std::string_view utf8, Charset charset, GbkEncodeReport* report) {
-    if (charset == Charset::Gb2312) {
-        return EncodeGbk(utf8, report);
-    }
-    std::string bytes;
-    bytes.reserve(utf8.size() + 3);
-    bytes += kUtf8Mark;
-    bytes += utf8;
-    return bytes;
-}
-
-WriteResult WriteTextFile(const fs::path& path, std::string_view utf8, Charset charset,
-                          WriteOptions options) {
-    TextFileWriter writer(path, charset, std::move(options));
-    writer.Write(utf8);
-    return writer.Commit();
 }
 
 void RemovePendingTemporaryFiles() noexcept {
