@@ -172,11 +172,25 @@ std::string MakeAss(std::size_t dialogues, std::uint32_t seed) {
     return out;
 }
 
+std::string MakeHugeLineSrt(std::size_t lineBytes) {
+    const std::string piece = "Bilingual 双语字幕 text, one line that never ends. ";
+    std::string text =
+        "\xEF\xBB\xBF"
+        "1\r\n00:00:20,000 --> 00:00:25,000\r\n";
+    text.reserve(text.size() + lineBytes + piece.size() + 64);
+    while (text.size() < lineBytes) {
+        text += piece;
+    }
+    text += "\r\n\r\n2\r\n00:00:30,000 --> 00:00:31,000\r\nEnd\r\n";
+    return text;
+}
+
 void WriteStandardWorkloads(const fs::path& dir) {
     fs::create_directories(dir / "folder");
     WriteFile(dir / "big.srt", MakeSrt(kBigSrtCues, 1));
     WriteFile(dir / "big.ass", MakeAss(kBigAssDialogues, 2));
     WriteFile(dir / "tiny.srt", MakeSrt(1, 3));
+    WriteFile(dir / "huge-line.srt", MakeHugeLineSrt(kHugeLineBytes));
     for (std::size_t i = 1; i <= kFolderFiles; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "ep%03zu.srt", i);
