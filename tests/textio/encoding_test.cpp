@@ -11,6 +11,7 @@
 #include "support/why.h"
 #include "textio/encoding.h"
 #include "textio/gbk.h"
+#include "textio/icu_handles.h"
 #include "textio/text_file.h"
 #include "textio/utf8.h"
 
@@ -113,6 +114,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"utf32be_refused", std::string("\x00\x00\xFE\xFF\x00\x00\x00\x31"sv), "UTF-32", "",
                  false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Decoding goes a block at a time: a character of two UTF-16 units across
+// a block's end, and output three times the input, come out whole.
+TEST(DecodeToUtf8, LargeTextsComeOutWhole) {
+    struct Case {
+        const char* charset;
+        std::string bytes;
+        std::string utf8;
+        std::size_t substituted;
+    };
+    const Case cases[] = {
+        {"GB18030", "a" + Repeat("\x95\x32\x82\x36", 20000), "a" + Repeat("\U00020000", 20000), 0},
+        {"windows-1252", Repeat("\x80", 100000), Repeat("€", 100000), 0},
+        {"GBK", Repeat("\xCE\xD2", 20000) + "\x81", Repeat("我", 20000) + "\uFFFD", 1},
+    };
+    for (const Case& c : cases) {
+        std::size_t substituted = 99;
+        EXPECT_EQ(DecodeToUtf8(c.charset, c.bytes, substituted), c.utf8) << c.charset;
+        EXPECT_EQ(substituted, c.substituted) << c.charset;
+    }
+}
 
 TEST(ReadTextFile, MissingFileIsUnreadableWithAReason) {
     TempDir dir;
