@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cmath>
 
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -28,7 +29,7 @@ using namespace orvane::ui;
 namespace {
 
 QString Code(double seconds) {
-    const auto millis = static_cast<long long>(seconds * 1000 + 0.5);
+    const long long millis = std::llround(seconds * 1000);
     return QString::asprintf("%02lld:%02lld:%02lld,%03lld", millis / 3600000, millis / 60000 % 60,
                              millis / 1000 % 60, millis % 1000);
 }
@@ -151,7 +152,7 @@ void AlignTest::unsureWritesNothingWhenDeclined() {
              qPrintable(d.map->toPlainText()));
     QVERIFY(d.status->text().contains(QStringLiteral("对齐结果不可靠")));
 
-    const int asked = h.dialogs.asked.size();
+    const qsizetype asked = h.dialogs.asked.size();
     h.dialogs.answers << MessageAnswer::No;
     d.apply->click();
     QCOMPARE(h.dialogs.asked.size(), asked + 1);
