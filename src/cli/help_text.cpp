@@ -34,6 +34,8 @@ Mode 模式 (default 默认: --cut 12):
                       or to the speech of a video or audio file REF:
                       the offset, breaks and frame rate are found; an unsure
                       alignment is not written (exit 1)   自动对齐到参考字幕或视频
+                      with --cut SECONDS the opening is cut first, then the
+                      rest aligned   先裁剪片头再对齐
   --dry-run           sync: print the alignment, write nothing   只显示对齐结果
   --no-split          sync: one offset for the whole file   不分段
   --split-penalty N   sync: overlap in seconds a break must gain (default 6)

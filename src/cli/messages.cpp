@@ -131,7 +131,7 @@ std::string FailureText(const Failure& failure) {
         case FailureKind::NoScriptInfo:
             return "no [Script Info]: not an ASS/SSA file";
         case FailureKind::NothingLeft:
-            return "every cue lies inside the cut; nothing written";
+            return "every cue lies inside the cut or before zero; nothing written";
         case FailureKind::BadAmount:
             return "the amount or the opening's length is not a usable number";
         case FailureKind::TargetIsSource:

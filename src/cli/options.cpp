@@ -143,12 +143,12 @@ bool LooksLikeOption(std::string_view arg) {
 }
 
 // The first shift option given, which --sync-to leaves no room for: the
-// alignment finds the amount itself.
-std::optional<std::string> ShiftOptionBesideSync(bool cut, bool advance, bool direct, bool later,
+// alignment finds the amount itself (--cut only cuts the opening first).
+std::optional<std::string> ShiftOptionBesideSync(bool advance, bool direct, bool later,
                                                  bool opening, bool range) {
     const std::pair<bool, const char*> given[] = {
-        {cut, "--cut"},     {advance, "--advance"}, {direct, "--direct"},
-        {later, "--later"}, {opening, "--opening"}, {range, "--from and --until"},
+        {advance, "--advance"}, {direct, "--direct"},          {later, "--later"},
+        {opening, "--opening"}, {range, "--from and --until"},
     };
     for (const auto& [present, name] : given) {
         if (present) {
@@ -468,11 +468,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     }
     if (!sync.reference.empty()) {
         if (const std::optional<std::string> other = ShiftOptionBesideSync(
-                cut.has_value(), advance.has_value(), direct.has_value(), later,
-                options.openingVideo.has_value(),
+                advance.has_value(), direct.has_value(), later, options.openingVideo.has_value(),
                 options.settings.from.has_value() || options.settings.until.has_value())) {
             return UsageError("--sync-to cannot be combined with " + *other);
         }
+        sync.cutSeconds = cut;
         options.sync = sync;
         if (sync.dryRun && !outputDir && !overwrite) {
             overwrite = true;  // where nothing will be written: the plan checks no folder

@@ -28,6 +28,9 @@ struct SyncOptions {
     // When the reference is a video: which audio stream, and from when.
     int audioStream = 0;
     double startAt = 0;
+    // --cut: this much of the opening is cut away first, as cut mode cuts
+    // it, and what is left is aligned; nothing is cut without it.
+    std::optional<double> cutSeconds;
 };
 
 // --find-opening CLIP --in EPISODE: where the clip's sound lies in the episode.

@@ -148,6 +148,10 @@ std::string StatsText(const engine::ShiftStats& stats, engine::ShiftMode mode) {
     if (mode == engine::ShiftMode::Cut) {
         text += ", " + std::to_string(stats.dropped) + " dropped, " +
                 std::to_string(stats.trimmed) + " trimmed at the cut";
+    } else if (stats.dropped > 0 || stats.trimmed > 0) {
+        // A map can move cues before the start as the cut does.
+        text += ", " + std::to_string(stats.dropped) + " dropped before zero, " +
+                std::to_string(stats.trimmed) + " trimmed at zero";
     }
     return text;
 }

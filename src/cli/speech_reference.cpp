@@ -7,6 +7,7 @@
 #include "media/audio.h"
 #include "media/clip_search.h"
 #include "media/speech.h"
+#include "media/speech_read.h"
 
 namespace orvane::cli {
 
@@ -15,20 +16,19 @@ std::optional<std::vector<engine::Interval>> ReadSpeechReference(const SyncOptio
     media::AudioOptions audio;
     audio.audioStream = sync.audioStream;
     audio.startAt = sync.startAt;
-    media::SpeechDetector detector(audio.sampleRate);
-    const media::AudioResult result = media::DecodeAudio(
-        sync.reference, audio, [&](const media::AudioBlock& block) { detector.Add(block); });
-    if (result.error != media::AudioError::kNone) {
-        error = media::AudioErrorText(result, audio);
+    const media::SpeechRead read = media::ReadSpeech(sync.reference, audio);
+    if (read.audio.error != media::AudioError::kNone) {
+        error = media::AudioErrorText(read.audio, audio);
+        return std::nullopt;
+    }
+    if (read.NoSpeech()) {
+        error = "no speech found in its sound";
         return std::nullopt;
     }
     std::vector<engine::Interval> speech;
-    for (const media::SpeechSpan& span : detector.Finish()) {
+    speech.reserve(read.spans.size());
+    for (const media::SpeechSpan& span : read.spans) {
         speech.push_back({span.start, span.end});
-    }
-    if (speech.empty()) {
-        error = "no speech found in its sound";
-        return std::nullopt;
     }
     return speech;
 }

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/sync_run.h"
 
-#include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <ostream>
 
 #include "cli/messages.h"
 #include "cli/runner.h"
+#include "engine/alignment_run.h"
 #include "engine/batch.h"
 #include "engine/cue_intervals.h"
 #include "engine/timecode.h"
@@ -25,13 +23,9 @@ std::string Number(const char* format, double value) {
 
 // "1", or the conversion a frame-rate scale stands for: "23.976/25".
 std::string ScaleText(double scale) {
-    const char* const kNames[] = {"25/24",     "24/25",     "25/23.976",
-                                  "23.976/25", "24/23.976", "23.976/24"};
-    const std::vector<double> scales = engine::FrameRateScales();
-    for (std::size_t i = 0; i < scales.size(); ++i) {
-        if (std::abs(scale - scales[i]) < 1e-12) {
-            return Number("%.6f", scale) + " (" + kNames[i] + ")";
-        }
+    const std::string name = engine::ScaleName(scale);
+    if (!name.empty()) {
+        return Number("%.6f", scale) + " (" + name + ")";
     }
     return Number("%g", scale);
 }
@@ -45,16 +39,17 @@ bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
               const std::vector<engine::Interval>& reference, std::ostream& out, std::ostream& err,
               const ShiftRun& shift) {
     const SyncOptions& sync = *options.sync;
-    const engine::CueIntervalsResult cues =
-        engine::ReadCueIntervals(file, options.settings.encoding);
-    if (cues.failure) {
-        PrintFailure(err, *cues.failure);
+    const engine::FileAlignment aligned =
+        engine::AlignFile(file, reference, sync.align, options.settings.encoding, sync.cutSeconds);
+    if (aligned.failure) {
+        PrintFailure(err, *aligned.failure);
         return false;
     }
-    const engine::AlignReport report = engine::Align(cues.cues, reference, sync.align);
+    const engine::AlignReport& report = aligned.report;
     if (!options.quiet || sync.dryRun) {
-        out << ShowPath(file) << ": aligned to " << ShowPath(sync.reference) << ", "
-            << DescribeAlignment(report);
+        out << ShowPath(file) << ": "
+            << (sync.cutSeconds ? "cut " + Number("%.3f", *sync.cutSeconds) + " s, then " : "")
+            << "aligned to " << ShowPath(sync.reference) << ", " << DescribeAlignment(report);
     }
     if (report.unsure && !sync.force) {
         err << kProgramName << ": " << ShowPath(file) << ": unsure alignment (confidence "
@@ -66,24 +61,13 @@ bool SyncFile(const CliOptions& options, const std::filesystem::path& file,
     if (sync.dryRun) {
         return true;
     }
-    // Written through the retiming of a direct run: every cue follows the
-    // segment that holds its start, and nothing more is added.
+    // Written through the retiming: every cue follows the segment that
+    // holds its start.
     CliOptions direct = options;
     direct.sync.reset();
     direct.inputs = {file};
-    direct.settings.mode = engine::ShiftMode::Direct;
-    direct.settings.shiftSeconds = 0;
-    direct.settings.later = false;
-    direct.settings.map = report.map;
+    direct.settings = engine::AlignedSettings(options.settings, report.map, sync.cutSeconds);
     return shift(direct) == kExitOk;
-}
-
-// A reference that is not a subtitle file is taken for a video or a sound.
-bool IsSubtitleName(const std::filesystem::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".srt" || extension == ".ass" || extension == ".ssa";
 }
 
 // The reference's intervals: a subtitle's cues or a video's speech.
@@ -91,7 +75,7 @@ std::optional<std::vector<engine::Interval>> ReadReference(const CliOptions& opt
                                                            const SpeechReader& readSpeech,
                                                            std::ostream& err) {
     const SyncOptions& sync = *options.sync;
-    if (!IsSubtitleName(sync.reference)) {
+    if (!engine::IsSubtitleReference(sync.reference)) {
         std::string error = "not a subtitle file, and this build cannot read videos";
         std::optional<std::vector<engine::Interval>> speech;
         if (readSpeech) {

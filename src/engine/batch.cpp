@@ -201,7 +201,7 @@ private:
                 plan_.refused.push_back(MakeFailure(FailureKind::LinkUnresolved, source.path, ec));
                 return;
             }
-            plan_.files.push_back({source.path, *resolved});
+            plan_.files.push_back({source.path, *resolved, std::nullopt});
             return;
         }
         const fs::path target = TargetPath(source.path, settings_);
@@ -230,7 +230,7 @@ private:
                 MakeFailure(FailureKind::TargetReadOnly, source.path, info.writeCode, target));
             return;
         }
-        plan_.files.push_back({source.path, target});
+        plan_.files.push_back({source.path, target, std::nullopt});
     }
 
     void Refuse(FailureKind kind, const fs::path& source, const fs::path& other = {}) {
@@ -352,7 +352,13 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchObserver& observer,
         if (observer.fileStarted) {
             observer.fileStarted(i + 1, plan.files.size(), file);
         }
-        summary.outcomes.push_back(ShiftOne(file, plan.settings, observer, options));
+        if (file.map) {
+            ShiftSettings own = plan.settings;
+            own.map = file.map;
+            summary.outcomes.push_back(ShiftOne(file, own, observer, options));
+        } else {
+            summary.outcomes.push_back(ShiftOne(file, plan.settings, observer, options));
+        }
         ++summary.processed;
         if (observer.fileDone) {
             observer.fileDone(summary.outcomes.back());

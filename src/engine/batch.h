@@ -27,6 +27,9 @@ namespace orvane::engine {
 struct PlannedFile {
     std::filesystem::path source;  // as the user named it
     std::filesystem::path target;  // where the output goes (links resolved under overwrite)
+    // This file's own change of time axis, in place of the settings' map:
+    // an alignment finds one for each file.
+    std::optional<TimingMap> map;
 };
 
 // A name the run passes over without counting it as a failure.

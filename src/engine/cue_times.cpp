@@ -66,6 +66,14 @@ std::optional<std::int64_t> MapOffsetMillis(const ShiftSettings& settings) {
     return SignedWholeMillis(segments.front().offset);
 }
 
+// A cue that a map moves wholly before zero (in whole milliseconds): its end
+// at or below zero and its start below. One that ends at zero and starts
+// there too was such a cue already and stays.
+template <typename Millis>
+bool WhollyBelowZero(Millis start, Millis end) {
+    return end <= 0 && start < 0;
+}
+
 }  // namespace
 
 CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
@@ -114,9 +122,9 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     if (movedStart >= limit || movedEnd >= limit) {
         return false;
     }
-    if (direct) {
+    if (direct && map_ == nullptr) {
         shifted.fate = CueFate::Shifted;
-    } else if (movedStart <= 0 && movedEnd <= 0) {
+    } else if (direct ? WhollyBelowZero(movedStart, movedEnd) : movedStart <= 0 && movedEnd <= 0) {
         shifted.fate = CueFate::Cut;
         shifted.start = start;
         shifted.end = end;
@@ -185,13 +193,23 @@ CueTimes CueTimeShifter::Move(double start, double end) const {
         if (!inRange) {
             return {CueFate::Kept, start, end};
         }
-        if (map_) {
-            const TimingSegment& segment = map_->SegmentFor(start);
-            start = segment.Apply(start);
-            end = segment.Apply(end);
+        if (!map_) {
+            return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
+                    ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
         }
-        return {CueFate::Shifted, ShiftDirect(start, settings_.shiftSeconds, settings_.later),
-                ShiftDirect(end, settings_.shiftSeconds, settings_.later)};
+        // Through a map a cue may land before the film starts: wholly there
+        // it is dropped, as the cut drops the opening's cues; across zero it
+        // starts at zero.
+        const TimingSegment& segment = map_->SegmentFor(start);
+        const double amount = settings_.later ? settings_.shiftSeconds : -settings_.shiftSeconds;
+        const double movedStart = segment.Apply(start) + amount;
+        const double movedEnd = segment.Apply(end) + amount;
+        const double startMillis = Milliseconds(movedStart);
+        if (WhollyBelowZero(startMillis, Milliseconds(movedEnd))) {
+            return {CueFate::Cut, start, end};
+        }
+        return {startMillis < 0 ? CueFate::Trimmed : CueFate::Shifted, std::max(movedStart, 0.0),
+                std::max(movedEnd, 0.0)};
     }
     double movedStart = 0;
     double movedEnd = 0;

@@ -14,8 +14,8 @@ namespace orvane::engine {
 
 enum class CueFate {
     Shifted,  // both times moved
-    Trimmed,  // cut mode: moved, its start raised from below zero to zero
-    Cut,      // cut mode: both moved times at or below zero; its times stay as they were
+    Trimmed,  // cut mode or a map: moved, its start raised from below zero to zero
+    Cut,      // cut mode or a map: moved wholly below zero; its times stay as they were
     Kept,     // direct mode: outside the range of cues to move; written as it was
 };
 
@@ -45,7 +45,9 @@ class CueTimeShifter {
 public:
     explicit CueTimeShifter(const ShiftSettings& settings);
 
-    // Direct mode moves every cue (never below zero). Cut mode moves a cue
+    // Direct mode moves every cue (never below zero); through a map, a cue
+    // moved wholly below zero is cut and one across zero trimmed, as the
+    // cut treats the opening's cues. Cut mode moves a cue
     // earlier by the cut and the extra advance (through the map, when there
     // is one, as ShiftSettings says): a cue whose moved start and
     // end are both at or below zero would be an empty cue at zero and is

@@ -59,10 +59,12 @@ textio::Failure FailureOf(textio::FailureKind kind, const fs::path& path) {
 }
 
 // A cut that leaves no cue would write a file with nothing in it; over the
-// source that loses every cue, so nothing is written at all.
+// source that loses every cue, so nothing is written at all. So does a map
+// that moves every cue before zero (with a range, the cues outside it stay).
 bool NothingLeft(const ShiftSettings& settings, const ShiftStats& stats) {
-    return settings.mode == ShiftMode::Cut && stats.dropped > 0 && stats.shifted == 0 &&
-           stats.untimed == 0;
+    const bool canDrop =
+        settings.mode == ShiftMode::Cut || (settings.map && !settings.from && !settings.until);
+    return canDrop && stats.dropped > 0 && stats.shifted == 0 && stats.untimed == 0;
 }
 
 // Read, shift, write: the shared road of both file types.

@@ -2,6 +2,7 @@
 #include "engine/record_editor.h"
 
 #include "engine/batch.h"
+#include "engine/cue_intervals.h"
 #include "textio/file_system.h"
 #include "textio/text_file.h"
 
@@ -37,6 +38,22 @@ std::vector<RowChange> RecordEditor::PlanShift(const std::vector<std::size_t>& s
         return {};
     }
     return ShiftRows(rows_, selected, *pattern_, seconds, later);
+}
+
+std::vector<Interval> RecordEditor::CueIntervals() const {
+    std::string text;
+    for (const std::string& row : rows_) {
+        text += row;
+        text += '\n';
+    }
+    return CueIntervalsOfText(text, KindOfFile(source_));
+}
+
+std::vector<RowChange> RecordEditor::PlanMap(const TimingMap& map) const {
+    if (!pattern_) {
+        return {};
+    }
+    return MapRows(rows_, *pattern_, map);
 }
 
 void RecordEditor::Apply(const std::vector<RowChange>& changes, bool forward) {

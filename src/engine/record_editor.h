@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/align.h"
 #include "engine/row_shift.h"
 #include "textio/failure.h"
 #include "textio/gbk.h"
@@ -36,6 +37,12 @@ public:
     // The rows a shift of `selected` would change; nothing changes yet.
     std::vector<RowChange> PlanShift(const std::vector<std::size_t>& selected, double seconds,
                                      bool later) const;
+    // The rows' cues as an alignment takes them (for ASS/SSA the
+    // "Dialogue:" events), in row order.
+    std::vector<Interval> CueIntervals() const;
+    // The rows the map would change (every time line through it, stopping
+    // at zero); nothing changes yet.
+    std::vector<RowChange> PlanMap(const TimingMap& map) const;
     // Puts each change's `after` in place, or its `before` when undoing.
     void Apply(const std::vector<RowChange>& changes, bool forward);
 

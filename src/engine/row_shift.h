@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/timecode.h"
+#include "engine/timing_map.h"
 
 namespace orvane::engine {
 
@@ -28,6 +29,12 @@ struct RowChange {
 // each on its own: later adds, earlier subtracts and stops at zero. Rows
 // without a time line (numbers, text, blanks) stay as they are. Returns the
 // rows that changed, in index order; indexes past the end are passed over.
+// Moves every row that holds a time line through `map`, each cue by the
+// segment that holds its start; a time moved below zero stops at zero (rows
+// are edited in place: none is taken out). Returns the rows that changed.
+std::vector<RowChange> MapRows(const std::vector<std::string>& rows, TimePattern pattern,
+                               const TimingMap& map);
+
 std::vector<RowChange> ShiftRows(const std::vector<std::string>& rows,
                                  const std::vector<std::size_t>& selected, TimePattern pattern,
                                  double seconds, bool later);

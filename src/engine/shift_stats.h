@@ -8,8 +8,8 @@ namespace orvane::engine {
 // What a user wants to know after a file was shifted.
 struct ShiftStats {
     std::size_t shifted = 0;   // cues whose times were moved
-    std::size_t dropped = 0;   // cut mode: cues wholly inside the opening
-    std::size_t trimmed = 0;   // cut mode: the cue across the cut, now starting at zero
+    std::size_t dropped = 0;   // cues wholly inside the opening, or moved wholly below zero
+    std::size_t trimmed = 0;   // the cue across the cut (or zero), now starting at zero
     std::size_t untimed = 0;   // cues whose time line could not be read, left as they were
     double largestChange = 0;  // seconds: the most a moved time moved, either way
 };

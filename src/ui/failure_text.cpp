@@ -106,7 +106,7 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::NoScriptInfo:
             return QStringLiteral("找不到[Script Info]，不是有效的ASS/SSA字幕文件");
         case FailureKind::NothingLeft:
-            return QStringLiteral("全部字幕都在片头裁剪范围内，未写出文件");
+            return QStringLiteral("全部字幕都在片头裁剪范围内（或被移到零点之前），未写出文件");
         case FailureKind::BadAmount:
             return QStringLiteral("平移秒数或片头时长不是有效的数字");
         case FailureKind::TargetIsSource:

@@ -31,6 +31,7 @@
 #include "orvane_version.h"
 #include "textio/file_system.h"
 #include "textio/text_file.h"
+#include "ui/align_panel.h"
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
 #include "ui/file_drop.h"
@@ -94,6 +95,8 @@ void Form1::MakeRooms() {
     connect(files_, &FileListController::statusChanged, this, &Form1::SetStatus);
     connect(options_, &OptionsPanel::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);
+    connect(new AlignPanel(ui_, dialogs_, *rows_, *run_, this), &AlignPanel::statusChanged, this,
+            &Form1::SetStatus);
     QUndoStack* undo = rows_->UndoStack();
     connect(undo, &QUndoStack::canUndoChanged, ui_.MenuUndo, &QAction::setEnabled);
     connect(undo, &QUndoStack::canRedoChanged, ui_.MenuRedo, &QAction::setEnabled);

@@ -63,11 +63,13 @@ void RecordListModel::ShowAllChanged() {
     }
 }
 
-// One shift of the selected rows, done and undone through the engine.
+// One shift of the selected rows (or one alignment of them all), done and
+// undone through the engine.
 class RowShiftCommand : public QUndoCommand {
 public:
-    RowShiftCommand(RowEditPanel& panel, std::vector<engine::RowChange> changes)
-        : QUndoCommand(QStringLiteral("平移时间轴")), panel_(panel), changes_(std::move(changes)) {}
+    RowShiftCommand(RowEditPanel& panel, std::vector<engine::RowChange> changes,
+                    const QString& what = QStringLiteral("平移时间轴"))
+        : QUndoCommand(what), panel_(panel), changes_(std::move(changes)) {}
     void redo() override { panel_.ApplyChanges(changes_, true); }
     void undo() override { panel_.ApplyChanges(changes_, false); }
 
@@ -206,6 +208,16 @@ void RowEditPanel::ShiftSelected(double seconds, bool later) {
     }
     undo_->push(new RowShiftCommand(*this, std::move(changes)));
     dialogs_.Ask(owner_, {QStringLiteral("选中的时间轴平移处理完毕！ 稍后可以直接保存修改！")});
+}
+
+void RowEditPanel::ApplyMap(const engine::TimingMap& map, const QString& what) {
+    std::vector<engine::RowChange> changes = editor_.PlanMap(map);
+    if (changes.empty()) {
+        dialogs_.Ask(owner_, {what + QStringLiteral("：时间轴无需移动，未做任何修改。")});
+        return;
+    }
+    undo_->push(new RowShiftCommand(*this, std::move(changes), what));
+    dialogs_.Ask(owner_, {what + QStringLiteral("处理完毕！ 稍后可以直接保存修改！")});
 }
 
 bool RowEditPanel::Save(const SaveChoice& choice) {

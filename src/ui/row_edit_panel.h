@@ -76,6 +76,9 @@ public:
     // Shifts the selected rows; says so when the file type has no time
     // lines or no selected row holds one.
     void ShiftSelected(double seconds, bool later);
+    // Moves every time row through `map` as one step that can be undone,
+    // named `what` (an alignment of the whole file), and says so.
+    void ApplyMap(const engine::TimingMap& map, const QString& what);
 
     struct SaveChoice {
         bool gb2312 = false;

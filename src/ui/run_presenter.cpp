@@ -31,7 +31,8 @@ RunPresenter::RunPresenter(Form1View& view, Dialogs& dialogs, QWidget* owner, Ho
     connect(run_, &RunController::finished, this, &RunPresenter::OnFinished);
 }
 
-void RunPresenter::Start(engine::ShiftSettings settings) {
+void RunPresenter::Start(engine::ShiftSettings settings,
+                         const std::function<void(engine::BatchPlan&)>& adjust) {
     QListWidget* list = view_.List1;
     if (list->currentRow() < 0) {
         list->setCurrentRow(0);
@@ -42,6 +43,9 @@ void RunPresenter::Start(engine::ShiftSettings settings) {
     std::optional<engine::BatchPlan> plan = Plan(std::move(settings));
     if (!plan) {
         return;
+    }
+    if (adjust) {
+        adjust(*plan);
     }
     hooks_.setMenusEnabled(false);
     view_.Frame1->setEnabled(false);

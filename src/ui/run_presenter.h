@@ -39,8 +39,11 @@ public:
     // the middle of one.
     void SetBusy(bool busy) { busy_ = busy; }
 
-    // Shifts the current entry, or every entry with 批量处理.
-    void Start(engine::ShiftSettings settings);
+    // Shifts the current entry, or every entry with 批量处理. `adjust`, when
+    // given, changes the plan before it runs (an alignment gives each file
+    // its own map and leaves out those it does not apply to).
+    void Start(engine::ShiftSettings settings,
+               const std::function<void(engine::BatchPlan&)>& adjust = {});
     // The Stop button: asks, then no further file starts.
     void AskToStop();
     // Asks about the run with the run held between files meanwhile; true

@@ -189,5 +189,58 @@ TEST(SyncRun, WritesAMapWithABreak) {
               "4\r\n00:02:19,500 --> 00:02:20,000\r\nline\r\n");
 }
 
+// --sync-to cuts nothing unless told: with --cut the opening goes first, as
+// cut mode cuts it, and what is left is aligned.
+TEST(SyncRun, CutsTheOpeningFirstWhenAsked) {
+    const ParseResult parsed =
+        ParseArguments({"--sync-to", "r.srt", "--cut", "8", "--dry-run", "a.srt"});
+    ASSERT_EQ(parsed.action, ParseResult::Action::Run) << parsed.message;
+    EXPECT_EQ(parsed.options.sync->cutSeconds, 8.0);
+    EXPECT_FALSE(
+        ParseArguments({"--sync-to", "r.srt", "--dry-run", "a.srt"}).options.sync->cutSeconds);
+
+    const TempDir dir;
+    const auto reference = dir.Write("r.srt", kReference);
+    // An advert of 8 s before the film, which then runs 2.5 s early.
+    const std::string withAdvert = Srt({{"00:00:01,000", "00:00:03,000"},
+                                        {"00:00:15,500", "00:00:17,500"},
+                                        {"00:00:20,500", "00:00:22,000"},
+                                        {"00:00:25,500", "00:00:28,500"},
+                                        {"00:00:35,500", "00:00:36,500"}});
+    const auto file = dir.Write("a.srt", withAdvert);
+    const Outcome outcome = RunWith({"--sync-to", reference.string(), "--cut", "8",
+                                     "--output-encoding", "same", "--overwrite", file.string()});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_NE(outcome.out.find("a.srt: cut 8.000 s, then aligned to "), std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.out.find("+2.500 s  (4 cues"), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("1 dropped"), std::string::npos) << outcome.out;
+    EXPECT_EQ(ReadBytes(file),
+              "1\r\n00:00:10,000 --> 00:00:12,000\r\nline\r\n\r\n"
+              "2\r\n00:00:15,000 --> 00:00:16,500\r\nline\r\n\r\n"
+              "3\r\n00:00:20,000 --> 00:00:23,000\r\nline\r\n\r\n"
+              "4\r\n00:00:30,000 --> 00:00:31,000\r\nline\r\n");
+}
+
+// A cue the map moves wholly before zero is dropped and said, as a cut
+// says it.
+TEST(SyncRun, ReportsCuesMovedBeforeZero) {
+    const TempDir dir;
+    const auto reference = dir.Write("r.srt", kReference);
+    // The reference 20 s late, with a cue that lands before zero.
+    const std::string late = Srt({{"00:00:02,000", "00:00:03,000"},
+                                  {"00:00:30,000", "00:00:32,000"},
+                                  {"00:00:35,000", "00:00:36,500"},
+                                  {"00:00:40,000", "00:00:43,000"},
+                                  {"00:00:50,000", "00:00:51,000"}});
+    const auto file = dir.Write("a.srt", late);
+    const Outcome outcome =
+        RunWith({"--sync-to", reference.string(), "--overwrite", file.string()});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_NE(outcome.out.find("4 cues shifted, 1 dropped before zero"), std::string::npos)
+        << outcome.out;
+    EXPECT_EQ(ReadBytes(file).find("00:00:00,000"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace orvane::cli

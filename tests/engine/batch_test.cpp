@@ -295,6 +295,28 @@ TEST(Batch, OverwriteRefusesAHardLinkedFileUnlessLinksMayBreak) {
 
 // ---- running ------------------------------------------------------------------------
 
+// Files aligned one by one each follow their own map; a map that moves every
+// cue before zero leaves nothing worth writing, and the file stays.
+TEST(Batch, EachFileFollowsItsOwnMap) {
+    TempDir dir;
+    const std::vector<fs::path> inputs = {dir.Write("1.srt", kSrt), dir.Write("2.srt", kSrt),
+                                          dir.Write("3.srt", kSrt)};
+    ShiftSettings settings = Later(dir, true);
+    settings.shiftSeconds = 0;
+    BatchPlan plan = PlanBatch(inputs, settings);
+    ASSERT_EQ(plan.files.size(), 3u);
+    plan.files[0].map = TimingMap::Constant(2);
+    plan.files[2].map = TimingMap::Constant(-20);
+    const BatchSummary summary = RunBatch(plan);
+    EXPECT_NE(ReadBytes(inputs[0]).find("00:00:12,000 --> 00:00:13,000"), std::string::npos);
+    EXPECT_NE(ReadBytes(inputs[1]).find("00:00:10,000 --> 00:00:11,000"), std::string::npos);
+    ASSERT_EQ(summary.outcomes.size(), 3u);
+    ASSERT_TRUE(summary.outcomes[2].failure);
+    EXPECT_EQ(summary.outcomes[2].failure->kind, FailureKind::NothingLeft);
+    EXPECT_EQ(summary.outcomes[2].stats.dropped, 1u);
+    EXPECT_EQ(ReadBytes(inputs[2]), kSrt);
+}
+
 TEST(Batch, StopAfterTheSecondOfFiveLeavesTheRestUntouched) {
     TempDir dir;
     std::vector<fs::path> inputs;

@@ -123,5 +123,31 @@ TEST(RecordEditorTest, MissingSourceIsRefused) {
     EXPECT_FALSE(fs::exists(dir / "out" / "gone.srt"));
 }
 
+// An alignment of the rows: their cues as the aligner reads them, and every
+// time row moved by the segment that holds its start, stopping at zero.
+TEST(RecordEditorTest, MapsEveryTimeRowAndReadsTheDialogueCues) {
+    RecordEditor srt;
+    srt.Load("a.srt", {"1", "00:00:01,000 --> 00:00:02,000", "A", "", "2",
+                       "00:00:10,000 --> 00:00:12,000", "B"});
+    TimingMap map = TimingMap::Constant(-1.5);
+    map.Add({5, 1, 30});
+    const std::vector<RowChange> changes = srt.PlanMap(map);
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].after, "00:00:00,000 --> 00:00:00,500");
+    EXPECT_EQ(changes[1].index, 5u);
+    EXPECT_EQ(changes[1].after, "00:00:40,000 --> 00:00:42,000");
+    ASSERT_EQ(srt.CueIntervals().size(), 2u);
+    EXPECT_EQ(srt.CueIntervals()[1].end, 12.0);
+
+    RecordEditor ass;
+    ass.Load("a.ass", {"[Events]", "Comment: 0,0:00:01.00,0:00:02.00,note",
+                       "Dialogue: 0,0:00:03.00,0:00:04.50,line"});
+    ASSERT_EQ(ass.CueIntervals().size(), 1u);
+    EXPECT_EQ(ass.CueIntervals()[0].start, 3.0);
+    const std::vector<RowChange> moved = ass.PlanMap(TimingMap::Constant(2));
+    ASSERT_EQ(moved.size(), 2u);  // comments move with the rest, as in a file run
+    EXPECT_EQ(moved[1].after, "Dialogue: 0,0:00:05.00,0:00:06.50,line");
+}
+
 }  // namespace
 }  // namespace orvane::engine

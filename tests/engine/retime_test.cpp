@@ -187,5 +187,55 @@ TEST(TimingMaps, ConstantIsTheDirectShiftAndCuesFollowTheirStart) {
                     "3", "00:20:30,000 --> 00:20:31,000", "C"}));
 }
 
+// A cue a map moves wholly below zero is dropped and counted, as the cut
+// drops the opening's cues; one across zero starts at zero. The direct
+// shift alone still stops every time at zero.
+struct BelowZeroCase {
+    const char* name;
+    ShiftSettings settings;
+    const char* second;  // the second cue's new time line
+    std::size_t dropped;
+    std::size_t trimmed;
+};
+
+TEST(TimingMaps, DropCuesMovedWhollyBelowZero) {
+    const std::string srt = Crlf({"1", "00:00:01,000 --> 00:00:02,000", "A", "",  //
+                                  "2", "00:00:04,000 --> 00:00:06,000", "B", "",  //
+                                  "3", "00:00:10,000 --> 00:00:11,000", "C"});
+    TimingMap split = TimingMap::Constant(-5);
+    split.Add({8, 1, 0});
+    ShiftSettings mappedAndEarlier = Mapped(TimingMap::Constant(-2));
+    mappedAndEarlier.shiftSeconds = 3;
+    mappedAndEarlier.later = false;
+    const BelowZeroCase cases[] = {
+        {"a constant map", Mapped(TimingMap::Constant(-5)), "00:00:00,000 --> 00:00:01,000", 1, 1},
+        {"a scaled map", Mapped(TimingMap::Linear(2, -9)), "00:00:00,000 --> 00:00:03,000", 1, 1},
+        {"a map with a break", Mapped(split), "00:00:00,000 --> 00:00:01,000", 1, 1},
+        {"a map and the amount", mappedAndEarlier, "00:00:00,000 --> 00:00:01,000", 1, 1},
+        {"a map that ends at zero", Mapped(TimingMap::Constant(-2)),
+         "00:00:02,000 --> 00:00:04,000", 1, 0},
+        {"the direct shift alone", Direct(5, false), "00:00:00,000 --> 00:00:01,000", 0, 0},
+    };
+    for (const BelowZeroCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ShiftOutput out = ShiftSrtString(srt, c.settings);
+        EXPECT_EQ(out.stats.dropped, c.dropped);
+        EXPECT_EQ(out.stats.trimmed, c.trimmed);
+        EXPECT_EQ(out.stats.shifted, 3 - c.dropped);
+        EXPECT_EQ(out.text.find("\r\nA\r\n") == std::string::npos, c.dropped == 1) << out.text;
+        EXPECT_NE(out.text.find(c.second), std::string::npos) << out.text;
+
+        const std::string ass =
+            Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]",
+                  "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text",
+                  "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,A",
+                  "Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,note",
+                  "Dialogue: 0,0:00:04.00,0:00:06.00,Default,,0,0,0,,B"});
+        const ShiftOutput events = ShiftAssString(ass, c.settings);
+        EXPECT_EQ(events.stats.dropped, c.dropped);
+        EXPECT_EQ(events.text.find(",A\r\n") == std::string::npos, c.dropped == 1) << events.text;
+    }
+}
+
 }  // namespace
 }  // namespace orvane::engine
