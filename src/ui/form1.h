@@ -84,6 +84,7 @@ private:
     void TypeChosen();
     void ShiftCommand();
     void LoadRowsOfCurrentFile();
+    void EncodingChosen();
     void LockForLoading(bool locked);
     void StopCommand();
     void OnRowsLoaded(bool loaded);

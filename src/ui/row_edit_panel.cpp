@@ -117,14 +117,16 @@ RowEditPanel::~RowEditPanel() {
     }
 }
 
-void RowEditPanel::StartLoading(const QString& path, bool srtLayout) {
+void RowEditPanel::StartLoading(const QString& path, bool srtLayout,
+                                const std::string& forcedCharset) {
     Clear();
     if (loader_.joinable()) {
         loader_.join();  // a stopped load ends on its own; wait for its thread
     }
     loading_ = true;
+    forcedCharset_ = forcedCharset;
     dropped_ = std::make_shared<std::atomic<bool>>(false);
-    loader_ = std::thread([this, path, srtLayout, dropped = dropped_] {
+    loader_ = std::thread([this, path, srtLayout, forcedCharset, dropped = dropped_] {
         auto rows = std::make_shared<std::vector<std::string>>();
         std::size_t calls = 0;
         auto result = std::make_shared<textio::LoadResult>(textio::LoadSubRecordsIntoList(
@@ -138,7 +140,8 @@ void RowEditPanel::StartLoading(const QString& path, bool srtLayout) {
                     QMetaObject::invokeMethod(
                         this, [this, text] { emit loadProgress(text); }, Qt::QueuedConnection);
                 }
-            }));
+            },
+            forcedCharset));
         QMetaObject::invokeMethod(
             this,
             [this, path, rows, result, dropped] {
