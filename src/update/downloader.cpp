@@ -21,7 +21,8 @@ QString NetworkCause(QNetworkReply::NetworkError error, const QString& fallback,
                      const DownloadLimits& limits) {
     switch (error) {
         case QNetworkReply::OperationCanceledError:
-            return QStringLiteral("%1秒内没有收到任何数据").arg(std::chrono::duration<double>(limits.stall).count());
+            return QStringLiteral("%1秒内没有收到任何数据")
+                .arg(std::chrono::duration<double>(limits.stall).count());
         case QNetworkReply::ConnectionRefusedError:
             return QStringLiteral("服务器拒绝连接");
         case QNetworkReply::RemoteHostClosedError:
