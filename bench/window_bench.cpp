@@ -3,7 +3,10 @@
 // same process run: the window (offscreen, dialogs answered by a script)
 // goes through its run controller on a worker thread and should cost at most
 // 1.3 times the command-line tool. Also measures how long a Stop takes to end
-// the run once the file under way is finished (goal: 0.2 s).
+// the run once the file under way is finished (goal: 0.2 s), and row editing
+// on a 50,000-cue file in a shown window (run it under xvfb-run for a real
+// one): loading and select-all + shift until the rows are painted (goal:
+// 0.3 s each).
 //   orvane-window-bench ORVANE_SHIFT [RUNS]
 #include <QAction>
 #include <QApplication>
@@ -12,11 +15,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
@@ -111,8 +116,35 @@ double StopLatency(const QString& folder, const QString& out) {
     return std::chrono::duration<double>(finished - lastFileDone).count();
 }
 
-// Row editing on a 50,000-cue file: loading it into List2 by a double-click,
-// then selecting every row and shifting them; seconds for each.
+// Whether a list has been painted with rows in it since it was last asked.
+class PaintWatch : public QObject {
+public:
+    explicit PaintWatch(QListView* list) : list_(list) {
+        list->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint && list_->model()->rowCount() > 0) {
+            painted = true;
+        }
+        return false;
+    }
+    // Events go on until the rows are painted; the paint has ended when
+    // the event loop comes back.
+    void Wait() {
+        while (!painted) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        QCoreApplication::processEvents();
+    }
+    bool painted = false;
+
+private:
+    QListView* list_;
+};
+
+// Row editing on a 50,000-cue file in a shown window: loading it into List2
+// (Enter on List1) until the rows are painted, then selecting every row and
+// shifting them until they are painted again; seconds for each.
 std::pair<double, double> RowEditing(const QString& file) {
     ui::ScriptedDialogs dialogs;
     ui::FakeSystem system;
@@ -120,25 +152,30 @@ std::pair<double, double> RowEditing(const QString& file) {
     ui::Form1 form(dialogs, system, updates);
     const ui::Form1View view = ui::FindView(form);
     form.show();
+    if (!QTest::qWaitForWindowExposed(&form)) {
+        std::fprintf(stderr, "the window was never shown\n");
+    }
     view.OptMove->click();
     view.ChSelect->click();
     view.List1->addItem(file);
     view.List1->setCurrentRow(0);
+    view.List1->setFocus();
+    QCoreApplication::processEvents();
     dialogs.answers = {ui::MessageAnswer::Ok, ui::MessageAnswer::Ok};
+    PaintWatch watch(view.List2);
     QElapsedTimer timer;
     timer.start();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(view.List1, &enter);
-    auto* rows = ui::FindNamed<ui::RowEditPanel>(form, "RowEdit");
-    while (rows->IsLoading()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    view.List2->repaint();  // until the rows are on the screen
+    watch.Wait();
     const double load = double(timer.nsecsElapsed()) / 1e9;
+
+    QTest::qWait(200);  // the window settles
+    watch.painted = false;
     timer.restart();
     view.List2->selectAll();
     view.MenuMove->trigger();
-    view.List2->repaint();
+    watch.Wait();
     const double shift = double(timer.nsecsElapsed()) / 1e9;
     return {load, shift};
 }
@@ -146,7 +183,11 @@ std::pair<double, double> RowEditing(const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless a display is there (xvfb-run): the row-editing
+    // figures mean most in a real window.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: orvane-window-bench ORVANE_SHIFT [RUNS]\n");
@@ -199,15 +240,16 @@ int main(int argc, char** argv) {
     std::printf("| workload | program | wall (median of %d) |\n|---|---|---|\n", runs);
     std::printf("| 300 SRT files of 1,500 cues | `orvane-shift`, one call | %.1f ms |\n",
                 Median(cli) * 1e3);
-    std::printf("| | window (offscreen, run controller) | %.1f ms |\n", Median(window) * 1e3);
+    std::printf("| | window (run controller) | %.1f ms |\n", Median(window) * 1e3);
     std::printf("\n- window / orvane-shift: %.2f× (goal at most 1.3×): %s\n", ratio,
                 ratio <= 1.3 ? "met" : "missed");
     std::printf("- Stop answered %.1f ms after the file under way ended (goal 200 ms): %s\n",
                 stop * 1e3, stop <= 0.2 ? "met" : "missed");
     std::printf(
-        "- Row editing, 50,000-cue SRT: load into List2 %.0f ms, select all + shift %.0f ms "
-        "(%.2f× the load; goal at most 2×): %s\n",
-        load * 1e3, shift * 1e3, shift / load, shift <= 2 * load ? "met" : "missed");
+        "- Row editing, 50,000-cue SRT on the %s platform, until the rows are painted: load "
+        "into List2 %.0f ms, select all + shift %.0f ms (goal 300 ms each): %s\n",
+        qPrintable(QGuiApplication::platformName()), load * 1e3, shift * 1e3,
+        load <= 0.3 && shift <= 0.3 ? "met" : "missed");
     std::fflush(stdout);
     return 0;
 }

@@ -89,9 +89,11 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
         return result;
     }
     const textio::DecodedText& how = read.how;
-    result.read = {how.charset,
-                   how.encoding == textio::SourceEncoding::CodePage && how.charset != "GBK",
-                   how.replacedBytes, how.firstReplacedLine, how.droppedUtf8Mark};
+    // An encoding the user named needs no word; a detected one does.
+    const bool unusual = settings.encoding.empty() &&
+                         how.encoding == textio::SourceEncoding::CodePage && how.charset != "GBK";
+    result.read = {how.charset, unusual, how.replacedBytes, how.firstReplacedLine,
+                   how.droppedUtf8Mark};
     // Bytes that could not be read as text are gone from the output: fine
     // for a copy, never over the only original.
     if (how.replacedBytes > 0 && settings.overwrite) {

@@ -21,7 +21,7 @@ namespace orvane::engine {
 // How a file was read: its encoding, and bytes that were not text in it.
 struct ReadNotes {
     std::string charset;          // the encoding's name for people
-    bool unusualCharset = false;  // neither UTF-8 nor GBK: worth telling
+    bool unusualCharset = false;  // detected as neither UTF-8 nor GBK: worth telling
     std::size_t replacedBytes = 0;
     std::size_t firstReplacedLine = 0;
     bool droppedUtf8Mark = false;  // a UTF-8 mark stood before text named as another encoding

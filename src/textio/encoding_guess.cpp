@@ -372,6 +372,15 @@ DecodedText DecodeInCharset(std::string_view bytes, const char* converter, std::
     return decoded;
 }
 
+std::vector<GuessedCodePage> GuessedCodePages() {
+    std::vector<GuessedCodePage> pages;
+    pages.reserve(kCodePages.size());
+    for (const CodePage& page : kCodePages) {
+        pages.push_back({page.converter, page.label});
+    }
+    return pages;
+}
+
 std::string ConverterForLabel(const std::string& label) {
     const auto page = std::find_if(kCodePages.begin(), kCodePages.end(),
                                    [&](const CodePage& p) { return label == p.label; });

@@ -41,6 +41,15 @@ DecodedText DecodeInCharset(std::string_view bytes, const char* converter, std::
 // taken as ICU's own name.
 std::string ConverterForLabel(const std::string& label);
 
+// The code pages the guess reads a file in, in its order of preference:
+// ICU's converter and the label people are shown, which is also how an
+// uncertain guess names its candidates.
+struct GuessedCodePage {
+    const char* converter;
+    const char* label;
+};
+std::vector<GuessedCodePage> GuessedCodePages();
+
 // UTF-8 with each ill-formed sequence replaced by U+FFFD, counted.
 DecodedText RepairUtf8(std::string_view bytes);
 

@@ -160,8 +160,9 @@ LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
 }
 
 LoadResult LoadSubRecordsIntoList(const std::filesystem::path& path, LoadLayout layout,
-                                  const RowSink& addRow, const ProgressFn& progress) {
-    LoadResult result = ReadAndSplit(path, layout);
+                                  const RowSink& addRow, const ProgressFn& progress,
+                                  std::string_view forcedCharset) {
+    LoadResult result = ReadAndSplit(path, layout, forcedCharset);
     if (result.failure) {
         return result;
     }

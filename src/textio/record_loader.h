@@ -161,8 +161,10 @@ LoadResult LoadSubRecords(const std::filesystem::path& path, LoadLayout layout,
 
 // Reads a file for the record list: each line goes to `addRow` in order, and
 // progress is reported without a suffix. The result holds no lines.
+// `forcedCharset` as for LoadSubRecords.
 using RowSink = std::function<void(std::string_view row)>;
 LoadResult LoadSubRecordsIntoList(const std::filesystem::path& path, LoadLayout layout,
-                                  const RowSink& addRow, const ProgressFn& progress = {});
+                                  const RowSink& addRow, const ProgressFn& progress = {},
+                                  std::string_view forcedCharset = {});
 
 }  // namespace orvane::textio

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <memory>
 
+class QFont;
 class QWidget;
 
 namespace orvane::ui {
@@ -57,7 +58,12 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
 };
 
-// The real dialogs: QMessageBox, QFileDialog, QDesktopServices.
+// The real dialogs: QMessageBox, QFileDialog, QDesktopServices. A message
+// box is at least as wide as its title needs, so no desktop cuts it short.
 std::unique_ptr<Dialogs> MakeQtDialogs();
+
+// That width: the title in a title bar's (bold) face, and room for the
+// window's icon and its buttons on either side.
+int TitleFittingWidth(const QString& title, const QFont& font);
 
 }  // namespace orvane::ui

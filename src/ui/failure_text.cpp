@@ -81,8 +81,8 @@ QString FailureReason(const Failure& failure) {
         case FailureKind::Utf32:
             return QStringLiteral("不支持UTF-32编码的文件，请先另存为UTF-8");
         case FailureKind::EncodingUncertain:
-            return QStringLiteral("无法确定文件编码（可能是%1），请指定输入编码；未写出文件")
-                .arg(QString::fromStdString(textio::JoinNames(failure.names, " 或 ")));
+            return QStringLiteral("无法确定文件编码（可能是%1），请在“输入编码”中选定其一")
+                .arg(QString::fromStdString(textio::JoinNames(failure.names, "、")));
         case FailureKind::MarkContradicts:
             return QStringLiteral("文件的字节顺序标记表明是%1，与指定的编码%2不符；未写出文件")
                 .arg(QString::fromStdString(failure.names.empty() ? "" : failure.names[0]),

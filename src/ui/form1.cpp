@@ -2,7 +2,6 @@
 #include "ui/form1.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,32 +18,25 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QUndoStack>
 
-#include "orvane_version.h"
-#include "textio/file_system.h"
-#include "textio/text_file.h"
 #include "ui/align_panel.h"
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
 #include "ui/file_drop.h"
 #include "ui/file_list.h"
 #include "ui/folders.h"
+#include "ui/input_encoding.h"
 #include "ui/options_panel.h"
 #include "ui/row_edit_panel.h"
 #include "ui/run_presenter.h"
-#include "ui/status_text.h"
 #include "ui/system_services.h"
 #include "ui/window_settings.h"
-#include "update/downloader.h"
-#include "update/update_installer.h"
 
 namespace orvane::ui {
 
@@ -105,6 +97,7 @@ void Form1::MakeRooms() {
 
 void Form1::ConnectMenus() {
     connect(ui_.CmbType, &QComboBox::currentIndexChanged, this, &Form1::TypeChosen);
+    connect(ui_.CmbEncoding, &QComboBox::activated, this, &Form1::EncodingChosen);
     connect(ui_.MenuAddFiles, &QAction::triggered, files_, &FileListController::AddByDialog);
     connect(ui_.MenuAddFolder, &QAction::triggered, files_, &FileListController::AddFolderByDialog);
     connect(ui_.MenuHead, &QAction::triggered, options_, &OptionsPanel::ChooseOpeningByDialog);
@@ -236,7 +229,8 @@ void Form1::LoadRowsOfCurrentFile() {
     ClearRecords();
     // Locked as during a run; Stop drops the rows under way.
     LockForLoading(true);
-    rows_->StartLoading(current->text(), ui_.CmbType->currentIndex() == 0);
+    rows_->StartLoading(current->text(), ui_.CmbType->currentIndex() == 0,
+                        ChosenEncoding(ui_.CmbEncoding));
 }
 
 void Form1::LockForLoading(bool locked) {
@@ -262,7 +256,8 @@ void Form1::OnRowsLoaded(bool loaded) {
         // The cues and the encoding the file was read in: "1,234条字幕（Big5）".
         const QLocale english(QLocale::English);
         ui_.LSubRecs->setText(english.toString(qulonglong(rows_->Records().CueCount())) +
-                              QStringLiteral("条字幕（") + rows_->Charset() + QStringLiteral("）"));
+                              QStringLiteral("条字幕（") + EncodingShown(rows_->Charset()) +
+                              QStringLiteral("）"));
         dialogs_.Ask(this, {QStringLiteral("选中字幕文件的字幕记录读取完毕！")});
         SetStatus(QStringLiteral("状态：就绪（共%1行）").arg(english.toString(rows_->RowCount())));
         return;

@@ -20,7 +20,9 @@
 #include "ui/form1_view.h"
 #include "ui/opening.h"
 #include "ui/update_command.h"
+#include "update/downloader.h"
 #include "update/update_checker.h"
+#include "update/update_installer.h"
 
 namespace orvane::ui {
 
@@ -31,6 +33,7 @@ class RowEditPanel;
 class RunController;
 class RunPresenter;
 class SystemServices;
+class UpdateDownload;
 
 inline const QString kWindowTitle = QStringLiteral("Orvane字幕时间轴专用平移编辑助手");
 inline const QString kUpdateNotice = QStringLiteral("【发现有更新版本，建议及时更新】");
@@ -62,6 +65,7 @@ public:
     void SetUpdateServices(std::unique_ptr<ArchiveTool> tool,
                            std::unique_ptr<RestartLauncher> launcher);
     void SetInstallWait(int milliseconds) { installWaitMs_ = milliseconds; }
+    void SetDownloadLimits(const update::DownloadLimits& limits) { downloadLimits_ = limits; }
 
 signals:
     void statusChanged(const QString& text);
@@ -84,6 +88,7 @@ private:
     void TypeChosen();
     void ShiftCommand();
     void LoadRowsOfCurrentFile();
+    void EncodingChosen();
     void LockForLoading(bool locked);
     void StopCommand();
     void OnRowsLoaded(bool loaded);
@@ -98,7 +103,7 @@ private:
     void UpdateCommand();
     void CheckNowCommand();
     void CheckForUpdate(bool byHand);
-    std::optional<QString> InstallUpdate();
+    void OnUpdateDownloaded(const update::PreparedInstall& prepared);
     void AboutCommand();
     void HomePageCommand();
     void RestoreSettings();
@@ -124,6 +129,8 @@ private:
     std::unique_ptr<ArchiveTool> archiveTool_;
     std::unique_ptr<RestartLauncher> restartLauncher_;
     int installWaitMs_ = 60000;
+    UpdateDownload* download_ = nullptr;
+    update::DownloadLimits downloadLimits_ = update::kArchiveLimits;
     bool updateAnnounced_ = false;
 };
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Help menu of the window: the update found at start-up installed on
-// request, the about box and the home page.
+// The Help menu of the window: the update found at start-up downloaded in
+// the background and installed on request, the about box and the home page.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -18,6 +19,7 @@
 #include "textio/text_file.h"
 #include "ui/run_presenter.h"
 #include "ui/system_services.h"
+#include "ui/update_download.h"
 #include "update/downloader.h"
 #include "update/restart_helper.h"
 #include "update/update_installer.h"
@@ -98,6 +100,9 @@ bool Form1::EnsureArchiveTool() {
 }
 
 void Form1::UpdateCommand() {
+    if (download_ && download_->IsRunning()) {
+        return;
+    }
     // Any other version counts as an update; the user sees which it is.
     const QString offered = QString::fromStdString(lastCheck_.announcedVersion);
     const MessageAnswer answer =
@@ -105,48 +110,57 @@ void Form1::UpdateCommand() {
                                 .arg(offered.isEmpty() ? QStringLiteral("（未知）") : offered,
                                      QString::fromLatin1(kVersionDigits)),
                             MessageIcon::Information, MessageButtons::YesNo, MessageAnswer::Yes});
-    if (answer != MessageAnswer::Yes) {
+    if (answer != MessageAnswer::Yes || !EnsureArchiveTool()) {
         return;
-    }
-    hide();
-    const std::optional<QString> refusal = InstallUpdate();
-    if (!refusal) {
-        return;  // the restart helper takes over; the program has been asked to end
-    }
-    show();
-    if (!refusal->isEmpty()) {
-        dialogs_.Ask(this, {*refusal, MessageIcon::Error});
-    }
-}
-
-// Nothing when the restart helper was started; otherwise why not (empty: the
-// user chose not to go on).
-std::optional<QString> Form1::InstallUpdate() {
-    if (!EnsureArchiveTool()) {
-        return QString();
     }
     const std::optional<QUrl> base = update::DownloadBase();
     if (!base) {
-        return QStringLiteral("未设置下载服务器，无法更新。");
+        dialogs_.Ask(this, {QStringLiteral("未设置下载服务器，无法更新。"), MessageIcon::Error});
+        return;
     }
-    const update::PreparedInstall prepared = update::PrepareInstall(
+    if (!download_) {
+        download_ = new UpdateDownload(statusBar(), this);
+        connect(download_, &UpdateDownload::statusChanged, this, &Form1::SetStatus);
+    }
+    // The window stays in use while the archive comes.
+    ui_.MenuUpdate->setEnabled(false);
+    download_->Start(
         {*base, workDir_, lastCheck_.sha256, QApplication::applicationName().toStdString(),
-         windowTitle().toStdString()});
+         windowTitle().toStdString(), downloadLimits_},
+        [this](const update::PreparedInstall& prepared) { OnUpdateDownloaded(prepared); });
+}
+
+void Form1::OnUpdateDownloaded(const update::PreparedInstall& prepared) {
+    ui_.MenuUpdate->setEnabled(true);
+    if (prepared.cancelled) {
+        SetStatus(QStringLiteral("状态：") + prepared.refusal);
+        return;
+    }
     if (!prepared.refusal.isEmpty()) {
-        return prepared.refusal;
+        SetStatus(QStringLiteral("状态：就绪"));
+        dialogs_.Ask(this, {prepared.refusal, MessageIcon::Error});
+        return;
+    }
+    // The program ends for the helper: rows shifted and not saved are asked
+    // about first, as when closing.
+    if (!SettleUnsavedRows()) {
+        SetStatus(QStringLiteral("状态：更新已下载，未安装"));
+        return;
     }
     const QString programDir = system_.ProgramDir();
     const QStringList arguments{prepared.handOver,
                                 QString::number(QCoreApplication::applicationPid()), programDir,
                                 QFileInfo(QCoreApplication::applicationFilePath()).fileName()};
     if (!restartLauncher_->Start(RestartHelperPath(programDir), arguments)) {
-        return QStringLiteral("无法启动更新程序Tarrow，未安装任何内容。");
+        dialogs_.Ask(
+            this, {QStringLiteral("无法启动更新程序Tarrow，未安装任何内容。"), MessageIcon::Error});
+        return;
     }
     // The helper replaces the program's files once it has ended.
     closeConfirmed_ = true;
     run_->Stop();
+    hide();
     QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    return std::nullopt;
 }
 
 void Form1::AboutCommand() {

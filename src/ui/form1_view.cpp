@@ -25,6 +25,7 @@
 #include "orvane_version.h"
 #include "ui/elided_label.h"
 #include "ui/flow_layout.h"
+#include "ui/input_encoding.h"
 #include "ui/opening.h"
 #include "ui/option_rules.h"
 
@@ -147,6 +148,12 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     CmbType->setMinimumContentsLength(10);
     CmbType->setCurrentIndex(-1);  // the start-up sequence selects the first item
     Label6->setBuddy(CmbType);
+    Label7 = Named(new QLabel(QStringLiteral("输入编码(&E)：")), "Label7");
+    CmbEncoding = Named(new QComboBox, "CmbEncoding");
+    FillEncodingChoice(CmbEncoding);
+    CmbEncoding->setToolTip(QStringLiteral(
+        "读取字幕文件所用的编码：自动检测，或指定一种（用于本次处理的每个文件及当前字幕列表）"));
+    Label7->setBuddy(CmbEncoding);
     ChASCII = Named(new QCheckBox(QStringLiteral("&ANSI编码")), "ChASCII");
     ChASCII->setToolTip(QStringLiteral(
         "默认是Utf-8编码(仅您将来使用的字幕烧录软件支持ANSI编码时才启用，否则勿启用)"));
@@ -174,6 +181,7 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     directRow->addWidget(KeptTogether({Label4, TShift, Label5}));
     directRow->addWidget(ChSelect);
     directRow->addWidget(KeptTogether({Label6, CmbType}));
+    directRow->addWidget(KeptTogether({Label7, CmbEncoding}));
     directRow->addWidget(ChASCII);
     directRow->addWidget(ChBat);
     directRow->addWidget(ChOverWr);

@@ -47,6 +47,8 @@ struct Form1View {
     QCheckBox* ChSelect = nullptr;
     QLabel* Label6 = nullptr;
     QComboBox* CmbType = nullptr;
+    QLabel* Label7 = nullptr;
+    QComboBox* CmbEncoding = nullptr;
     QCheckBox* ChASCII = nullptr;
     QCheckBox* ChBat = nullptr;
     QCheckBox* ChOverWr = nullptr;

@@ -17,6 +17,7 @@
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
 #include "ui/form1_view.h"
+#include "ui/input_encoding.h"
 #include "ui/shift_amount.h"
 
 namespace orvane::ui {
@@ -112,7 +113,12 @@ void OptionsPanel::ShowEnables(const OptionEnables& enables) {
 }
 
 std::optional<engine::ShiftSettings> OptionsPanel::Gather() const {
-    return SettingsFrom(Read(), opening_, ToFsPath(view_.LDir->text()));
+    std::optional<engine::ShiftSettings> settings =
+        SettingsFrom(Read(), opening_, ToFsPath(view_.LDir->text()));
+    if (settings) {
+        settings->encoding = ChosenEncoding(view_.CmbEncoding);
+    }
+    return settings;
 }
 
 void OptionsPanel::ConfirmAnsi() {

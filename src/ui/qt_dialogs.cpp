@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -81,6 +83,13 @@ public:
     MessageAnswer Ask(QWidget* owner, const MessageRequest& box) override {
         QMessageBox message(ToQt(box.icon), box.title, box.text, ToQt(box.buttons), owner);
         message.setDefaultButton(ToQt(box.defaultButton));
+        // QMessageBox sizes itself by its text and buttons alone; a spacer
+        // across the whole grid keeps it as wide as the title.
+        if (auto* grid = qobject_cast<QGridLayout*>(message.layout())) {
+            const int width = TitleFittingWidth(box.title, message.font());
+            grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
         if (!box.details.isEmpty()) {
             message.setDetailedText(box.details);
         }
@@ -138,6 +147,20 @@ public:
 };
 
 }  // namespace
+
+int TitleFittingWidth(const QString& title, const QFont& font) {
+    QFont face = font;
+    face.setBold(true);
+    // Title bars often use a larger face than the body.
+    if (face.pointSizeF() > 0) {
+        face.setPointSizeF(face.pointSizeF() * 1.25);
+    } else {
+        face.setPixelSize(face.pixelSize() * 5 / 4);
+    }
+    // The window's icon on the left; minimise, maximise and close on the right.
+    constexpr int kFrameRoom = 4 * 40;
+    return QFontMetrics(face).horizontalAdvance(title) + kFrameRoom;
+}
 
 std::unique_ptr<Dialogs> MakeQtDialogs() {
     return std::make_unique<QtDialogs>();

@@ -119,14 +119,16 @@ RowEditPanel::~RowEditPanel() {
     }
 }
 
-void RowEditPanel::StartLoading(const QString& path, bool srtLayout) {
+void RowEditPanel::StartLoading(const QString& path, bool srtLayout,
+                                const std::string& forcedCharset) {
     Clear();
     if (loader_.joinable()) {
         loader_.join();  // a stopped load ends on its own; wait for its thread
     }
     loading_ = true;
+    forcedCharset_ = forcedCharset;
     dropped_ = std::make_shared<std::atomic<bool>>(false);
-    loader_ = std::thread([this, path, srtLayout, dropped = dropped_] {
+    loader_ = std::thread([this, path, srtLayout, forcedCharset, dropped = dropped_] {
         auto rows = std::make_shared<std::vector<std::string>>();
         std::size_t calls = 0;
         auto result = std::make_shared<textio::LoadResult>(textio::LoadSubRecordsIntoList(
@@ -140,7 +142,8 @@ void RowEditPanel::StartLoading(const QString& path, bool srtLayout) {
                     QMetaObject::invokeMethod(
                         this, [this, text] { emit loadProgress(text); }, Qt::QueuedConnection);
                 }
-            }));
+            },
+            forcedCharset));
         QMetaObject::invokeMethod(
             this,
             [this, path, rows, result, dropped] {
@@ -195,9 +198,14 @@ void RowEditPanel::ShiftSelected(double seconds, bool later) {
                       MessageIcon::Information});
         return;
     }
+    // Row numbers straight from the selection's ranges: selectedRows() makes
+    // and checks an index per row, which costs more than the shift itself
+    // for a whole file. Overlaps are the engine's to drop.
     std::vector<std::size_t> selected;
-    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
-        selected.push_back(static_cast<std::size_t>(index.row()));
+    for (const QItemSelectionRange& range : list_->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            selected.push_back(static_cast<std::size_t>(row));
+        }
     }
     std::vector<engine::RowChange> changes = editor_.PlanShift(selected, seconds, later);
     if (changes.empty()) {

@@ -64,13 +64,16 @@ public:
     void Load(const QString& source, std::vector<std::string> rows, std::size_t replacedBytes);
     // Reads the rows of `path` (SubRip's layout or every line as it is) on
     // a worker thread; loadFinished comes on this thread. A failure is said
-    // and keeps no rows. The encoding it was read in is in Charset().
-    void StartLoading(const QString& path, bool srtLayout);
+    // and keeps no rows. The encoding it was read in is in Charset();
+    // `forcedCharset` (an ICU name) reads it in that one instead of detecting.
+    void StartLoading(const QString& path, bool srtLayout, const std::string& forcedCharset = {});
     bool IsLoading() const { return loading_; }
     // The rows under way are dropped when they arrive.
     void StopLoading();
     ~RowEditPanel() override;
     QString Charset() const { return charset_; }
+    // The encoding the rows were asked to be read in (empty: detected).
+    const std::string& ForcedCharset() const { return forcedCharset_; }
     void Clear();
 
     // Shifts the selected rows; says so when the file type has no time
@@ -116,6 +119,7 @@ private:
     QUndoStack* undo_;
     QString sourcePath_;
     QString charset_;
+    std::string forcedCharset_;
     bool loading_ = false;
     std::shared_ptr<std::atomic<bool>> dropped_;  // of the load under way
     std::thread loader_;

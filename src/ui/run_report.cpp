@@ -52,11 +52,19 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
     for (const textio::Failure& refused : summary.refused) {
         failures << FailureLine(refused);
     }
+    QStringList uncertain;
     QStringList lossy;
     QStringList untimed;
     QStringList unusual;
     QStringList replaced;
     for (const engine::FileOutcome& outcome : summary.outcomes) {
+        if (outcome.failure && outcome.failure->kind == textio::FailureKind::EncodingUncertain) {
+            uncertain << QStringLiteral("%1（可能是%2）")
+                             .arg(FileName(outcome.source),
+                                  QString::fromStdString(
+                                      textio::JoinNames(outcome.failure->names, "、")));
+            continue;
+        }
         if (outcome.failure) {
             failures << FailureLine(*outcome.failure);
             continue;
@@ -93,13 +101,16 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
 
     QStringList text;
     text << Heading(summary);
-    const bool clean =
-        failures.isEmpty() && lossy.isEmpty() && untimed.isEmpty() && replaced.isEmpty();
+    const bool clean = failures.isEmpty() && uncertain.isEmpty() && lossy.isEmpty() &&
+                       untimed.isEmpty() && replaced.isEmpty();
     if (!clean || summary.stopped) {
         text << QStringLiteral("已写出 %1 个文件。").arg(summary.Written());
     }
     QStringList details;
     AddSection(QStringLiteral("以下文件未能处理："), failures, text, details);
+    // The choice holds for every file of a run: these are best run on their own.
+    AddSection(QStringLiteral("以下文件无法确定编码，未写出；请在“输入编码”中选定其一后再处理："),
+               uncertain, text, details);
     AddSection(QStringLiteral("以下文件含有GB2312无法表示的字符，已写为“?”："), lossy, text,
                details);
     AddSection(QStringLiteral("以下文件有无法识别的时间轴行，已原样保留："), untimed, text,
@@ -116,9 +127,10 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
 
     RunReport report;
     report.text = text.join(kLineEnd);
-    const bool cut = failures.size() > kNamedInMessage || lossy.size() > kNamedInMessage ||
-                     untimed.size() > kNamedInMessage || replaced.size() > kNamedInMessage ||
-                     unusual.size() > kNamedInMessage || !sameFile.isEmpty();
+    const bool cut = failures.size() > kNamedInMessage || uncertain.size() > kNamedInMessage ||
+                     lossy.size() > kNamedInMessage || untimed.size() > kNamedInMessage ||
+                     replaced.size() > kNamedInMessage || unusual.size() > kNamedInMessage ||
+                     !sameFile.isEmpty();
     if (cut) {
         report.details = details.join(QStringLiteral("\n"));
     }

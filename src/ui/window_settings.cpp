@@ -11,6 +11,7 @@
 
 #include "ui/elided_label.h"
 #include "ui/form1_view.h"
+#include "ui/input_encoding.h"
 #include "ui/shift_amount.h"
 
 namespace orvane::ui {
@@ -63,6 +64,10 @@ WindowSettings ReadWindowSettings(const QSettings& stored,
     settings.removal = Removal(stored);
     settings.batch = Flag(stored, "batch", false);
     settings.ansi = Flag(stored, "ansi", false);
+    const QString encoding = stored.value(QStringLiteral("inputEncoding")).toString();
+    if (IsOfferedEncoding(encoding)) {
+        settings.inputEncoding = encoding;
+    }
     settings.geometry = stored.value(QStringLiteral("geometry")).toByteArray();
     return settings;
 }
@@ -80,6 +85,7 @@ void WriteWindowSettings(QSettings& stored, const WindowSettings& settings) {
     stored.setValue(QStringLiteral("removal"), settings.removal);
     stored.setValue(QStringLiteral("batch"), settings.batch);
     stored.setValue(QStringLiteral("ansi"), settings.ansi);
+    stored.setValue(QStringLiteral("inputEncoding"), settings.inputEncoding);
     // An older version stored the overwrite option; it is no longer read.
     stored.remove(QStringLiteral("overwrite"));
     stored.setValue(QStringLiteral("geometry"), settings.geometry);
@@ -102,6 +108,7 @@ void ShowWindowSettings(Form1View& view, const WindowSettings& settings) {
     view.ChFanToJ->setChecked(settings.simplify);
     view.CmbDel->setCurrentIndex(settings.removal);
     view.ChBat->setChecked(settings.batch);
+    SelectEncoding(view.CmbEncoding, settings.inputEncoding);
     // It was confirmed when it was first chosen.
     const QSignalBlocker ansi(view.ChASCII);
     view.ChASCII->setChecked(settings.ansi);
@@ -119,6 +126,7 @@ WindowSettings WindowSettingsShown(const Form1View& view) {
     settings.removal = view.CmbDel->currentIndex();
     settings.batch = view.ChBat->isChecked();
     settings.ansi = view.ChASCII->isChecked();
+    settings.inputEncoding = QString::fromStdString(ChosenEncoding(view.CmbEncoding));
     return settings;
 }
 

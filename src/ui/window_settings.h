@@ -29,6 +29,7 @@ struct WindowSettings {
     int removal = 0;  // index into 保持原样 / 删除英文字幕 / 删除中文字幕
     bool batch = false;
     bool ansi = false;
+    QString inputEncoding;  // a converter the choice offers; empty: 自动
     QByteArray geometry;
 };
 

@@ -13,12 +13,39 @@
 #include "textio/text_file.h"
 
 namespace orvane::update {
+namespace {
+
+// Why the network layer ended a transfer, in the window's language. The
+// transfer timeout ends it as "cancelled" too: that is a stall, not the user.
+QString NetworkCause(QNetworkReply::NetworkError error, const QString& fallback,
+                     const DownloadLimits& limits) {
+    switch (error) {
+        case QNetworkReply::OperationCanceledError:
+            return QStringLiteral("%1秒内没有收到任何数据")
+                .arg(std::chrono::duration<double>(limits.stall).count());
+        case QNetworkReply::ConnectionRefusedError:
+            return QStringLiteral("服务器拒绝连接");
+        case QNetworkReply::RemoteHostClosedError:
+            return QStringLiteral("服务器提前断开了连接");
+        case QNetworkReply::HostNotFoundError:
+            return QStringLiteral("找不到服务器");
+        case QNetworkReply::TimeoutError:
+            return QStringLiteral("连接服务器超时");
+        case QNetworkReply::ContentNotFoundError:
+            return QStringLiteral("服务器上没有这个文件（404）");
+        default:
+            return fallback;
+    }
+}
+
+}  // namespace
 
 Downloader::Downloader(QObject* parent)
     : QObject(parent), network_(new QNetworkAccessManager(this)) {}
 
 void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, DownloadLimits limits,
-                       const std::function<void(const DownloadResult&)>& done) {
+                       const std::function<void(const DownloadResult&)>& done,
+                       const DownloadProgress& progress) {
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                          QNetworkRequest::AlwaysNetwork);
@@ -37,6 +64,7 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
         qint64 receivedAtWindowStart = 0;
         qint64 peakBuffered = 0;
         QString error;
+        bool cancelled = false;
         explicit Transfer(const std::filesystem::path& path) : file(path) {}
     };
     auto transfer = std::make_shared<Transfer>(target);
@@ -59,7 +87,13 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
         rate->start(int(limits.rateWindow.count()));
     }
 
-    connect(reply, &QNetworkReply::readyRead, this, [reply, transfer, limits] {
+    connect(this, &Downloader::cancelRequested, reply, [reply, transfer] {
+        transfer->cancelled = true;
+        transfer->error = kDownloadCancelled;
+        reply->abort();
+    });
+
+    connect(reply, &QNetworkReply::readyRead, this, [reply, transfer, limits, progress] {
         std::vector<char> buffer(static_cast<std::size_t>(kDownloadBuffer));
         while (reply->bytesAvailable() > 0 && transfer->error.isEmpty()) {
             transfer->peakBuffered =
@@ -76,16 +110,23 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
             }
             transfer->file.Write(std::string_view(buffer.data(), std::size_t(got)));
         }
+        if (progress && transfer->error.isEmpty()) {
+            const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+            progress(transfer->received, announced.isValid() ? announced.toLongLong() : -1);
+        }
     });
-    connect(reply, &QNetworkReply::finished, this, [reply, transfer, done] {
+    connect(reply, &QNetworkReply::finished, this, [reply, transfer, done, limits] {
         reply->deleteLater();
         DownloadResult result;
         result.peakBuffered = transfer->peakBuffered;
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        result.cancelled = transfer->cancelled;
         if (!transfer->error.isEmpty()) {
             result.error = transfer->error;
         } else if (reply->error() != QNetworkReply::NoError) {
-            result.error = reply->errorString();
+            result.error = status >= 400 && status != 404
+                               ? QStringLiteral("服务器回答%1").arg(status)
+                               : NetworkCause(reply->error(), reply->errorString(), limits);
         } else if (status != 0 && status != 200) {
             result.error = QStringLiteral("服务器回答%1").arg(status);
         } else if (!transfer->file.Commit()) {
@@ -95,6 +136,10 @@ void Downloader::Fetch(const QUrl& url, const std::filesystem::path& target, Dow
         }
         done(result);
     });
+}
+
+void Downloader::Cancel() {
+    emit cancelRequested();
 }
 
 DownloadResult Downloader::FetchAndWait(const QUrl& url, const std::filesystem::path& target,

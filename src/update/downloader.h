@@ -38,9 +38,16 @@ inline constexpr DownloadLimits kArchiveLimits{256LL * 1024 * 1024, std::chrono:
 // on to the temporary file in pieces of at most this.
 inline constexpr qint64 kDownloadBuffer = qint64{64} * 1024;
 
+// What a cancelled transfer gives as its error; no other ending gives it.
+inline const QString kDownloadCancelled = QStringLiteral("操作被取消");
+
+// Bytes received so far and the size the server announced (-1: unknown).
+using DownloadProgress = std::function<void(qint64 received, qint64 total)>;
+
 struct DownloadResult {
     bool ok = false;
-    QString error;  // why not, for the user, when !ok
+    bool cancelled = false;  // ended by Cancel()
+    QString error;           // why not, for the user, when !ok
     // The most bytes the transfer held in memory at once (waiting in the
     // network layer and in its own buffer).
     qint64 peakBuffered = 0;
@@ -51,13 +58,22 @@ class Downloader : public QObject {
 public:
     explicit Downloader(QObject* parent = nullptr);
 
-    // Returns at once; `done` runs on this object's thread when it ends.
+    // Returns at once; `done` runs on this object's thread when it ends, and
+    // `progress` each time bytes have come.
     void Fetch(const QUrl& url, const std::filesystem::path& target, DownloadLimits limits,
-               const std::function<void(const DownloadResult&)>& done);
+               const std::function<void(const DownloadResult&)>& done,
+               const DownloadProgress& progress = {});
+
+    // Ends every transfer under way; each ends as cancelled, and the local
+    // file is left as it was.
+    void Cancel();
 
     // The same, waiting for the end while the application's events go on.
     DownloadResult FetchAndWait(const QUrl& url, const std::filesystem::path& target,
                                 DownloadLimits limits);
+
+signals:
+    void cancelRequested();
 
 private:
     QNetworkAccessManager* network_;

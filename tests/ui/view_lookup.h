@@ -46,6 +46,8 @@ inline Form1View FindView(QObject& window) {
     ORVANE_FIND(QCheckBox, ChSelect);
     ORVANE_FIND(QLabel, Label6);
     ORVANE_FIND(QComboBox, CmbType);
+    ORVANE_FIND(QLabel, Label7);
+    ORVANE_FIND(QComboBox, CmbEncoding);
     ORVANE_FIND(QCheckBox, ChASCII);
     ORVANE_FIND(QCheckBox, ChBat);
     ORVANE_FIND(QCheckBox, ChOverWr);
