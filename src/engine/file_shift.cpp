@@ -62,7 +62,7 @@ textio::Failure FailureOf(textio::FailureKind kind, const fs::path& path) {
 // source that loses every cue, so nothing is written at all.
 bool NothingLeft(const ShiftSettings& settings, const ShiftStats& stats) {
     return settings.mode == ShiftMode::Cut && stats.dropped > 0 && stats.shifted == 0 &&
-           stats.untimed == 0;
+           stats.kept == 0 && stats.untimed == 0;
 }
 
 // Read, shift, write: the shared road of both file types.
@@ -71,7 +71,8 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
                           TextShifter shift) {
     FileShiftResult result;
     result.target = options.target.empty() ? TargetPath(path, settings) : options.target;
-    if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds)) {
+    if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds) ||
+        !IsAmount(settings.cutFrom)) {
         result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }
