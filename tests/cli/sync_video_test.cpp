@@ -16,6 +16,7 @@
 namespace orvane::cli {
 namespace {
 using orvane::testing::FixtureCue;
+using orvane::testing::ReadBytes;
 using orvane::testing::SrtText;
 using orvane::testing::TempDir;
 
@@ -46,6 +47,17 @@ std::vector<double> Offsets(const std::string& printed) {
         offsets.push_back(std::stod((*it)[1].str()));
     }
     return offsets;
+}
+
+// The start and end of every cue of an SRT text, in order.
+std::vector<double> Times(const std::string& srt) {
+    static const std::regex kTime(R"((\d\d):(\d\d):(\d\d),(\d\d\d))");
+    std::vector<double> times;
+    for (std::sregex_iterator it(srt.begin(), srt.end(), kTime), end; it != end; ++it) {
+        times.push_back(std::stod((*it)[1]) * 3600 + std::stod((*it)[2]) * 60 +
+                        std::stod((*it)[3]) + std::stod((*it)[4]) / 1000);
+    }
+    return times;
 }
 
 // Cues at times that have nothing to do with the film's speech.
@@ -174,6 +186,29 @@ TEST(FindOpening, PrintsWhereTheClipsSoundIsInTheEpisode) {
         const RunOutput run = RunWithVideo({"--find-opening", clip, "--in", episode});
         EXPECT_EQ(run.status, kExitOk) << run.err;
         EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;
+
+        // Given a subtitle, the span is cut from it: a cue across its start,
+        // one inside, one across its end, one after.
+        const double p = c.pastedAtMs / 1000.0;
+        std::vector<FixtureCue> cues = {{p + 2, p + 3, "Inside."},
+                                        {p + 4, p + 7, "Across the end."},
+                                        {p + 15, p + 17, "After."}};
+        std::vector<double> expected = {p, p + 2, p + 10, p + 12};
+        if (p >= 3) {
+            cues.insert(cues.begin(), {p - 3, p + 1, "Across the start."});
+            expected.insert(expected.begin(), {p - 3, p});
+        }
+        const std::string name = std::string(c.file) + ".srt";
+        const std::filesystem::path subtitle = dir.Write(name, SrtText(cues, 0));
+        const std::filesystem::path outDir = dir / "out";
+        const RunOutput cut = RunWithVideo(
+            {"--find-opening", clip, "--in", episode, "-o", outDir.string(), subtitle.string()});
+        EXPECT_EQ(cut.status, kExitOk) << cut.err;
+        const std::vector<double> times = Times(ReadBytes(outDir / name));
+        ASSERT_EQ(times.size(), expected.size()) << ReadBytes(outDir / name);
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            EXPECT_NEAR(times[i], expected[i], 0.010) << i;
+        }
     }
 
     const RunOutput missing = RunWithVideo(
