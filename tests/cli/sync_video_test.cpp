@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -17,6 +19,7 @@ namespace orvane::cli {
 namespace {
 using orvane::testing::FixtureCue;
 using orvane::testing::ReadBytes;
+using orvane::testing::RunQuietly;
 using orvane::testing::SrtText;
 using orvane::testing::TempDir;
 
@@ -58,6 +61,30 @@ std::vector<double> Times(const std::string& srt) {
                         std::stod((*it)[3]) + std::stod((*it)[4]) / 1000);
     }
     return times;
+}
+
+// Music-like tones: two voices stepping through notes, for aevalsrc.
+const std::string kTones =
+    "aevalsrc=exprs='0.25*sin(2*PI*(220+55*mod(floor(2*t)\\,6))*t)"
+    "+0.2*sin(2*PI*(330+82.5*mod(floor(3*t)\\,4))*t)':s=48000";
+
+// A copy of `media` named `name`, damaged: cut off after two fifths of its
+// bytes, or with its middle third overwritten by noise.
+std::filesystem::path Damaged(const std::filesystem::path& media, const std::string& name,
+                              bool holed) {
+    std::string bytes = ReadBytes(media);
+    if (holed) {
+        std::uint32_t state = 1;
+        for (std::size_t i = bytes.size() / 3; i < 2 * bytes.size() / 3; ++i) {
+            state = state * 1664525U + 1013904223U;
+            bytes[i] = static_cast<char>(state >> 24);
+        }
+    } else {
+        bytes.resize(2 * bytes.size() / 5);
+    }
+    const std::filesystem::path damaged = media.parent_path() / name;
+    std::ofstream(damaged, std::ios::binary) << bytes;
+    return damaged;
 }
 
 // Cues at times that have nothing to do with the film's speech.
@@ -124,8 +151,13 @@ TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
         orvane::testing::RunQuietly("ffmpeg -nostdin -y -f lavfi -i anullsrc=r=48000:d=3 "
                                     "-c:a libopus \"" +
                                     quiet.string() + "\""));
-    const std::filesystem::path subtitle =
-        dir.Write("a.srt", SrtText(orvane::testing::FixtureCues(), 0));
+    const std::filesystem::path music = dir / "music.mkv";
+    ASSERT_TRUE(RunQuietly("ffmpeg -nostdin -y -f lavfi -i \"" + kTones +
+                           ":d=60\" -c:a libopus -b:a 48k \"" + music.string() + "\""));
+    const std::filesystem::path cutShort = Damaged(music, "cut-short.mkv", false);
+    const std::filesystem::path holed = Damaged(music, "holed.mkv", true);
+    const std::string subtitleText = SrtText(orvane::testing::FixtureCues(), 0);
+    const std::filesystem::path subtitle = dir.Write("a.srt", subtitleText);
     struct Case {
         const char* name;
         std::vector<std::string> extra;
@@ -139,16 +171,46 @@ TEST(SyncToVideo, SaysWhenTheVideoHasNoUsableSound) {
          quiet,
          "has no audio stream 2 (it has 1, counted from 0); nothing written"},
         {"only silence", {}, quiet, "no speech found in its sound; nothing written"},
+        {"only music", {}, music, "no speech found in its sound; nothing written"},
+        {"a file cut short", {}, cutShort, "its audio stream is damaged (it breaks off at "},
+        {"a third of the file overwritten", {}, holed, "s of sound missing); nothing written"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<std::string> args = {"--sync-to", c.video.string(), "--dry-run"};
+        std::vector<std::string> args = {"--sync-to", c.video.string(), "--overwrite"};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         args.push_back(subtitle.string());
         const RunOutput run = RunWithVideo(args);
         EXPECT_EQ(run.status, kExitSomeFailed);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "");
+        EXPECT_EQ(ReadBytes(subtitle), subtitleText);
+    }
+
+    // The opening is not looked for in an episode without usable sound, nor
+    // with a clip without it; nothing is cut.
+    const struct {
+        const char* name;
+        std::filesystem::path clip;
+        std::filesystem::path episode;
+        const char* message;
+    } finds[] = {
+        {"an episode without sound", music, picture,
+         "picture.mp4: has no audio stream; nothing written"},
+        {"an episode cut short", music, cutShort,
+         "cut-short.mkv: its audio stream is damaged (it breaks off at "},
+        {"a damaged clip", holed, music, "holed.mkv: its audio stream is damaged ("},
+        {"a clip without sound", picture, music,
+         "picture.mp4: has no audio stream; nothing written"},
+    };
+    for (const auto& c : finds) {
+        SCOPED_TRACE(c.name);
+        const RunOutput run = RunWithVideo({"--find-opening", c.clip.string(), "--in",
+                                            c.episode.string(), "--overwrite", subtitle.string()});
+        EXPECT_EQ(run.status, kExitSomeFailed);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(ReadBytes(subtitle), subtitleText);
     }
 }
 
