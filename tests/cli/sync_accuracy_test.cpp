@@ -69,7 +69,7 @@ protected:
         if (!filter.empty()) {
             command += "-f lavfi -i \"" + Tones(toneSeconds) +
                        "\" -filter_complex \"[1]aformat=sample_fmts=s16:channel_layouts=mono[t];" +
-                       filter + "\" -map \"[out]\" ";
+                       filter + R"(" -map "[out]" )";
         }
         return RunQuietly(command + encode + " \"" + film.string() + "\"")
                    ? film
@@ -146,6 +146,7 @@ Synced Sync(const std::filesystem::path& film, const std::filesystem::path& subt
 std::vector<double> CueStarts(const std::vector<FixtureCue>& cues, double scale = 1,
                               double offset = 0) {
     std::vector<double> starts;
+    starts.reserve(cues.size());
     for (const FixtureCue& cue : cues) {
         starts.push_back(cue.start * scale + offset);
     }

@@ -82,7 +82,7 @@ std::filesystem::path Damaged(const std::filesystem::path& media, const std::str
     } else {
         bytes.resize(2 * bytes.size() / 5);
     }
-    const std::filesystem::path damaged = media.parent_path() / name;
+    std::filesystem::path damaged = media.parent_path() / name;
     std::ofstream(damaged, std::ios::binary) << bytes;
     return damaged;
 }
@@ -240,11 +240,12 @@ TEST(FindOpening, PrintsWhereTheClipsSoundIsInTheEpisode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string episode = (dir / c.file).string();
-        ASSERT_TRUE(orvane::testing::RunQuietly(
-            "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=120:c=pink:r=48000:a=0.1:seed=2 -i \"" +
-            clip + "\" -filter_complex \"[1]adelay=" + std::to_string(c.pastedAtMs) +
-            ":all=1[d];[0][d]amix=inputs=2:duration=first:normalize=0\" " + c.encode + " \"" +
-            episode + "\""));
+        std::string paste =
+            "ffmpeg -nostdin -y -f lavfi -i anoisesrc=d=120:c=pink:r=48000:a=0.1:seed=2 -i \"";
+        paste += clip + "\" -filter_complex \"[1]adelay=" + std::to_string(c.pastedAtMs);
+        paste += ":all=1[d];[0][d]amix=inputs=2:duration=first:normalize=0\" ";
+        paste += std::string(c.encode) + " \"" + episode + "\"";
+        ASSERT_TRUE(orvane::testing::RunQuietly(paste));
         const RunOutput run = RunWithVideo({"--find-opening", clip, "--in", episode});
         EXPECT_EQ(run.status, kExitOk) << run.err;
         EXPECT_NE(run.out.find(c.printed), std::string::npos) << run.out;

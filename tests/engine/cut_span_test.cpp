@@ -26,9 +26,9 @@ ShiftSettings Span(double s, double e, double extra = 0) {
 }
 
 std::string Script(std::initializer_list<std::string_view> events) {
-    std::string text = Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]",
-                             "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
-                             "Effect, Text"});
+    constexpr std::string_view kFormat =
+        "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
+    std::string text = Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]", kFormat});
     for (std::string_view line : events) {
         text += line;
         text += "\r\n";
