@@ -47,6 +47,9 @@ Mode 模式 (default 默认: --cut 12):
   --find-opening CLIP --in EPISODE
                       print where the opening clip's sound starts and ends in
                       the episode   找到片头位置
+                      with files and -o DIR or --overwrite: cut exactly that
+                      span from them; later cues move earlier by its length
+                      剪去片头所在的时段
   --search T          find-opening: how far into the episode to look (default 600)
   --direct FRAMESf    an amount in frames, such as 12f, with --frame-rate RATE
                       按帧平移，需同时给出 --frame-rate

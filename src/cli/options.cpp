@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "cli/retime_values.h"
+#include "cli/timing_beside.h"
 #include "engine/amount.h"
 #include "engine/retime.h"
 #include "engine/timecode.h"
@@ -140,22 +141,6 @@ std::string DisplayName(const OptSpec& known) {
 // "-q" or "--cut"; "-1" is a (refused) negative number, not an option.
 bool LooksLikeOption(std::string_view arg) {
     return arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9') && arg[1] != '.';
-}
-
-// The first shift option given, which --sync-to leaves no room for: the
-// alignment finds the amount itself (--cut only cuts the opening first).
-std::optional<std::string> ShiftOptionBesideSync(bool advance, bool direct, bool later,
-                                                 bool opening, bool range) {
-    const std::pair<bool, const char*> given[] = {
-        {advance, "--advance"}, {direct, "--direct"},          {later, "--later"},
-        {opening, "--opening"}, {range, "--from and --until"},
-    };
-    for (const auto& [present, name] : given) {
-        if (present) {
-            return name;
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -452,24 +437,39 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
     }
 
+    const bool range = options.settings.from.has_value() || options.settings.until.has_value();
+    const TimingGiven given{cut.has_value(),
+                            advance.has_value(),
+                            direct.has_value(),
+                            later,
+                            options.openingVideo.has_value(),
+                            range,
+                            fps.has_value(),
+                            !points.empty()};
     if (!find.clip.empty() || !find.episode.empty() || findOnly) {
         if (find.clip.empty() || find.episode.empty()) {
             return UsageError("--find-opening CLIP and --in EPISODE go together");
         }
-        if (!options.inputs.empty() || !sync.reference.empty()) {
-            return UsageError(
-                "--find-opening only prints where the opening is; it takes no other "
-                "files or options");
+        if (!sync.reference.empty()) {
+            return UsageError("--find-opening cannot be combined with --sync-to");
         }
-        ParseResult found;
-        found.action = ParseResult::Action::Run;
-        found.options.findOpening = find;
-        return found;
+        // The span it finds is the amount: cut from the files, or printed.
+        if (const std::optional<std::string> other = FirstTimingOption(given)) {
+            return UsageError("--find-opening cannot be combined with " + *other);
+        }
+        options.findOpening = find;
+        if (options.inputs.empty() && !outputDir && !overwrite) {
+            ParseResult found;
+            found.action = ParseResult::Action::Run;
+            found.options.findOpening = find;
+            return found;
+        }
     }
     if (!sync.reference.empty()) {
-        if (const std::optional<std::string> other = ShiftOptionBesideSync(
-                advance.has_value(), direct.has_value(), later, options.openingVideo.has_value(),
-                options.settings.from.has_value() || options.settings.until.has_value())) {
+        // --cut only cuts the opening first; the alignment finds the rest.
+        TimingGiven beside = given;
+        beside.cut = beside.fps = beside.point = false;
+        if (const std::optional<std::string> other = FirstTimingOption(beside)) {
             return UsageError("--sync-to cannot be combined with " + *other);
         }
         sync.cutSeconds = cut;

@@ -378,22 +378,38 @@ int Flushed(std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
-// --find-opening: prints where the clip's sound starts and ends in the episode.
-int RunFindOpening(const FindOpeningOptions& find, std::ostream& out, std::ostream& err,
+// --find-opening: prints where the clip's sound starts and ends in the
+// episode and, given files, cuts exactly that span from them.
+int RunFindOpening(CliOptions options, std::ostream& out, std::ostream& err,
                    const RunEnvironment& environment) {
+    const FindOpeningOptions find = *options.findOpening;
+    const bool cutting = !options.inputs.empty();
     std::string error = "this build cannot read videos";
     const std::optional<OpeningSpan> span =
         environment.findOpening ? environment.findOpening(find, error) : std::nullopt;
     if (!span) {
-        err << kProgramName << ": " << error << "\n";
+        err << kProgramName << ": " << error << (cutting ? "; nothing written" : "") << "\n";
         return kExitSomeFailed;
     }
-    char score[32];
-    std::snprintf(score, sizeof score, "%.2f", span->score);
-    out << ShowPath(find.clip) << " in " << ShowPath(find.episode) << ": "
-        << engine::FormatSrtTime(span->start) << " - " << engine::FormatSrtTime(span->end)
-        << " (match " << score << ")\n";
-    return Flushed(out, err);
+    if (!cutting || !options.quiet) {
+        char score[32];
+        std::snprintf(score, sizeof score, "%.2f", span->score);
+        out << ShowPath(find.clip) << " in " << ShowPath(find.episode) << ": "
+            << engine::FormatSrtTime(span->start) << " - " << engine::FormatSrtTime(span->end)
+            << " (match " << score << ")\n";
+    }
+    if (!cutting) {
+        return Flushed(out, err);
+    }
+    // The span as printed, in whole milliseconds.
+    const double start = engine::RoundToWhole(span->start * 1000) / 1000;
+    const double end = engine::RoundToWhole(span->end * 1000) / 1000;
+    engine::ShiftSettings& settings = options.settings;
+    settings.mode = engine::ShiftMode::Cut;
+    settings.cutFrom = start;
+    settings.cutSeconds = end - start;
+    settings.extraAdvance = false;
+    return RunParsed(std::move(options), out, err, environment);
 }
 
 }  // namespace
@@ -416,7 +432,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
                 break;
         }
         if (parsed.options.findOpening) {
-            return RunFindOpening(*parsed.options.findOpening, out, err, environment);
+            return RunFindOpening(std::move(parsed.options), out, err, environment);
         }
         if (parsed.options.sync) {
             return RunSync(

@@ -186,6 +186,7 @@ private:
             return;
         }
         if (times.Fate() == CueFate::Kept) {
+            ++out_.stats.kept;
             Append(line);  // outside the range to move: its times as they were
             return;
         }

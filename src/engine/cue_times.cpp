@@ -95,8 +95,9 @@ CueTimeShifter::CueTimeShifter(const ShiftSettings& settings)
     }
     const std::optional<std::int64_t> cut = WholeMillis(settings.cutSeconds);
     const std::optional<std::int64_t> extra = WholeMillis(settings.ExtraSeconds());
-    if (cut && extra) {
-        millis_ = {*mapOffset - *extra - *cut, 0, 0};
+    const std::optional<std::int64_t> spanStart = WholeMillis(settings.cutFrom);
+    if (cut && extra && spanStart) {
+        millis_ = {*mapOffset - *extra - *cut, *spanStart, 0};
     }
 }
 
@@ -122,18 +123,27 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
     if (movedStart >= limit || movedEnd >= limit) {
         return false;
     }
+    // No time moves before this: zero, or the start of a cut span.
+    const std::int64_t floor = direct ? 0 : millis_->from;
     if (direct && map_ == nullptr) {
         shifted.fate = CueFate::Shifted;
-    } else if (direct ? WhollyBelowZero(movedStart, movedEnd) : movedStart <= 0 && movedEnd <= 0) {
+    } else if (start < floor) {
+        // Before the span: as it was, or across its start and ending there.
+        shifted.fate = end <= floor ? CueFate::Kept : CueFate::Trimmed;
+        shifted.start = start;
+        shifted.end = end <= floor ? end : std::max(movedEnd, floor);
+        return true;
+    } else if (direct ? WhollyBelowZero(movedStart, movedEnd)
+                      : movedStart <= floor && movedEnd <= floor) {
         shifted.fate = CueFate::Cut;
         shifted.start = start;
         shifted.end = end;
         return true;
     } else {
-        shifted.fate = movedStart < 0 ? CueFate::Trimmed : CueFate::Shifted;
+        shifted.fate = movedStart < floor ? CueFate::Trimmed : CueFate::Shifted;
     }
-    shifted.start = std::max<std::int64_t>(movedStart, 0);
-    shifted.end = std::max<std::int64_t>(movedEnd, 0);
+    shifted.start = std::max(movedStart, floor);
+    shifted.end = std::max(movedEnd, floor);
     if (map_ != nullptr) {  // kept only where it is told: the usual road stays lean
         largestMillis_ = std::max(
             {largestMillis_, std::abs(shifted.start - start), std::abs(shifted.end - end)});
@@ -211,24 +221,35 @@ CueTimes CueTimeShifter::Move(double start, double end) const {
         return {startMillis < 0 ? CueFate::Trimmed : CueFate::Shifted, std::max(movedStart, 0.0),
                 std::max(movedEnd, 0.0)};
     }
-    double movedStart = 0;
-    double movedEnd = 0;
-    if (map_) {
-        const TimingSegment& segment = map_->SegmentFor(start - settings_.cutSeconds);
-        movedStart = segment.Apply(start - settings_.cutSeconds) - settings_.ExtraSeconds();
-        movedEnd = segment.Apply(end - settings_.cutSeconds) - settings_.ExtraSeconds();
-    } else {
-        movedStart = ShiftAfterCut(start, settings_.cutSeconds, settings_.ExtraSeconds());
-        movedEnd = ShiftAfterCut(end, settings_.cutSeconds, settings_.ExtraSeconds());
-    }
-    // As written: a time a hair below zero is zero.
+    // The file from the span's start on is cut as a file of its own that
+    // begins there: at zero, the whole file.
+    const double from = settings_.cutFrom;
+    const TimingSegment* segment =
+        map_ ? &map_->SegmentFor(std::max(start - from, 0.0) - settings_.cutSeconds) : nullptr;
+    const auto moved = [&](double t) {
+        const double local =
+            segment ? segment->Apply((t - from) - settings_.cutSeconds) - settings_.ExtraSeconds()
+                    : ShiftAfterCut(t - from, settings_.cutSeconds, settings_.ExtraSeconds());
+        return from == 0 ? local : from + local;
+    };
+    const double movedStart = moved(start);
+    const double movedEnd = moved(end);
+    // As written: a time a hair before the span is at it.
+    const double fromMillis = Milliseconds(from);
     const double startMillis = Milliseconds(movedStart);
     const double endMillis = Milliseconds(movedEnd);
-    if (startMillis <= 0 && endMillis <= 0) {
+    if (Milliseconds(start) < fromMillis) {
+        // Before the span: as it was, or across its start and ending there.
+        if (Milliseconds(end) <= fromMillis) {
+            return {CueFate::Kept, start, end};
+        }
+        return {CueFate::Trimmed, start, std::max(movedEnd, from)};
+    }
+    if (startMillis <= fromMillis && endMillis <= fromMillis) {
         return {CueFate::Cut, start, end};
     }
-    return {startMillis < 0 ? CueFate::Trimmed : CueFate::Shifted, std::max(movedStart, 0.0),
-            std::max(movedEnd, 0.0)};
+    return {startMillis < fromMillis ? CueFate::Trimmed : CueFate::Shifted,
+            std::max(movedStart, from), std::max(movedEnd, from)};
 }
 
 }  // namespace orvane::engine

@@ -14,9 +14,12 @@ namespace orvane::engine {
 
 enum class CueFate {
     Shifted,  // both times moved
-    Trimmed,  // cut mode or a map: moved, its start raised from below zero to zero
-    Cut,      // cut mode or a map: moved wholly below zero; its times stay as they were
-    Kept,     // direct mode: outside the range of cues to move; written as it was
+    Trimmed,  // cut mode or a map: moved, its start raised to the cut (zero for an
+              // opening or a map); or across the start of a cut span, now ending there
+    Cut,      // cut mode or a map: both moved times at or before the cut, or wholly
+              // below zero; its times stay as they were
+    Kept,     // direct mode: outside the range of cues to move; cut mode: wholly before
+              // a cut span; written as it was
 };
 
 struct CueTimes {
@@ -51,8 +54,12 @@ public:
     // earlier by the cut and the extra advance (through the map, when there
     // is one, as ShiftSettings says): a cue whose moved start and
     // end are both at or below zero would be an empty cue at zero and is
-    // cut; otherwise a moved time below zero becomes zero. Times are
-    // compared as the whole milliseconds a file writes.
+    // cut; otherwise a moved time below zero becomes zero. A cut span that
+    // begins at s > 0 does the same to the file from s on, with s in place
+    // of zero, and keeps the cues that end by s as they are; a cue across s
+    // keeps its start and ends at s, or, when it reaches past the span,
+    // where its moved end lies. Times are compared as the whole
+    // milliseconds a file writes.
     CueTimes Shift(double start, double end);
 
     // Shift for times in whole milliseconds, for a shift, cut and advance of
@@ -87,7 +94,7 @@ private:
     // away, with a map that only adds), and the direct range.
     struct Millis {
         std::int64_t shift = 0;
-        std::int64_t from = 0;
+        std::int64_t from = 0;  // direct: the range's start; cut: the span's
         std::int64_t until = 0;
     };
 

@@ -64,7 +64,8 @@ textio::Failure FailureOf(textio::FailureKind kind, const fs::path& path) {
 bool NothingLeft(const ShiftSettings& settings, const ShiftStats& stats) {
     const bool canDrop =
         settings.mode == ShiftMode::Cut || (settings.map && !settings.from && !settings.until);
-    return canDrop && stats.dropped > 0 && stats.shifted == 0 && stats.untimed == 0;
+    return canDrop && stats.dropped > 0 && stats.shifted == 0 && stats.kept == 0 &&
+           stats.untimed == 0;
 }
 
 // Read, shift, write: the shared road of both file types.
@@ -73,7 +74,8 @@ FileShiftResult ShiftFile(const fs::path& path, const ShiftSettings& settings,
                           TextShifter shift) {
     FileShiftResult result;
     result.target = options.target.empty() ? TargetPath(path, settings) : options.target;
-    if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds)) {
+    if (!IsAmount(settings.shiftSeconds) || !IsAmount(settings.cutSeconds) ||
+        !IsAmount(settings.cutFrom)) {
         result.failure = FailureOf(textio::FailureKind::BadAmount, path);
         return result;
     }

@@ -28,7 +28,12 @@ struct ShiftSettings {
     double shiftSeconds = 12.0;  // direct: the amount; cut: the extra advance
     bool later = false;          // direct mode: later instead of earlier
     double cutSeconds = 12.0;    // cut mode: the length of the opening
-    bool extraAdvance = false;   // cut mode: also move earlier by shiftSeconds
+    // Cut mode: where the opening begins. The span [cutFrom, cutFrom +
+    // cutSeconds) is cut away: cues before it stay, a cue across its start
+    // ends there, and the file from cutFrom on is cut as a file that begins
+    // at cutFrom. At 0, the opening at the start of the file.
+    double cutFrom = 0.0;
+    bool extraAdvance = false;  // cut mode: also move earlier by shiftSeconds
     LanguageRemoval removal = LanguageRemoval::Keep;
     bool simplify = false;  // Traditional to Simplified Chinese
     bool ansi = false;      // write GB2312 (GBK) instead of UTF-8 with a mark

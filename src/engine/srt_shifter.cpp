@@ -170,6 +170,7 @@ private:
             return;
         }
         if (times.fate == CueFate::Kept) {
+            ++out_.stats.kept;
             Write(cue, line);
             return;
         }

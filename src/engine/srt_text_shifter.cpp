@@ -298,6 +298,8 @@ private:
         if (moved) {
             ++stats.shifted;
             stats.trimmed += times.Fate() == CueFate::Trimmed ? 1U : 0U;
+        } else {
+            ++stats.kept;
         }
         std::string& text = state_.out.text;
         const bool cut = settings_.mode == ShiftMode::Cut;

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 extern "C" {
@@ -72,8 +74,14 @@ public:
         const std::int64_t jitter = std::llround(kJitterSeconds * rate_);
         if (!started_) {
             next_ = std::min<std::int64_t>(at, first_);
+            begin_ = next_;
             started_ = true;
         } else if (at > next_ + jitter) {
+            // Once the sound has run a second, a gap is sound the file has
+            // lost: a stream with no gaps is the rule.
+            if (next_ - begin_ >= rate_) {
+                missing_ += at - next_;
+            }
             Silence(at - next_);
         } else if (at < next_ - jitter) {
             const std::int64_t overlap = std::min(next_ - at, count);
@@ -87,6 +95,7 @@ public:
     void Continue(const float* data, std::int64_t count) { Append(data, count); }
 
     double EndSeconds() const { return static_cast<double>(next_) / rate_; }
+    double MissingSeconds() const { return static_cast<double>(missing_) / rate_; }
 
 private:
     void Silence(std::int64_t count) {
@@ -118,6 +127,8 @@ private:
     int rate_;
     std::int64_t first_;
     std::int64_t next_ = 0;
+    std::int64_t begin_ = 0;    // where the first samples were placed
+    std::int64_t missing_ = 0;  // samples of gaps filled with silence
     bool started_ = false;
 };
 
@@ -302,6 +313,65 @@ double Fraction(const AVFormatContext& format, const AVStream& stream, const AVP
     return std::clamp(at / total, 0.0, 1.0);
 }
 
+// The seconds "H:MM:SS.fraction" stands for, or 0.
+double ClockSeconds(const char* text) {
+    int hours = 0;
+    int minutes = 0;
+    double seconds = 0;
+    if (std::sscanf(text, "%d:%d:%lf", &hours, &minutes, &seconds) != 3) {
+        return 0;
+    }
+    return hours * 3600.0 + minutes * 60.0 + seconds;
+}
+
+// Where the stream's sound should end on the playing time, as the file
+// says: the stream's own length, the length Matroska notes for it, or the
+// file's; 0 when nothing says.
+double ExpectedEnd(const AVFormatContext& format, const AVStream& stream) {
+    const double origin = format.start_time == AV_NOPTS_VALUE
+                              ? 0.0
+                              : static_cast<double>(format.start_time) / AV_TIME_BASE;
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
+        const double start =
+            stream.start_time == AV_NOPTS_VALUE
+                ? origin
+                : static_cast<double>(stream.start_time) * av_q2d(stream.time_base);
+        return start - origin + static_cast<double>(stream.duration) * av_q2d(stream.time_base);
+    }
+    if (const AVDictionaryEntry* noted = av_dict_get(stream.metadata, "DURATION", nullptr, 0)) {
+        if (const double seconds = ClockSeconds(noted->value); seconds > 0) {
+            return seconds;
+        }
+    }
+    return format.duration > 0 ? static_cast<double>(format.duration) / AV_TIME_BASE : 0.0;
+}
+
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", seconds);
+    return text;
+}
+
+// Sound the file has lost, when it is too much to trust the rest: the
+// stream breaks off well before its end, or much of it is missing in gaps.
+// A few seconds lost, as a damaged packet here and there, are borne.
+std::optional<std::string> LostSound(const AVFormatContext& format, const AVStream& stream,
+                                     const Timeline& timeline) {
+    constexpr double kBorne = 10.0;        // seconds lost in any file
+    constexpr double kBorneEnd = 0.05;     // share of the length the end may fall short
+    constexpr double kBorneMissing = 0.1;  // share of the sound that may be missing
+    const double end = timeline.EndSeconds();
+    const double expected = ExpectedEnd(format, stream);
+    if (expected > 0 && expected - end > std::max(kBorne, kBorneEnd * expected)) {
+        return "it breaks off at " + Seconds(end) + " of " + Seconds(expected);
+    }
+    const double missing = timeline.MissingSeconds();
+    if (missing > std::max(kBorne, kBorneMissing * end)) {
+        return Seconds(missing) + " of sound missing";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& options,
@@ -383,6 +453,9 @@ AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& o
         return Failed(AudioError::kDamaged, decoder.DamagedPackets() > 0
                                                 ? ErrorWords(decoder.LastError())
                                                 : std::string("no sound decoded"));
+    }
+    if (const std::optional<std::string> lost = LostSound(*format, stream, timeline)) {
+        return Failed(AudioError::kDamaged, *lost);
     }
     if (progress) {
         progress(1.0);

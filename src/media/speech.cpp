@@ -2,6 +2,7 @@
 #include "media/speech.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "kiss_fftr.h"
@@ -20,6 +21,15 @@ constexpr double kFloorFall = 0.3;
 constexpr double kFloorRisePerFrame = 0.01;
 // Below this flatness a frame has the peaks of a voice; noise is near 0.5.
 constexpr double kVoicedFlatness = 0.3;
+// Speech rises and falls with its syllables; a held tone or chord keeps its
+// level. The spread (standard deviation, in decibels) of the last second's
+// levels must reach the first to start speech and the second to go on with
+// it: steady music stays out, however loud. Each level is that of the last
+// 20 ms, which smooths the beating of two notes but not syllables.
+constexpr std::size_t kSpreadFrames = 100;
+constexpr std::size_t kLevelFrames = 2;
+constexpr double kEnterSpread = 2.8;
+constexpr double kStaySpread = 2.2;
 
 double EnergyDecibels(std::span<const float> frame) {
     double sum = 0;
@@ -51,12 +61,41 @@ public:
             energy < floor_ ? floor_ + kFloorFall * (energy - floor_) : floor_ + kFloorRisePerFrame;
         floor_ = std::max(floor_, kQuietest);
         const double above = energy - floor_;
-        speaking_ = speaking_ ? above >= kStayAboveFloor
-                              : above >= kEnterAboveFloor && Flatness(frame) < kVoicedFlatness;
+        const double spread = Spread(Level(energy));
+        speaking_ = speaking_ ? above >= kStayAboveFloor && spread >= kStaySpread
+                              : above >= kEnterAboveFloor && spread >= kEnterSpread &&
+                                    Flatness(frame) < kVoicedFlatness;
         return speaking_;
     }
 
 private:
+    // The level of the last few frames, this one included, in decibels.
+    double Level(double energy) {
+        powers_[nextPower_] = std::pow(10.0, std::max(energy, kQuietest) / 10);
+        nextPower_ = (nextPower_ + 1) % powers_.size();
+        double sum = 0;
+        for (const double power : powers_) {
+            sum += power;
+        }
+        return 10.0 * std::log10(sum / static_cast<double>(powers_.size()));
+    }
+
+    // The standard deviation of the recent levels, this one included.
+    double Spread(double level) {
+        levels_[next_] = level;
+        next_ = (next_ + 1) % levels_.size();
+        held_ = std::min(held_ + 1, levels_.size());
+        double sum = 0;
+        double squares = 0;
+        for (std::size_t i = 0; i < held_; ++i) {
+            sum += levels_[i];
+            squares += levels_[i] * levels_[i];
+        }
+        const auto count = static_cast<double>(held_);
+        const double mean = sum / count;
+        return std::sqrt(std::max(squares / count - mean * mean, 0.0));
+    }
+
     // Geometric over arithmetic mean of the power spectrum, DC left out.
     double Flatness(std::span<const float> frame) {
         if (!fft_ || frame.size() != input_.size()) {
@@ -80,6 +119,11 @@ private:
     std::unique_ptr<kiss_fftr_state, FftFreer> fft_;
     std::vector<float> input_;
     std::vector<kiss_fft_cpx> bins_;
+    std::array<double, kLevelFrames> powers_{};
+    std::size_t nextPower_ = 0;
+    std::array<double, kSpreadFrames> levels_{};
+    std::size_t next_ = 0;
+    std::size_t held_ = 0;
     double floor_ = kQuietest;
     bool started_ = false;
     bool speaking_ = false;

@@ -45,9 +45,21 @@ TEST(SyncOptions, RefuseWhatTheyCannotDo) {
         {"a clip without an episode",
          {"--find-opening", "op.mkv"},
          "--find-opening CLIP and --in EPISODE go together"},
-        {"a clip beside subtitle files",
+        {"a clip beside subtitle files and nowhere to write",
          {"--find-opening", "op.mkv", "--in", "ep.mkv", "a.srt"},
-         "--find-opening only prints where the opening is; it takes no other files or options"},
+         "say where to write: -o DIR or --overwrite"},
+        {"a clip and somewhere to write but no files",
+         {"--find-opening", "op.mkv", "--in", "ep.mkv", "-o", "out"},
+         "no files given"},
+        {"a clip beside an amount",
+         {"--find-opening", "op.mkv", "--in", "ep.mkv", "--cut", "12", "-o", "o", "a.srt"},
+         "--find-opening cannot be combined with --cut"},
+        {"a clip beside a frame-rate change",
+         {"--find-opening", "op.mkv", "--in", "ep.mkv", "--fps", "25:24", "-o", "o", "a.srt"},
+         "--find-opening cannot be combined with --fps"},
+        {"a clip beside a reference",
+         {"--find-opening", "op.mkv", "--in", "ep.mkv", "--sync-to", "r.srt", "--dry-run", "a.srt"},
+         "--find-opening cannot be combined with --sync-to"},
         {"a video option alone",
          {"--start-at", "90", "-o", "o", "a.srt"},
          "--start-at only applies to --sync-to"},
@@ -83,6 +95,22 @@ TEST(SyncOptions, CarryTheVideoSettings) {
     ASSERT_TRUE(result.options.sync);
     EXPECT_EQ(result.options.sync->audioStream, 1);
     EXPECT_EQ(result.options.sync->startAt, 90.5);
+}
+
+TEST(FindOpeningOptions, WithFilesTheyAreCutWithTheUsualOutputOptions) {
+    const ParseResult result = ParseArguments({"--find-opening", "op.mkv", "--in", "ep.mkv",
+                                               "--search", "900", "--ansi", "-o", "out", "a.srt"});
+    ASSERT_EQ(result.action, ParseResult::Action::Run) << result.message;
+    ASSERT_TRUE(result.options.findOpening);
+    EXPECT_EQ(result.options.findOpening->searchSeconds, 900.0);
+    EXPECT_EQ(result.options.inputs.size(), 1U);
+    EXPECT_EQ(result.options.settings.mode, engine::ShiftMode::Cut);
+    EXPECT_TRUE(result.options.settings.ansi);
+    EXPECT_EQ(result.options.settings.outputDir, "out");
+
+    const ParseResult printOnly = ParseArguments({"--find-opening", "op.mkv", "--in", "ep.mkv"});
+    ASSERT_EQ(printOnly.action, ParseResult::Action::Run);
+    EXPECT_TRUE(printOnly.options.inputs.empty());
 }
 
 std::string Srt(const std::vector<std::pair<const char*, const char*>>& times) {
@@ -240,6 +268,61 @@ TEST(SyncRun, ReportsCuesMovedBeforeZero) {
     EXPECT_NE(outcome.out.find("4 cues shifted, 1 dropped before zero"), std::string::npos)
         << outcome.out;
     EXPECT_EQ(ReadBytes(file).find("00:00:00,000"), std::string::npos);
+}
+
+// --find-opening with files cuts the span found (here by a stand-in for the
+// sound search) through the batch, with the batch's refusals.
+TEST(FindOpeningRun, CutsTheSpanFoundFromTheFiles) {
+    const TempDir dir;
+    const std::string subtitle = Srt({{"00:01:30,000", "00:01:36,000"},
+                                      {"00:01:37,000", "00:01:38,000"},
+                                      {"00:01:39,000", "00:01:42,000"},
+                                      {"00:01:50,000", "00:01:52,000"}});
+    const auto file = dir.Write("a.srt", subtitle);
+    const auto missing = dir / "missing.srt";
+    RunEnvironment environment;
+    bool found = true;
+    environment.findOpening = [&](const FindOpeningOptions& find,
+                                  std::string& error) -> std::optional<OpeningSpan> {
+        EXPECT_EQ(find.clip, "op.wav");
+        if (!found) {
+            error = "op.wav: its sound is not in the first 600 s of ep.mkv";
+            return std::nullopt;
+        }
+        return OpeningSpan{95.0004, 100.0004, 0.93};
+    };
+    const auto run = [&](const std::vector<std::string>& args) {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = cli::Run(args, out, err, environment);
+        return Outcome{status, out.str(), err.str()};
+    };
+
+    const Outcome cut = run({"--find-opening", "op.wav", "--in", "ep.mkv", "--output-encoding",
+                             "same", "--overwrite", file.string(), missing.string()});
+    EXPECT_EQ(cut.status, kExitSomeFailed) << cut.err;  // the missing file
+    EXPECT_NE(cut.out.find("op.wav in ep.mkv: 00:01:35,000 - 00:01:40,000 (match 0.93)\n"),
+              std::string::npos)
+        << cut.out;
+    EXPECT_NE(cut.out.find("3 cues shifted, 1 dropped, 2 trimmed at the cut"), std::string::npos)
+        << cut.out;
+    EXPECT_NE(cut.err.find("missing.srt"), std::string::npos) << cut.err;
+    EXPECT_EQ(ReadBytes(file),
+              "1\r\n00:01:30,000 --> 00:01:35,000\r\nline\r\n\r\n"
+              "2\r\n00:01:35,000 --> 00:01:37,000\r\nline\r\n\r\n"
+              "3\r\n00:01:45,000 --> 00:01:47,000\r\nline\r\n");
+
+    found = false;
+    const std::string before = ReadBytes(file);
+    const auto out = dir / "out";
+    const Outcome refused =
+        run({"--find-opening", "op.wav", "--in", "ep.mkv", "-o", out.string(), file.string()});
+    EXPECT_EQ(refused.status, kExitSomeFailed);
+    EXPECT_NE(refused.err.find("not in the first 600 s of ep.mkv; nothing written"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(ReadBytes(file), before);
 }
 
 }  // namespace

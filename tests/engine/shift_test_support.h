@@ -31,6 +31,7 @@ inline void ExpectSameOutput(const ShiftOutput& taken, const ShiftOutput& other)
     EXPECT_EQ(taken.stats.shifted, other.stats.shifted);
     EXPECT_EQ(taken.stats.dropped, other.stats.dropped);
     EXPECT_EQ(taken.stats.trimmed, other.stats.trimmed);
+    EXPECT_EQ(taken.stats.kept, other.stats.kept);
     EXPECT_EQ(taken.stats.untimed, other.stats.untimed);
 }
 

@@ -41,7 +41,8 @@ TEST(TidySpans, BridgesShortPausesThenDropsShortSpans) {
     }
 }
 
-// A voice-like sound: a 150 Hz buzz with its harmonics.
+// A voice-like sound: a 150 Hz buzz with its harmonics, rising and falling
+// four times a second as syllables do.
 std::vector<float> Buzz(int rate, double seconds) {
     std::vector<float> samples(static_cast<std::size_t>(seconds * rate));
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -51,7 +52,9 @@ std::vector<float> Buzz(int rate, double seconds) {
                 std::sin(2 * std::numbers::pi * 150 * harmonic * static_cast<double>(i) / rate) /
                 harmonic;
         }
-        samples[i] = static_cast<float>(0.2 * value);
+        const double syllables =
+            0.15 + 0.85 * std::abs(std::sin(4 * std::numbers::pi * static_cast<double>(i) / rate));
+        samples[i] = static_cast<float>(0.2 * syllables * value);
     }
     return samples;
 }
@@ -72,6 +75,30 @@ TEST(SpeechDetector, FindsLoudVoicedStretchesOverSilence) {
     ASSERT_EQ(spans.size(), 1U) << "the 0.15 s buzz is too short for speech";
     EXPECT_NEAR(spans[0].start, 1.0, 0.011);
     EXPECT_NEAR(spans[0].end, 2.5, 0.011);
+}
+
+// Music-like tones: two held notes at a time, changing every half second,
+// as loud as the buzz.
+TEST(SpeechDetector, HeldTonesAreNotSpeech) {
+    const int rate = 8000;
+    SpeechDetector detector(rate);
+    const std::vector<float> silence(static_cast<std::size_t>(rate), 0.0F);
+    detector.Add({0, silence});
+    std::vector<float> tones(static_cast<std::size_t>(20 * rate));
+    for (std::size_t i = 0; i < tones.size(); ++i) {
+        const double t = static_cast<double>(i) / rate;
+        const double step = std::floor(2 * t);
+        tones[i] = static_cast<float>(
+            0.25 * std::sin(2 * std::numbers::pi * (220 + 55 * std::fmod(step, 6)) * t) +
+            0.2 * std::sin(2 * std::numbers::pi * (330 + 82.5 * std::fmod(step, 4)) * t));
+    }
+    detector.Add({1, tones});
+    double heard = 0;
+    for (const SpeechSpan& span : detector.Finish()) {
+        heard += span.end - span.start;
+    }
+    // At most their first second, while the silence before is still in mind.
+    EXPECT_LT(heard, 1.1);
 }
 
 // How much of [start, end) the spans cover.
