@@ -39,6 +39,20 @@ std::vector<RowChange> RecordEditor::PlanShift(const std::vector<std::size_t>& s
     return ShiftRows(rows_, selected, *pattern_, seconds, later);
 }
 
+RowMapping RecordEditor::PlanMap(const TimingMap& map) const {
+    if (!pattern_) {
+        return {};
+    }
+    return MapRows(rows_, *pattern_, map);
+}
+
+std::optional<RowTimes> RecordEditor::TimesOfRow(std::size_t index) const {
+    if (!pattern_ || index >= rows_.size()) {
+        return std::nullopt;
+    }
+    return ReadRowTimes(rows_[index], *pattern_);
+}
+
 void RecordEditor::Apply(const std::vector<RowChange>& changes, bool forward) {
     for (const RowChange& change : changes) {
         if (change.index >= rows_.size()) {

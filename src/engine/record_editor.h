@@ -36,6 +36,11 @@ public:
     // The rows a shift of `selected` would change; nothing changes yet.
     std::vector<RowChange> PlanShift(const std::vector<std::size_t>& selected, double seconds,
                                      bool later) const;
+    // What moving every time line through `map` would change (a sync on two
+    // points, say); nothing changes yet.
+    RowMapping PlanMap(const TimingMap& map) const;
+    // The times of row `index`; nothing for a row without a time line.
+    std::optional<RowTimes> TimesOfRow(std::size_t index) const;
     // Puts each change's `after` in place, or its `before` when undoing.
     void Apply(const std::vector<RowChange>& changes, bool forward);
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/timecode.h"
+#include "engine/timing_map.h"
 
 namespace orvane::engine {
 
@@ -31,5 +32,22 @@ struct RowChange {
 std::vector<RowChange> ShiftRows(const std::vector<std::string>& rows,
                                  const std::vector<std::size_t>& selected, TimePattern pattern,
                                  double seconds, bool later);
+
+// The start and end of a row's time line, in seconds; nothing for a row
+// without one.
+struct RowTimes {
+    double start = 0;
+    double end = 0;
+};
+std::optional<RowTimes> ReadRowTimes(const std::string& row, TimePattern pattern);
+
+// Every time line of the rows follows `map` (by the segment that holds its
+// start; below zero is zero), as a run through the map would move it.
+struct RowMapping {
+    std::vector<RowChange> changes;  // in index order
+    std::size_t moved = 0;           // time lines whose text changed
+    double largestChange = 0;        // seconds, the most a written time moved
+};
+RowMapping MapRows(const std::vector<std::string>& rows, TimePattern pattern, const TimingMap& map);
 
 }  // namespace orvane::engine
