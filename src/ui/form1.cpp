@@ -37,6 +37,7 @@
 #include "ui/file_list.h"
 #include "ui/folders.h"
 #include "ui/options_panel.h"
+#include "ui/retime_panel.h"
 #include "ui/row_edit_panel.h"
 #include "ui/run_presenter.h"
 #include "ui/status_text.h"
@@ -91,6 +92,7 @@ void Form1::MakeRooms() {
     run_ = new RunPresenter(ui_, dialogs_, this,
                             {[this](bool enabled) { SetTopMenusEnabled(enabled); },
                              [this] { OpenOutputFolder(); }, [this] { return closeConfirmed_; }});
+    new RetimePanel(ui_, dialogs_, this, {options_, run_, rows_});
     connect(files_, &FileListController::statusChanged, this, &Form1::SetStatus);
     connect(options_, &OptionsPanel::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);

@@ -63,11 +63,13 @@ void RecordListModel::ShowAllChanged() {
     }
 }
 
-// One shift of the selected rows, done and undone through the engine.
+// One change of the rows (a shift of the selected ones, a retiming of them
+// all), done and undone through the engine.
 class RowShiftCommand : public QUndoCommand {
 public:
-    RowShiftCommand(RowEditPanel& panel, std::vector<engine::RowChange> changes)
-        : QUndoCommand(QStringLiteral("平移时间轴")), panel_(panel), changes_(std::move(changes)) {}
+    RowShiftCommand(RowEditPanel& panel, std::vector<engine::RowChange> changes,
+                    const QString& name = QStringLiteral("平移时间轴"))
+        : QUndoCommand(name), panel_(panel), changes_(std::move(changes)) {}
     void redo() override { panel_.ApplyChanges(changes_, true); }
     void undo() override { panel_.ApplyChanges(changes_, false); }
 
@@ -206,6 +208,13 @@ void RowEditPanel::ShiftSelected(double seconds, bool later) {
     }
     undo_->push(new RowShiftCommand(*this, std::move(changes)));
     dialogs_.Ask(owner_, {QStringLiteral("选中的时间轴平移处理完毕！ 稍后可以直接保存修改！")});
+}
+
+std::size_t RowEditPanel::MapAll(const engine::RowMapping& mapping, const QString& name) {
+    if (!mapping.changes.empty()) {
+        undo_->push(new RowShiftCommand(*this, mapping.changes, name));
+    }
+    return mapping.changes.size();
 }
 
 bool RowEditPanel::Save(const SaveChoice& choice) {

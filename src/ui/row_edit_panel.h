@@ -77,6 +77,10 @@ public:
     // lines or no selected row holds one.
     void ShiftSelected(double seconds, bool later);
 
+    // Puts a retiming the record editor planned in place, as one step of
+    // undo named `name`; the count of rows changed.
+    std::size_t MapAll(const engine::RowMapping& mapping, const QString& name);
+
     struct SaveChoice {
         bool gb2312 = false;
         bool overwrite = false;

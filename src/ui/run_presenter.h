@@ -39,8 +39,9 @@ public:
     // the middle of one.
     void SetBusy(bool busy) { busy_ = busy; }
 
-    // Shifts the current entry, or every entry with 批量处理.
-    void Start(engine::ShiftSettings settings);
+    // Shifts the current entry, or every entry with 批量处理. A retiming
+    // run names its map in `retiming`, and the report says what it moved.
+    void Start(engine::ShiftSettings settings, const QString& retiming = {});
     // The Stop button: asks, then no further file starts.
     void AskToStop();
     // Asks about the run with the run held between files meanwhile; true
@@ -67,7 +68,8 @@ private:
     RunController* run_;
     bool busy_ = false;
     bool stopRequested_ = false;
-    int first_ = 0;  // the entries of List1 the current run covers
+    QString retiming_;  // the current run's map, for its report
+    int first_ = 0;     // the entries of List1 the current run covers
     int last_ = -1;
 };
 
