@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 #include "engine/timecode.h"
 
 namespace orvane::engine {
@@ -88,6 +92,17 @@ double SecondsOfMillis(std::int64_t millis) {
 std::int64_t MillisOfSeconds(double t) {
     const double rounded = RoundToWhole(t * 1000);
     return rounded > 0 ? static_cast<std::int64_t>(rounded) : std::int64_t{0};
+}
+
+// MillisOfSeconds for a time at or above zero and below 2^40 ms: where the
+// processor converts to an integer in the current rounding mode (ties to
+// even, as RoundToWhole), one instruction instead of three.
+std::int64_t MillisOfTime(double t) {
+#if defined(__SSE2__) || defined(_M_X64)
+    return _mm_cvtsd_si64(_mm_set_sd(t * 1000));
+#else
+    return MillisOfSeconds(t);
+#endif
 }
 
 }  // namespace
@@ -191,10 +206,13 @@ bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::i
 bool CueTimeShifter::MoveThroughLine(std::int64_t start, std::int64_t end, std::int64_t limit,
                                      CueMillis& shifted) {
     // Move's steps for a direct run: the segment, then the amount (never
-    // below zero).
+    // below zero). A conversion alone has no amount to add.
     const double amount = settings_.later ? settings_.shiftSeconds : -settings_.shiftSeconds;
     const auto move = [&](std::int64_t millis) {
-        const double moved = line_->Apply(SecondsOfMillis(millis)) + amount;
+        double moved = line_->Apply(SecondsOfMillis(millis));
+        if (amount != 0) {
+            moved += amount;
+        }
         return moved < 0 ? 0.0 : moved;
     };
     const double movedStart = move(start);
@@ -203,8 +221,8 @@ bool CueTimeShifter::MoveThroughLine(std::int64_t start, std::int64_t end, std::
     if (!(movedStart * 1000 < bound) || !(movedEnd * 1000 < bound)) {
         return false;
     }
-    const std::int64_t newStart = MillisOfSeconds(movedStart);
-    const std::int64_t newEnd = MillisOfSeconds(movedEnd);
+    const std::int64_t newStart = MillisOfTime(movedStart);
+    const std::int64_t newEnd = MillisOfTime(movedEnd);
     if (newStart >= limit || newEnd >= limit) {
         return false;
     }
