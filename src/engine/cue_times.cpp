@@ -178,8 +178,8 @@ bool CueTimeShifter::ShiftMillis(std::int64_t start, std::int64_t end, std::int6
 
 bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::int64_t limit,
                                     CueMillis& shifted) {
-    if (line_) {
-        return MoveThroughLine(start, end, limit, shifted);
+    if (line_ && MoveThroughLine(start, end, limit, shifted)) {
+        return true;
     }
     const CueTimes moved = Move(SecondsOfMillis(start), SecondsOfMillis(end));
     if (moved.fate == CueFate::Cut || moved.fate == CueFate::Kept) {
@@ -205,18 +205,18 @@ bool CueTimeShifter::MoveThroughMap(std::int64_t start, std::int64_t end, std::i
 
 bool CueTimeShifter::MoveThroughLine(std::int64_t start, std::int64_t end, std::int64_t limit,
                                      CueMillis& shifted) {
-    // Move's steps for a direct run: the segment, then the amount (never
-    // below zero). A conversion alone has no amount to add.
+    // Move's steps for a direct run: the segment, then the amount. A time
+    // moved below zero is left to Move, whose rule that is.
     const double amount = settings_.later ? settings_.shiftSeconds : -settings_.shiftSeconds;
     const auto move = [&](std::int64_t millis) {
-        double moved = line_->Apply(SecondsOfMillis(millis));
-        if (amount != 0) {
-            moved += amount;
-        }
-        return moved < 0 ? 0.0 : moved;
+        const double moved = line_->Apply(SecondsOfMillis(millis));
+        return amount != 0 ? moved + amount : moved;
     };
     const double movedStart = move(start);
     const double movedEnd = move(end);
+    if (!(movedStart >= 0) || !(movedEnd >= 0)) {
+        return false;
+    }
     const auto bound = static_cast<double>(limit);
     if (!(movedStart * 1000 < bound) || !(movedEnd * 1000 < bound)) {
         return false;

@@ -90,7 +90,9 @@ private:
     };
 
     // MoveThroughMap for the common retiming: one segment, direct mode,
-    // every cue. The same arithmetic, without the general road's lookups.
+    // every cue. The same arithmetic, without the general road's lookups;
+    // false for a cue it leaves to that road (one moved below zero, or
+    // past the limit).
     bool MoveThroughLine(std::int64_t start, std::int64_t end, std::int64_t limit,
                          CueMillis& shifted);
 
