@@ -84,6 +84,8 @@ constexpr std::array<double, 1000> kThousandths = [] {
 // The seconds a code of these milliseconds reads as, summed as the parsers
 // sum them: the whole seconds exactly, then the fraction.
 double SecondsOfMillis(std::int64_t millis) {
+    // The whole seconds, truncated on purpose.
+    // NOLINTNEXTLINE(bugprone-integer-division)
     return static_cast<double>(millis / 1000) +
            kThousandths[static_cast<std::size_t>(millis % 1000)];
 }

@@ -115,7 +115,7 @@ RetimePanel::RetimePanel(Form1View& view, Dialogs& dialogs, QWidget* owner, Room
 
     auto* open = Named(new QAction(QStringLiteral("时间轴变换(&T)..."), owner), "MenuRetime");
     view_.MenuOps->addAction(open);
-    connect(open, &QAction::triggered, this, &RetimePanel::Open);
+    connect(open, &QAction::triggered, this, &RetimePanel::ShowPanel);
     connect(convert, &QPushButton::clicked, this, &RetimePanel::Convert);
     connect(sync_, &QPushButton::clicked, this, &RetimePanel::SyncTwoPoints);
     connect(target1_, &QLineEdit::textChanged, this, &RetimePanel::ShowPreview);
@@ -126,7 +126,7 @@ RetimePanel::RetimePanel(Form1View& view, Dialogs& dialogs, QWidget* owner, Room
     ShowSelection();
 }
 
-void RetimePanel::Open() {
+void RetimePanel::ShowPanel() {
     ShowSelection();
     show();
     raise();

@@ -49,7 +49,7 @@ public:
     void SyncTwoPoints();
 
 private:
-    void Open();
+    void ShowPanel();
     // The sync the fields and the selection give, or why there is none.
     struct Sync {
         std::optional<engine::TimingMap> map;
