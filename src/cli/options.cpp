@@ -146,21 +146,7 @@ bool LooksLikeOption(std::string_view arg) {
 }  // namespace
 
 std::optional<double> ParseTimeArgument(std::string_view text) {
-    if (const std::optional<double> seconds = ParseAmount(text)) {
-        return seconds;
-    }
-    // A whole SubRip or ASS time code, nothing around it.
-    for (const engine::TimePattern pattern : {engine::TimePattern::Srt, engine::TimePattern::Ass}) {
-        const std::string twice = std::string(text) +
-                                  (pattern == engine::TimePattern::Srt ? " --> " : ",") +
-                                  std::string(text);
-        const auto match = engine::MatchTimeLine(twice, pattern);
-        if (match && match->start.pos == 0 && match->start.length == text.size()) {
-            return pattern == engine::TimePattern::Srt ? engine::ParseSrtTime(text)
-                                                       : engine::ParseAssTime(text);
-        }
-    }
-    return std::nullopt;
+    return engine::ReadTime(text, kMaxAmountSeconds);
 }
 
 std::optional<double> ParseAmount(std::string_view text) {
@@ -537,19 +523,20 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
 
     engine::ShiftSettings& settings = options.settings;
     if (!points.empty()) {
-        settings.map =
+        const std::optional<engine::TimingMap> map =
             engine::TwoPointMap(points[0].now, points[0].right, points[1].now, points[1].right);
-        if (!settings.map) {
+        if (!map) {
             return UsageError(
                 "--point: the two points must be at different times now and keep their order");
         }
+        settings = engine::RetimeOnly(std::move(settings), *map);
+        options.retiming = RetimingText(*map, "two points");
+    } else if (fps && !direct && !cutMode) {
+        settings = engine::FrameRateConversion(std::move(settings), fps->from, fps->to);
+    } else if (direct) {
         settings.mode = ShiftMode::Direct;
-        settings.shiftSeconds = 0.0;
-        options.retiming = RetimingText(*settings.map, "two points");
-    } else if (direct || (fps && !cutMode)) {
-        settings.mode = ShiftMode::Direct;
-        settings.shiftSeconds = directFrames ? engine::FramesToSeconds(*directFrames, *frameRate)
-                                             : direct.value_or(0.0);
+        settings.shiftSeconds =
+            directFrames ? engine::FramesToSeconds(*directFrames, *frameRate) : *direct;
         settings.later = later;
     } else {
         settings.mode = ShiftMode::Cut;
@@ -560,10 +547,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         }
     }
     if (fps) {
-        // Anchored where the moved range begins, so that a cue there stays.
-        settings.map = engine::FrameRateMap(
-            fps->from, fps->to,
-            settings.mode == ShiftMode::Direct ? settings.from.value_or(0.0) : 0.0);
+        if (direct || cutMode) {  // otherwise the conversion above holds it
+            engine::AddFrameRateChange(settings, fps->from, fps->to);
+        }
         options.retiming = RetimingText(*settings.map, "frame rate " + fps->text);
     }
     settings.overwrite = overwrite;

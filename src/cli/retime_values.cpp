@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/retime_values.h"
 
-#include <cmath>
-#include <cstdio>
-
 #include "cli/options.h"
 
 namespace orvane::cli {
@@ -36,13 +33,8 @@ std::optional<SyncPoint> ParseSyncPoint(std::string_view text) {
     return SyncPoint{*now, *right};
 }
 
-// "t × 1.04270833 + 0.000 s (frame rate 25 to 23.976)", for the report.
 std::string RetimingText(const engine::TimingMap& map, const std::string& what) {
-    const engine::TimingSegment& line = map.Segments().front();
-    char text[96];
-    std::snprintf(text, sizeof text, "t \u00D7 %.8f %c %.3f s", line.scale,
-                  line.offset < 0 ? '-' : '+', std::fabs(line.offset));
-    return std::string(text) + " (" + what + ")";
+    return engine::MapFormula(map) + " s (" + what + ")";
 }
 
 }  // namespace orvane::cli

@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "engine/timecode.h"
+
 namespace orvane::engine {
 
 AmountReading ReadAmount(std::string_view text, AmountRange range) {
@@ -51,6 +53,21 @@ AmountReading ReadAmount(std::string_view text, AmountRange range) {
         return {std::nullopt, Problem::TooLarge};
     }
     return {value, Problem::None};
+}
+
+std::optional<double> ReadTime(std::string_view text, double greatest) {
+    if (const std::optional<double> seconds = ReadAmount(text, {0.0, greatest}).seconds) {
+        return seconds;
+    }
+    for (const TimePattern pattern : {TimePattern::Srt, TimePattern::Ass}) {
+        const bool srt = pattern == TimePattern::Srt;
+        const std::string twice = std::string(text) + (srt ? " --> " : ",") + std::string(text);
+        const auto match = MatchTimeLine(twice, pattern);
+        if (match && match->start.pos == 0 && match->start.length == text.size()) {
+            return srt ? ParseSrtTime(text) : ParseAssTime(text);
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace orvane::engine

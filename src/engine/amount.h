@@ -24,4 +24,10 @@ struct AmountReading {
 
 AmountReading ReadAmount(std::string_view text, AmountRange range);
 
+// A moment of a file: seconds as ReadAmount reads them (at most `greatest`),
+// or a whole SubRip or ASS time code with nothing around it
+// ("01:02:03,456", "1:02:03.45"). The one reader of typed times, for the
+// window's sync points and orvane-shift's time options alike.
+std::optional<double> ReadTime(std::string_view text, double greatest);
+
 }  // namespace orvane::engine

@@ -98,8 +98,17 @@ private:
         std::int64_t until = 0;
     };
 
+    // MoveThroughMap for the common retiming: one segment, direct mode,
+    // every cue. The same arithmetic, without the general road's lookups;
+    // false for a cue it leaves to that road (one moved below zero, or
+    // past the limit).
+    bool MoveThroughLine(std::int64_t start, std::int64_t end, std::int64_t limit,
+                         CueMillis& shifted);
+
     const ShiftSettings& settings_;
     const TimingMap* map_;  // the map with at least one segment, or null
+    // The segment, when the map is one and every cue of a direct run follows it.
+    std::optional<TimingSegment> line_;
     std::optional<Millis> millis_;
     double largestSeconds_ = 0;
     std::int64_t largestMillis_ = 0;

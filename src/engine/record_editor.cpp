@@ -49,11 +49,18 @@ std::vector<Interval> RecordEditor::CueIntervals() const {
     return CueIntervalsOfText(text, KindOfFile(source_));
 }
 
-std::vector<RowChange> RecordEditor::PlanMap(const TimingMap& map) const {
+RowMapping RecordEditor::PlanMap(const TimingMap& map) const {
     if (!pattern_) {
         return {};
     }
     return MapRows(rows_, *pattern_, map);
+}
+
+std::optional<RowTimes> RecordEditor::TimesOfRow(std::size_t index) const {
+    if (!pattern_ || index >= rows_.size()) {
+        return std::nullopt;
+    }
+    return ReadRowTimes(rows_[index], *pattern_);
 }
 
 void RecordEditor::Apply(const std::vector<RowChange>& changes, bool forward) {

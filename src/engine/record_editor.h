@@ -40,9 +40,11 @@ public:
     // The rows' cues as an alignment takes them (for ASS/SSA the
     // "Dialogue:" events), in row order.
     std::vector<Interval> CueIntervals() const;
-    // The rows the map would change (every time line through it, stopping
-    // at zero); nothing changes yet.
-    std::vector<RowChange> PlanMap(const TimingMap& map) const;
+    // What moving every time line through `map` would change (an alignment
+    // or a sync on two points, say); nothing changes yet.
+    RowMapping PlanMap(const TimingMap& map) const;
+    // The times of row `index`; nothing for a row without a time line.
+    std::optional<RowTimes> TimesOfRow(std::size_t index) const;
     // Puts each change's `after` in place, or its `before` when undoing.
     void Apply(const std::vector<RowChange>& changes, bool forward);
 

@@ -3,7 +3,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace orvane::engine {
 namespace {
@@ -102,6 +104,33 @@ std::optional<TimingMap> TwoPointMap(double t1, double u1, double t2, double u2)
 
 double FramesToSeconds(double frames, FrameRate rate) {
     return frames * static_cast<double>(rate.denominator) / static_cast<double>(rate.numerator);
+}
+
+ShiftSettings RetimeOnly(ShiftSettings base, TimingMap map) {
+    base.mode = ShiftMode::Direct;
+    base.shiftSeconds = 0.0;
+    base.later = false;
+    base.extraAdvance = false;
+    base.map = std::move(map);
+    return base;
+}
+
+ShiftSettings FrameRateConversion(ShiftSettings base, FrameRate from, FrameRate to) {
+    const double anchor = base.from.value_or(0.0);
+    return RetimeOnly(std::move(base), FrameRateMap(from, to, anchor));
+}
+
+void AddFrameRateChange(ShiftSettings& settings, FrameRate from, FrameRate to) {
+    settings.map = FrameRateMap(
+        from, to, settings.mode == ShiftMode::Direct ? settings.from.value_or(0.0) : 0.0);
+}
+
+std::string MapFormula(const TimingMap& map) {
+    const TimingSegment line = map.Empty() ? TimingSegment{} : map.Segments().front();
+    char text[96];
+    std::snprintf(text, sizeof text, "t \u00D7 %.8f %c %.3f", line.scale,
+                  line.offset < 0 ? '-' : '+', std::fabs(line.offset));
+    return text;
 }
 
 }  // namespace orvane::engine

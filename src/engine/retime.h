@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
+#include "engine/shift_settings.h"
 #include "engine/timing_map.h"
 
 namespace orvane::engine {
@@ -39,5 +41,23 @@ std::optional<TimingMap> TwoPointMap(double t1, double u1, double t2, double u2)
 
 // The seconds `frames` frames last at `rate`.
 double FramesToSeconds(double frames, FrameRate rate);
+
+// A run that only retimes: every cue follows `map` and nothing else moves
+// it (no cut, no amount), whatever `base` said of them; its range and its
+// output choices stay.
+ShiftSettings RetimeOnly(ShiftSettings base, TimingMap map);
+
+// A frame-rate change as a mode of its own: RetimeOnly with the map from
+// `from` to `to`, anchored at the start of the range when one is given.
+ShiftSettings FrameRateConversion(ShiftSettings base, FrameRate from, FrameRate to);
+
+// Adds a frame-rate change to a run that also shifts or cuts: in direct
+// mode anchored where the moved range begins, so that a cue there stays;
+// the amounts apply after it.
+void AddFrameRateChange(ShiftSettings& settings, FrameRate from, FrameRate to);
+
+// A one-segment map as the reports show it, in seconds:
+// "t × 1.04270833 + 0.000" (the unit is each report's own word).
+std::string MapFormula(const TimingMap& map);
 
 }  // namespace orvane::engine

@@ -2,6 +2,7 @@
 #include "engine/row_shift.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/file_shift.h"
 
@@ -53,13 +54,26 @@ std::vector<RowChange> ShiftRows(const std::vector<std::string>& rows,
     return changes;
 }
 
-std::vector<RowChange> MapRows(const std::vector<std::string>& rows, TimePattern pattern,
-                               const TimingMap& map) {
-    std::vector<RowChange> changes;
-    if (map.Empty()) {
-        return changes;
+std::optional<RowTimes> ReadRowTimes(const std::string& row, TimePattern pattern) {
+    const std::optional<TimeMatch> match = MatchTimeLine(row, pattern);
+    if (!match) {
+        return std::nullopt;
     }
     const bool srt = pattern == TimePattern::Srt;
+    const std::string_view startCode = match->start.In(row);
+    const std::string_view endCode = match->end.In(row);
+    return RowTimes{srt ? ParseSrtTime(startCode) : ParseAssTime(startCode),
+                    srt ? ParseSrtTime(endCode) : ParseAssTime(endCode)};
+}
+
+RowMapping MapRows(const std::vector<std::string>& rows, TimePattern pattern,
+                   const TimingMap& map) {
+    RowMapping mapping;
+    if (map.Empty()) {
+        return mapping;
+    }
+    const bool srt = pattern == TimePattern::Srt;
+    const auto format = [srt](double t) { return srt ? FormatSrtTime(t) : FormatAssTime(t); };
     for (std::size_t index = 0; index < rows.size(); ++index) {
         const std::string& row = rows[index];
         if (row.find(':') == std::string::npos) {
@@ -69,21 +83,23 @@ std::vector<RowChange> MapRows(const std::vector<std::string>& rows, TimePattern
         if (!match) {
             continue;
         }
-        const std::string_view startCode = match->start.In(row);
-        const std::string_view endCode = match->end.In(row);
-        const double start = srt ? ParseSrtTime(startCode) : ParseAssTime(startCode);
-        const double end = srt ? ParseSrtTime(endCode) : ParseAssTime(endCode);
-        const TimingSegment& segment = map.SegmentFor(start);
-        const double movedStart = std::max(segment.Apply(start), 0.0);
-        const double movedEnd = std::max(segment.Apply(end), 0.0);
-        std::string after = RewriteTimeLine(
-            row, *match, srt ? FormatSrtTime(movedStart) : FormatAssTime(movedStart),
-            srt ? FormatSrtTime(movedEnd) : FormatAssTime(movedEnd));
-        if (after != row) {
-            changes.push_back({index, row, std::move(after)});
+        const RowTimes times = *ReadRowTimes(row, pattern);
+        const TimingSegment& segment = map.SegmentFor(times.start);
+        const double start = std::max(segment.Apply(times.start), 0.0);
+        const double end = std::max(segment.Apply(times.end), 0.0);
+        std::string after = RewriteTimeLine(row, *match, format(start), format(end));
+        if (after == row) {
+            continue;
         }
+        // Measured on what is written, as a run measures it.
+        const RowTimes written = *ReadRowTimes(after, pattern);
+        mapping.largestChange =
+            std::max({mapping.largestChange, std::fabs(written.start - times.start),
+                      std::fabs(written.end - times.end)});
+        ++mapping.moved;
+        mapping.changes.push_back({index, row, std::move(after)});
     }
-    return changes;
+    return mapping;
 }
 
 }  // namespace orvane::engine

@@ -29,14 +29,26 @@ struct RowChange {
 // each on its own: later adds, earlier subtracts and stops at zero. Rows
 // without a time line (numbers, text, blanks) stay as they are. Returns the
 // rows that changed, in index order; indexes past the end are passed over.
-// Moves every row that holds a time line through `map`, each cue by the
-// segment that holds its start; a time moved below zero stops at zero (rows
-// are edited in place: none is taken out). Returns the rows that changed.
-std::vector<RowChange> MapRows(const std::vector<std::string>& rows, TimePattern pattern,
-                               const TimingMap& map);
-
 std::vector<RowChange> ShiftRows(const std::vector<std::string>& rows,
                                  const std::vector<std::size_t>& selected, TimePattern pattern,
                                  double seconds, bool later);
+
+// The start and end of a row's time line, in seconds; nothing for a row
+// without one.
+struct RowTimes {
+    double start = 0;
+    double end = 0;
+};
+std::optional<RowTimes> ReadRowTimes(const std::string& row, TimePattern pattern);
+
+// Every time line of the rows follows `map` (by the segment that holds its
+// start; below zero is zero: rows are edited in place, none is taken out),
+// as a run through the map would move it.
+struct RowMapping {
+    std::vector<RowChange> changes;  // in index order
+    std::size_t moved = 0;           // time lines whose text changed
+    double largestChange = 0;        // seconds, the most a written time moved
+};
+RowMapping MapRows(const std::vector<std::string>& rows, TimePattern pattern, const TimingMap& map);
 
 }  // namespace orvane::engine

@@ -360,21 +360,6 @@ double ShiftAfterCut(double t, double cut, double extra) {
     return (t - cut) - extra;
 }
 
-double RoundToWhole(double x) {
-    // Below 2^52, adding 2^52 leaves no bits for a fraction: the sum is
-    // rounded as nearbyint rounds, and taking 2^52 away again is exact. This
-    // spares a call into the maths library for every code written. It needs
-    // doubles evaluated as doubles (not x87's wider registers) and no
-    // reassociation by the compiler (no fast-math).
-#if FLT_EVAL_METHOD == 0 && !defined(__FAST_MATH__)
-    constexpr double kNoFraction = 4503599627370496.0;  // 2^52
-    if (x > 0 && x < kNoFraction) {
-        return (x + kNoFraction) - kNoFraction;
-    }
-#endif
-    return std::nearbyint(x);
-}
-
 SplitTime SplitMillis(double t) {
     const double x = t * 1000;
     // Rounded in the default rounding mode, which rounds ties to even.

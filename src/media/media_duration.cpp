@@ -157,6 +157,40 @@ double SecondsFromDurationField(std::wstring_view milliseconds) {
     return std::round(value) / 1000.0;
 }
 
+// Digits and at most one point, nothing else: a field worth passing on.
+std::string AsciiNumber(std::wstring_view field) {
+    std::string ascii;
+    for (const wchar_t c : field) {
+        if (!((c >= L'0' && c <= L'9') || c == L'.') || ascii.size() > 16) {
+            return {};
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    return ascii.find('.') == ascii.rfind('.') ? ascii : std::string();
+}
+
+// The video's frame rate as text: "24000/1001" when the library gives the
+// fraction (newer versions do), otherwise its rounded "23.976"; empty when
+// it gives neither, as for a variable rate without a nominal one.
+std::string FrameRateFromFields(std::wstring_view numerator, std::wstring_view denominator,
+                                std::wstring_view rounded) {
+    const std::string num = AsciiNumber(numerator);
+    const std::string den = AsciiNumber(denominator);
+    if (!num.empty() && !den.empty() && num.find('.') == std::string::npos &&
+        den.find('.') == std::string::npos) {
+        return den == "1" ? num : num + "/" + den;
+    }
+    // "25.000" is 25, "29.970" 29.97: as the rates are usually written.
+    std::string text = AsciiNumber(rounded);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    return text;
+}
+
 // Loads the library once; false when it is not installed.
 bool LibraryLoaded() {
     static std::once_flag once;
@@ -167,39 +201,49 @@ bool LibraryLoaded() {
 
 }  // namespace
 
-double GetMediaDuration(const std::filesystem::path& path) {
+MediaFacts ReadMediaFacts(const std::filesystem::path& path) {
     if (!LibraryLoaded()) {
-        return 0;
+        return {};
     }
     const FileHandle file = OpenRegularFile(path);
     if (!file) {
-        return 0;
+        return {};
     }
     const std::wstring name = NameForLibrary(path, file.get());
 
     const MediaInfoHandle handle(MediaInfo_New());
     if (!handle) {
-        return 0;
+        return {};
     }
     if (MediaInfo_Open(handle.get(), name.c_str()) == 0) {
-        return 0;
+        return {};
     }
     // A subtitle or image file has a length of sorts too (an SRT file renamed
     // .mp4 reports its last cue's end), but nothing that plays.
     const std::size_t all = static_cast<std::size_t>(-1);
-    if (MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Video, all) == 0 &&
-        MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Audio, all) == 0) {
-        return 0;
+    const std::size_t videos = MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Video, all);
+    if (videos == 0 && MediaInfo_Count_Get(handle.get(), MediaInfo_Stream_Audio, all) == 0) {
+        return {};
     }
     // The returned text lives in the handle's buffer until the next call:
     // copy it at once.
-    const wchar_t* field = MediaInfo_Get(handle.get(), MediaInfo_Stream_General, 0, L"Duration",
-                                         MediaInfo_Info_Text, MediaInfo_Info_Name);
-    if (field == nullptr) {
-        return 0;
+    const auto field = [&handle](MediaInfo_stream_C stream, const wchar_t* what) {
+        const wchar_t* text =
+            MediaInfo_Get(handle.get(), stream, 0, what, MediaInfo_Info_Text, MediaInfo_Info_Name);
+        return text == nullptr ? std::wstring() : std::wstring(text);
+    };
+    MediaFacts facts;
+    facts.seconds = SecondsFromDurationField(field(MediaInfo_Stream_General, L"Duration"));
+    if (videos > 0) {
+        facts.frameRate = FrameRateFromFields(field(MediaInfo_Stream_Video, L"FrameRate_Num"),
+                                              field(MediaInfo_Stream_Video, L"FrameRate_Den"),
+                                              field(MediaInfo_Stream_Video, L"FrameRate"));
     }
-    const std::wstring milliseconds(field);
-    return SecondsFromDurationField(milliseconds);
+    return facts;
+}
+
+double GetMediaDuration(const std::filesystem::path& path) {
+    return ReadMediaFacts(path).seconds;
 }
 
 }  // namespace orvane::media

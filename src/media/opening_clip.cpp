@@ -101,7 +101,10 @@ OpeningMeasure JudgeOpening(double seconds) {
 }
 
 OpeningMeasure MeasureOpening(const std::filesystem::path& path) {
-    return JudgeOpening(GetMediaDuration(path));
+    const MediaFacts facts = ReadMediaFacts(path);
+    OpeningMeasure measure = JudgeOpening(facts.seconds);
+    measure.frameRate = facts.frameRate;
+    return measure;
 }
 
 }  // namespace orvane::media

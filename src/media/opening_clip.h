@@ -45,6 +45,7 @@ struct OpeningMeasure {
     OpeningVerdict verdict = OpeningVerdict::kUnreadable;
     double seconds = 0;        // as measured (0 when unreadable)
     std::string durationText;  // FormatDurationText(seconds), also when refused
+    std::string frameRate;     // the video's, as ReadMediaFacts gives it; may be empty
 };
 
 // The verdict on a measured length.

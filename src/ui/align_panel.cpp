@@ -366,7 +366,7 @@ void AlignPanel::ApplyAlignment() {
     engine::ShiftSettings settings = engine::AlignedSettings(base, engine::TimingMap{});
     settings.map.reset();
     dialog_->accept();
-    run_.Start(settings, [maps = std::move(maps)](engine::BatchPlan& plan) {
+    run_.Start(settings, {}, [maps = std::move(maps)](engine::BatchPlan& plan) {
         auto& files = plan.files;
         files.erase(std::remove_if(files.begin(), files.end(),
                                    [&](const engine::PlannedFile& file) {

@@ -33,6 +33,7 @@
 #include "ui/folders.h"
 #include "ui/input_encoding.h"
 #include "ui/options_panel.h"
+#include "ui/retime_panel.h"
 #include "ui/row_edit_panel.h"
 #include "ui/run_presenter.h"
 #include "ui/system_services.h"
@@ -84,6 +85,7 @@ void Form1::MakeRooms() {
     run_ = new RunPresenter(ui_, dialogs_, this,
                             {[this](bool enabled) { SetTopMenusEnabled(enabled); },
                              [this] { OpenOutputFolder(); }, [this] { return closeConfirmed_; }});
+    new RetimePanel(ui_, dialogs_, this, {options_, run_, rows_});
     connect(files_, &FileListController::statusChanged, this, &Form1::SetStatus);
     connect(options_, &OptionsPanel::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);

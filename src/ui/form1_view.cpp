@@ -28,6 +28,7 @@
 #include "ui/input_encoding.h"
 #include "ui/opening.h"
 #include "ui/option_rules.h"
+#include "ui/shift_amount.h"
 
 namespace orvane::ui {
 namespace {
@@ -135,6 +136,15 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("000.000")) + 14);
     Label4->setBuddy(TShift);
     Label5 = Named(new QLabel(QStringLiteral("秒")), "Label5");
+    ChFrames = Named(new QCheckBox(QStringLiteral("帧")), "ChFrames");
+    ChFrames->setToolTip(
+        QStringLiteral("按帧数平移：帧率在右侧选择或填写，选定片头视频时取其帧率"));
+    ChFrames->setEnabled(false);
+    CmbFrameRate = Named(new QComboBox, "CmbFrameRate");
+    CmbFrameRate->setEditable(true);
+    CmbFrameRate->addItems(kFrameRateChoices);
+    CmbFrameRate->setCurrentText(QStringLiteral("25"));
+    CmbFrameRate->setEnabled(false);
     ChSelect = Named(new QCheckBox(QStringLiteral("仅平移选中的时间轴行(&R)")), "ChSelect");
     ChSelect->setEnabled(false);
     Label6 = Named(new QLabel(QStringLiteral("字幕类型(&Y)：")), "Label6");
@@ -178,7 +188,7 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     // it (a small screen, large scaling); wide, it is one row as ever.
     auto* directRow = new FlowLayout(10);
     directRow->addWidget(ChDirection);
-    directRow->addWidget(KeptTogether({Label4, TShift, Label5}));
+    directRow->addWidget(KeptTogether({Label4, TShift, Label5, ChFrames, CmbFrameRate}));
     directRow->addWidget(ChSelect);
     directRow->addWidget(KeptTogether({Label6, CmbType}));
     directRow->addWidget(KeptTogether({Label7, CmbEncoding}));

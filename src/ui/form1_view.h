@@ -44,6 +44,8 @@ struct Form1View {
     QLabel* Label4 = nullptr;
     QLineEdit* TShift = nullptr;
     QLabel* Label5 = nullptr;
+    QCheckBox* ChFrames = nullptr;  // the direct amount in frames (帧) instead of 秒
+    QComboBox* CmbFrameRate = nullptr;
     QCheckBox* ChSelect = nullptr;
     QLabel* Label6 = nullptr;
     QComboBox* CmbType = nullptr;

@@ -20,16 +20,18 @@ inline const QString kStepAmount = QStringLiteral("1.000");
 
 // What the option controls hold; the control each value comes from is named.
 struct OptionState {
-    bool direct = false;                 // OptMove chosen (OptCutMove otherwise)
-    bool byOpening = true;               // ChHead
-    bool extraAdvance = false;           // ChMove
-    bool rowMode = false;                // ChSelect
-    bool later = false;                  // ChDirection
-    bool simplify = false;               // ChFanToJ
-    int removal = 0;                     // CmbDel's index
-    bool ansi = false;                   // ChASCII
-    bool overwrite = false;              // ChOverWr
-    QString shiftText = kInitialAmount;  // TShift
+    bool direct = false;                       // OptMove chosen (OptCutMove otherwise)
+    bool byOpening = true;                     // ChHead
+    bool extraAdvance = false;                 // ChMove
+    bool rowMode = false;                      // ChSelect
+    bool later = false;                        // ChDirection
+    bool simplify = false;                     // ChFanToJ
+    int removal = 0;                           // CmbDel's index
+    bool ansi = false;                         // ChASCII
+    bool overwrite = false;                    // ChOverWr
+    QString shiftText = kInitialAmount;        // TShift
+    bool frames = false;                       // ChFrames: direct amounts in frames
+    QString frameRate = QStringLiteral("25");  // CmbFrameRate
 
     bool operator==(const OptionState&) const = default;
 };
@@ -44,6 +46,7 @@ struct OptionEnables {
     bool simplify = false;       // ChFanToJ
     bool removal = false;        // CmbDel
     bool shiftText = false;      // TShift
+    bool frames = false;         // ChFrames and CmbFrameRate
     bool chooseOpening = false;  // MenuHead
     bool saveRows = false;       // MenuSave
     bool outputFolder = false;   // MenuOutpath
@@ -52,6 +55,11 @@ struct OptionEnables {
 };
 
 OptionEnables EnablesFor(const OptionState& state);
+
+// The entry of the frame-rate list that stands for `rate` as a clip gives
+// it ("24000/1001" is "23.976"), or the rate as it is when it is a rate
+// none stands for; empty for a text that is no frame rate.
+QString FrameRateChoice(const QString& rate);
 
 // The state after each action. A toggle's function gets the state with the
 // control's new value already in it; each gives the net result of the
@@ -64,6 +72,11 @@ OptionState AfterChSelect(OptionState state);
 // A clip was accepted: it is the amount in TShift unless TShift holds the
 // extra advance.
 OptionState AfterOpeningChosen(OptionState state, const OpeningClip& opening);
+
+// What a run writes and where, as the controls choose it (languages,
+// characters, encoding, overwrite, folder); its timing is the caller's.
+engine::ShiftSettings OutputChoices(const OptionState& state,
+                                    const std::filesystem::path& outputDir);
 
 // The settings of a run, or nothing when the run needs the typed amount and
 // TShift does not hold a usable one (a menu command can read the field

@@ -72,6 +72,8 @@ OptionState OptionsPanel::Read() const {
     state.ansi = view_.ChASCII->isChecked();
     state.overwrite = view_.ChOverWr->isChecked();
     state.shiftText = view_.TShift->text();
+    state.frames = view_.ChFrames->isChecked();
+    state.frameRate = view_.CmbFrameRate->currentText();
     return state;
 }
 
@@ -88,6 +90,7 @@ void OptionsPanel::Apply(const OptionState& state) {
         view_.ChDirection->setChecked(state.later);
         view_.ChFanToJ->setChecked(state.simplify);
         view_.CmbDel->setCurrentIndex(state.removal);
+        view_.ChFrames->setChecked(state.frames);
     }
     const QString before = view_.TShift->text();
     if (before != state.shiftText) {
@@ -107,6 +110,8 @@ void OptionsPanel::ShowEnables(const OptionEnables& enables) {
     view_.ChFanToJ->setEnabled(enables.simplify);
     view_.CmbDel->setEnabled(enables.removal);
     view_.TShift->setEnabled(enables.shiftText);
+    view_.ChFrames->setEnabled(enables.frames);
+    view_.CmbFrameRate->setEnabled(enables.frames);
     view_.MenuHead->setEnabled(enables.chooseOpening);
     view_.MenuSave->setEnabled(enables.saveRows);
     view_.MenuOutpath->setEnabled(enables.outputFolder);
@@ -169,6 +174,16 @@ bool OptionsPanel::AcceptTyped(const QString& typed, Qt::KeyboardModifiers modif
 }
 
 void OptionsPanel::CheckAmount() {
+    const OptionState state = Read();
+    if (state.direct && state.frames) {
+        if (!UsableFrameSeconds(state.shiftText, state.frameRate)) {
+            view_.TShift->setText(FormatSeconds(kFallbackShiftSeconds));
+            emit statusChanged(
+                QStringLiteral("状态：“%1”不是可用的帧数（至少1帧，至多120秒），已恢复为 %2")
+                    .arg(state.shiftText, FormatSeconds(kFallbackShiftSeconds)));
+        }
+        return;
+    }
     const QString refusal = ShiftRefusal(view_.TShift->text());
     view_.TShift->setText(ValidatedShiftText(view_.TShift->text()));
     if (!refusal.isEmpty()) {
@@ -210,13 +225,18 @@ void OptionsPanel::MeasureOpening(const QString& path) {
         dialogs_.Ask(owner_, {OpeningRefusal(measure.verdict), MessageIcon::Error});
         return;
     }
-    SetOpeningClip({path, QString::fromStdString(measure.durationText), measure.seconds});
+    SetOpeningClip({path, QString::fromStdString(measure.durationText), measure.seconds},
+                   QString::fromStdString(measure.frameRate));
 }
 
-void OptionsPanel::SetOpeningClip(const OpeningClip& clip) {
+void OptionsPanel::SetOpeningClip(const OpeningClip& clip, const QString& frameRate) {
     opening_ = clip;
     view_.LHead->setText(HeadCaption(clip));
     view_.LHead->setTag(clip.durationText);
+    // The clip's frame rate is the likeliest for an amount in frames.
+    if (const QString rate = FrameRateChoice(frameRate); !rate.isEmpty()) {
+        view_.CmbFrameRate->setCurrentText(rate);
+    }
     Apply(AfterOpeningChosen(Read(), opening_));
 }
 

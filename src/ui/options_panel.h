@@ -32,7 +32,9 @@ public:
     std::optional<engine::ShiftSettings> Gather() const;
 
     const OpeningClip& Opening() const { return opening_; }
-    void SetOpeningClip(const OpeningClip& clip);
+    // `frameRate`, the clip's video frame rate as read ("25", "24000/1001"),
+    // becomes the rate of an amount in frames; empty leaves it.
+    void SetOpeningClip(const OpeningClip& clip, const QString& frameRate = {});
     void ChooseOpeningByDialog();
     void OpeningDropped(const QStringList& paths);
 

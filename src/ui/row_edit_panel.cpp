@@ -63,13 +63,13 @@ void RecordListModel::ShowAllChanged() {
     }
 }
 
-// One shift of the selected rows (or one alignment of them all), done and
-// undone through the engine.
+// One change of the rows (a shift of the selected ones, a retiming of them
+// all), done and undone through the engine.
 class RowShiftCommand : public QUndoCommand {
 public:
     RowShiftCommand(RowEditPanel& panel, std::vector<engine::RowChange> changes,
-                    const QString& what = QStringLiteral("平移时间轴"))
-        : QUndoCommand(what), panel_(panel), changes_(std::move(changes)) {}
+                    const QString& name = QStringLiteral("平移时间轴"))
+        : QUndoCommand(name), panel_(panel), changes_(std::move(changes)) {}
     void redo() override { panel_.ApplyChanges(changes_, true); }
     void undo() override { panel_.ApplyChanges(changes_, false); }
 
@@ -219,13 +219,20 @@ void RowEditPanel::ShiftSelected(double seconds, bool later) {
 }
 
 void RowEditPanel::ApplyMap(const engine::TimingMap& map, const QString& what) {
-    std::vector<engine::RowChange> changes = editor_.PlanMap(map);
+    std::vector<engine::RowChange> changes = editor_.PlanMap(map).changes;
     if (changes.empty()) {
         dialogs_.Ask(owner_, {what + QStringLiteral("：时间轴无需移动，未做任何修改。")});
         return;
     }
     undo_->push(new RowShiftCommand(*this, std::move(changes), what));
     dialogs_.Ask(owner_, {what + QStringLiteral("处理完毕！ 稍后可以直接保存修改！")});
+}
+
+std::size_t RowEditPanel::MapAll(const engine::RowMapping& mapping, const QString& name) {
+    if (!mapping.changes.empty()) {
+        undo_->push(new RowShiftCommand(*this, mapping.changes, name));
+    }
+    return mapping.changes.size();
 }
 
 bool RowEditPanel::Save(const SaveChoice& choice) {

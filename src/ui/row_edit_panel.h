@@ -83,6 +83,10 @@ public:
     // named `what` (an alignment of the whole file), and says so.
     void ApplyMap(const engine::TimingMap& map, const QString& what);
 
+    // Puts a retiming the record editor planned in place, as one step of
+    // undo named `name`; the count of rows changed.
+    std::size_t MapAll(const engine::RowMapping& mapping, const QString& name);
+
     struct SaveChoice {
         bool gb2312 = false;
         bool overwrite = false;

@@ -31,8 +31,9 @@ RunPresenter::RunPresenter(Form1View& view, Dialogs& dialogs, QWidget* owner, Ho
     connect(run_, &RunController::finished, this, &RunPresenter::OnFinished);
 }
 
-void RunPresenter::Start(engine::ShiftSettings settings,
+void RunPresenter::Start(engine::ShiftSettings settings, const QString& retiming,
                          const std::function<void(engine::BatchPlan&)>& adjust) {
+    retiming_ = retiming;
     QListWidget* list = view_.List1;
     if (list->currentRow() < 0) {
         list->setCurrentRow(0);
@@ -103,7 +104,7 @@ void RunPresenter::OnFinished(const engine::BatchSummary& summary) {
 }
 
 void RunPresenter::ShowReport(const engine::BatchSummary& summary) {
-    const RunReport report = MakeRunReport(summary);
+    const RunReport report = MakeRunReport(summary, retiming_);
     MessageRequest box{report.text};
     box.details = report.details;
     if (summary.Failed() > 0) {

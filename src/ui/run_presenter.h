@@ -39,10 +39,11 @@ public:
     // the middle of one.
     void SetBusy(bool busy) { busy_ = busy; }
 
-    // Shifts the current entry, or every entry with 批量处理. `adjust`, when
-    // given, changes the plan before it runs (an alignment gives each file
-    // its own map and leaves out those it does not apply to).
-    void Start(engine::ShiftSettings settings,
+    // Shifts the current entry, or every entry with 批量处理. A retiming
+    // run names its map in `retiming`, and the report says what it moved.
+    // `adjust`, when given, changes the plan before it runs (an alignment
+    // gives each file its own map and leaves out those it does not apply to).
+    void Start(engine::ShiftSettings settings, const QString& retiming = {},
                const std::function<void(engine::BatchPlan&)>& adjust = {});
     // The Stop button: asks, then no further file starts.
     void AskToStop();
@@ -70,7 +71,8 @@ private:
     RunController* run_;
     bool busy_ = false;
     bool stopRequested_ = false;
-    int first_ = 0;  // the entries of List1 the current run covers
+    QString retiming_;  // the current run's map, for its report
+    int first_ = 0;     // the entries of List1 the current run covers
     int last_ = -1;
 };
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/run_report.h"
 
+#include <QLocale>
 #include <QStringList>
+#include <algorithm>
 
 #include "ui/failure_text.h"
 
@@ -47,7 +49,13 @@ QString Heading(const engine::BatchSummary& summary) {
 
 }  // namespace
 
-RunReport MakeRunReport(const engine::BatchSummary& summary) {
+QString MovedText(std::size_t cues, double largestChange) {
+    return QStringLiteral("共移动 %1 条字幕，最大变动 %2 秒")
+        .arg(QLocale(QLocale::English).toString(qulonglong(cues)))
+        .arg(largestChange, 0, 'f', 3);
+}
+
+RunReport MakeRunReport(const engine::BatchSummary& summary, const QString& retiming) {
     QStringList failures;
     for (const textio::Failure& refused : summary.refused) {
         failures << FailureLine(refused);
@@ -101,6 +109,17 @@ RunReport MakeRunReport(const engine::BatchSummary& summary) {
 
     QStringList text;
     text << Heading(summary);
+    if (!retiming.isEmpty()) {
+        std::size_t moved = 0;
+        double largest = 0;
+        for (const engine::FileOutcome& outcome : summary.outcomes) {
+            if (!outcome.failure) {
+                moved += outcome.stats.shifted;
+                largest = std::max(largest, outcome.stats.largestChange);
+            }
+        }
+        text << retiming << MovedText(moved, largest) + QStringLiteral("。");
+    }
     const bool clean = failures.isEmpty() && uncertain.isEmpty() && lossy.isEmpty() &&
                        untimed.isEmpty() && replaced.isEmpty();
     if (!clean || summary.stopped) {

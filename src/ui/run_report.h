@@ -18,6 +18,12 @@ struct RunReport {
 // At most this many files of one kind are named in the message itself.
 inline constexpr int kNamedInMessage = 10;
 
-RunReport MakeRunReport(const engine::BatchSummary& summary);
+// `retiming` names the map a retiming run followed; the report then says
+// it, with how many cues moved and the largest change.
+RunReport MakeRunReport(const engine::BatchSummary& summary, const QString& retiming = {});
+
+// "共移动 1,234 条字幕，最大变动 2.345 秒": the cues moved and the most a
+// time moved, either way.
+QString MovedText(std::size_t cues, double largestChange);
 
 }  // namespace orvane::ui

@@ -2,6 +2,7 @@
 #include "ui/shift_amount.h"
 
 #include "engine/amount.h"
+#include "engine/retime.h"
 
 namespace orvane::ui {
 
@@ -75,6 +76,21 @@ engine::AmountReading ReadShift(QStringView text) {
 
 std::optional<double> UsableShiftSeconds(QStringView text) {
     return ReadShift(text).seconds;
+}
+
+std::optional<double> UsableFrameSeconds(QStringView text, QStringView rateText) {
+    const std::optional<engine::FrameRate> rate =
+        engine::ParseFrameRate(rateText.trimmed().toUtf8().toStdString());
+    if (!rate) {
+        return std::nullopt;
+    }
+    const double most = kMaxShiftSeconds * rate->PerSecond();
+    const std::optional<double> frames =
+        engine::ReadAmount(text.toUtf8().toStdString(), {1.0, most}).seconds;
+    if (!frames) {
+        return std::nullopt;
+    }
+    return engine::FramesToSeconds(*frames, *rate);
 }
 
 QString ShiftRefusal(QStringView text) {

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 
@@ -33,6 +34,17 @@ QString ValidatedShiftText(QStringView text);
 // the limits (the field may still hold unchecked text when a menu command
 // reads it, since choosing a menu does not move the focus).
 std::optional<double> UsableShiftSeconds(QStringView text);
+
+// The frame rates the lists offer; others may be typed.
+inline const QStringList kFrameRateChoices = {QStringLiteral("23.976"), QStringLiteral("24"),
+                                              QStringLiteral("25"),     QStringLiteral("29.97"),
+                                              QStringLiteral("30"),     QStringLiteral("50"),
+                                              QStringLiteral("59.94"),  QStringLiteral("60")};
+
+// An amount typed in frames (帧) at the frame rate `rateText` ("23.976" is
+// 24000/1001): its seconds, when it is at least one frame and at most
+// 120 seconds' worth and the rate is one; nothing otherwise.
+std::optional<double> UsableFrameSeconds(QStringView text, QStringView rateText);
 
 // For the status line: why the field's text is not used and what it
 // becomes ("状态：150 秒超出范围（0.2–120），已恢复为 12"); empty when usable.

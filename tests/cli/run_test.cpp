@@ -223,6 +223,12 @@ TEST(Run, RetimesByFrameRatePointsAndFrames) {
         {{"--point", "10=12", "--point", "00:01:50,000=212"},
          "1\r\n00:00:10,000 --> 00:00:20,000\r\nA\r\n",
          "1\r\n00:00:12,000 --> 00:00:32,000\r\nA\r\n"},
+        // With a cut: the cut first, then the change of rate; what ends
+        // before the cut is dropped, and the rest numbered, as in any cut.
+        {{"--fps", "25:23.976", "--cut", "10"},
+         "1\r\n00:00:05,000 --> 00:00:08,000\r\nA\r\n\r\n"
+         "2\r\n01:00:10,000 --> 02:00:10,000\r\nB\r\n",
+         "1\r\n01:02:33,750 --> 02:05:07,500\r\nB\r\n"},
         {{"--direct", "24f", "--frame-rate", "23.976", "--later"},
          "1\r\n00:00:01,000 --> 00:00:02,000\r\nA\r\n",
          "1\r\n00:00:02,001 --> 00:00:03,001\r\nA\r\n"},

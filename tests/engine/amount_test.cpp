@@ -49,5 +49,22 @@ INSTANTIATE_TEST_SUITE_P(
                    Problem::TooLarge}),
     [](const ::testing::TestParamInfo<AmountCase>& info) { return std::string(info.param.name); });
 
+// Seconds or a whole time code of either kind, nothing around it.
+TEST(ReadTime, ReadsSecondsAndTimeCodes) {
+    const struct {
+        const char* text;
+        std::optional<double> seconds;
+    } cases[] = {{"12.5", 12.5},
+                 {"01:02:03,456", 3723.456},
+                 {"1:02:03.45", 3723.45},
+                 {"1,5", std::nullopt},
+                 {" 01:02:03,456", std::nullopt},
+                 {"01:02:03,456 -->", std::nullopt},
+                 {"400000", std::nullopt}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ReadTime(c.text, 360000.0), c.seconds) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace orvane::engine

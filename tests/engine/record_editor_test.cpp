@@ -131,7 +131,7 @@ TEST(RecordEditorTest, MapsEveryTimeRowAndReadsTheDialogueCues) {
                        "00:00:10,000 --> 00:00:12,000", "B"});
     TimingMap map = TimingMap::Constant(-1.5);
     map.Add({5, 1, 30});
-    const std::vector<RowChange> changes = srt.PlanMap(map);
+    const std::vector<RowChange> changes = srt.PlanMap(map).changes;
     ASSERT_EQ(changes.size(), 2u);
     EXPECT_EQ(changes[0].after, "00:00:00,000 --> 00:00:00,500");
     EXPECT_EQ(changes[1].index, 5u);
@@ -144,7 +144,7 @@ TEST(RecordEditorTest, MapsEveryTimeRowAndReadsTheDialogueCues) {
                        "Dialogue: 0,0:00:03.00,0:00:04.50,line"});
     ASSERT_EQ(ass.CueIntervals().size(), 1u);
     EXPECT_EQ(ass.CueIntervals()[0].start, 3.0);
-    const std::vector<RowChange> moved = ass.PlanMap(TimingMap::Constant(2));
+    const std::vector<RowChange> moved = ass.PlanMap(TimingMap::Constant(2)).changes;
     ASSERT_EQ(moved.size(), 2u);  // comments move with the rest, as in a file run
     EXPECT_EQ(moved[1].after, "Dialogue: 0,0:00:05.00,0:00:06.50,line");
 }

@@ -171,6 +171,37 @@ TEST(TwoPointSync, RefusesEqualPointsAndReversedMaps) {
     EXPECT_DOUBLE_EQ(map->Apply(60), 112);
 }
 
+// A conversion is a mode of its own: it keeps what the run writes and where,
+// and drops every amount and the cut.
+TEST(FrameRateConversion, IsARunOfItsOwn) {
+    ShiftSettings base = Cut(12, 2);
+    base.ansi = true;
+    base.outputDir = "out";
+    base.from = 100;
+    const ShiftSettings run = FrameRateConversion(base, Rate("25"), Rate("23.976"));
+    EXPECT_EQ(run.mode, ShiftMode::Direct);
+    EXPECT_EQ(run.shiftSeconds, 0);
+    EXPECT_FALSE(run.extraAdvance);
+    EXPECT_TRUE(run.ansi);
+    EXPECT_EQ(run.outputDir, "out");
+    ASSERT_TRUE(run.map);
+    EXPECT_DOUBLE_EQ(run.map->Apply(100), 100);  // anchored where the range begins
+    EXPECT_EQ(MapFormula(*run.map), "t \u00D7 1.04270833 - 4.271");
+    EXPECT_EQ(MapFormula(TimingMap::Constant(1.5)), "t \u00D7 1.00000000 + 1.500");
+}
+
+// Below a millisecond the map and the direct shift add the same doubles and
+// round them once, ties to even: the two agree there too.
+TEST(TimingMaps, SubMillisecondOffsetsRoundAsTheDirectShift) {
+    const std::string srt = Crlf({"1", "00:00:01,000 --> 00:00:02,001", "A", "",  //
+                                  "2", "00:00:03,003 --> 01:00:00,999", "B"});
+    for (const double offset : {0.0005, 0.0004, 0.0015, 0.0025, 1.0005}) {
+        EXPECT_EQ(ShiftSrtString(srt, Mapped(TimingMap::Constant(offset))).text,
+                  ShiftSrtString(srt, Direct(offset, true)).text)
+            << offset;
+    }
+}
+
 // A map that only adds whole milliseconds is the direct shift, byte for byte;
 // a cue follows the segment that holds its start.
 TEST(TimingMaps, ConstantIsTheDirectShiftAndCuesFollowTheirStart) {

@@ -73,6 +73,24 @@ const RowCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Table, RowShift, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every time line follows the map, below zero as zero; what moved is counted
+// and measured on the codes written.
+TEST(RowShift, MapMovesEveryTimeLine) {
+    const Rows rows = {"1", "00:00:01,000 --> 00:00:03,000", "Hi", "",
+                       "2", "00:00:10,000 --> 00:00:11,000", "Yo"};
+    const RowMapping mapping = MapRows(rows, TimePattern::Srt, TimingMap::Linear(2, -2.5));
+    EXPECT_EQ(Apply(rows, mapping.changes),
+              (Rows{"1", "00:00:00,000 --> 00:00:03,500", "Hi", "",  //
+                    "2", "00:00:17,500 --> 00:00:19,500", "Yo"}));
+    EXPECT_EQ(mapping.moved, 2u);
+    EXPECT_DOUBLE_EQ(mapping.largestChange, 8.5);
+    EXPECT_TRUE(MapRows(rows, TimePattern::Srt, TimingMap::Constant(0)).changes.empty());
+    const std::optional<RowTimes> times = ReadRowTimes(rows[5], TimePattern::Srt);
+    ASSERT_TRUE(times);
+    EXPECT_DOUBLE_EQ(times->end, 11);
+    EXPECT_FALSE(ReadRowTimes(rows[6], TimePattern::Srt));
+}
+
 TEST(RowShift, TwiceMovesTwice) {
     Rows rows = kSrtCue;
     for (int i = 0; i < 2; ++i) {

@@ -277,7 +277,17 @@ TEST(CueMillis, AgreeWithTheSeconds) {
         s.extraAdvance = advance;
         return s;
     };
+    auto mapped = [](ShiftSettings s, TimingMap map) {
+        s.map = std::move(map);
+        return s;
+    };
+    TimingMap twoParts = TimingMap::Linear(1.04270833, 0);
+    twoParts.Add({3, 0.95904096, -0.2});
     const ShiftSettings settings[] = {
+        // Through maps: one segment for the whole run, and the general road.
+        mapped(make(ShiftMode::Direct, 0, false, 0, false), TimingMap::Linear(25025.0 / 24000, 0)),
+        mapped(make(ShiftMode::Direct, 0.5, false, 0, false), TimingMap::Linear(0.95904096, -3.2)),
+        mapped(make(ShiftMode::Direct, 0.0005, true, 0, false), twoParts),
         make(ShiftMode::Direct, 12, true, 0, false),
         make(ShiftMode::Direct, 2.001, false, 0, false),
         directWithin(3, 9.999),

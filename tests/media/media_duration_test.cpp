@@ -87,6 +87,16 @@ TEST_F(Clips, EveryContainerMeasuresAsFfprobeToTheMillisecond) {
     EXPECT_LE(estimate, 8.0);
 }
 
+// The rate the clips were made at, in each container that keeps one.
+TEST_F(Clips, FrameRateIsReadWithTheLength) {
+    for (const char* ext : {"mp4", "mkv", "avi"}) {
+        EXPECT_EQ(ReadMediaFacts(Clip(std::string("limit.") + ext)).frameRate, "25") << ext;
+        const MediaFacts facts = ReadMediaFacts(Clip(std::string("short.") + ext));
+        EXPECT_EQ(facts.frameRate, "2") << ext;
+        EXPECT_NEAR(facts.seconds, 7.5, 0.001) << ext;
+    }
+}
+
 TEST_F(Clips, LimitIsAcceptedAndFortyMillisecondsMoreRefused) {
     struct Row {
         const char* clip;

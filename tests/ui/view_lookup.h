@@ -43,6 +43,8 @@ inline Form1View FindView(QObject& window) {
     ORVANE_FIND(QLabel, Label4);
     ORVANE_FIND(QLineEdit, TShift);
     ORVANE_FIND(QLabel, Label5);
+    ORVANE_FIND(QCheckBox, ChFrames);
+    ORVANE_FIND(QComboBox, CmbFrameRate);
     ORVANE_FIND(QCheckBox, ChSelect);
     ORVANE_FIND(QLabel, Label6);
     ORVANE_FIND(QComboBox, CmbType);
