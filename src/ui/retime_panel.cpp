@@ -108,6 +108,9 @@ RetimePanel::RetimePanel(Form1View& view, Dialogs& dialogs, QWidget* owner, Room
     syncForm->addRow(preview_);
     syncForm->addRow(sync_);
     preview_->setWordWrap(true);
+    // Room for the two lines of a preview (or a refusal that wraps): a
+    // wrapping label does not grow the dialog by itself.
+    preview_->setMinimumHeight(preview_->fontMetrics().lineSpacing() * 3);
 
     auto* page = new QVBoxLayout(this);
     page->addWidget(convertBox);
@@ -176,7 +179,7 @@ RetimePanel::Sync RetimePanel::PlanSync() const {
     const std::optional<engine::TimePattern> pattern = engine::RowPatternFor(records.Source());
     if (!view_.ChSelect->isChecked() || records.Rows().empty() || !pattern) {
         sync.refusal =
-            QStringLiteral("请先勾选“仅平移选中的字幕行”，并双击读取一个srt、ass或ssa字幕文件！");
+            QStringLiteral("请先勾选“仅平移选中的时间轴行”，并双击读取一个srt、ass或ssa字幕文件！");
         return sync;
     }
     const std::vector<Point> points = SelectedPoints();
@@ -258,7 +261,7 @@ void RetimePanel::ShowPreview() {
     const auto moved = [&](double t) {
         return TimeText(std::max(sync.map->Apply(t), 0.0), pattern);
     };
-    preview_->setText(QStringLiteral("预览：第一条 %1 → %2；最后一条 %3 → %4")
+    preview_->setText(QStringLiteral("预览：第一条 %1 → %2；\n最后一条 %3 → %4")
                           .arg(TimeText(first->start, pattern), moved(first->start),
                                TimeText(last->start, pattern), moved(last->start)));
 }

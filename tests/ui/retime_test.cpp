@@ -173,7 +173,7 @@ void RetimeTest::twoPointSyncIsOneUndoableStep() {
     In<QLineEdit>(panel, "TPoint1")->setText(QStringLiteral("12"));
     In<QLineEdit>(panel, "TPoint2")->setText(QStringLiteral("00:03:32,000"));
     QCOMPARE(In<QLabel>(panel, "LPreview")->text(),
-             QStringLiteral("预览：第一条 00:00:10,000 → 00:00:12,000；"
+             QStringLiteral("预览：第一条 00:00:10,000 → 00:00:12,000；\n"
                             "最后一条 00:01:50,000 → 00:03:32,000"));
     h.dialogs.answers << MessageAnswer::Ok;
     In<QPushButton>(panel, "CmdSync")->click();
