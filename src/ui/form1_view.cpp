@@ -136,7 +136,7 @@ void Form1View::BuildControls(QMainWindow& window, QListView* recordList,
     TShift->setFixedWidth(TShift->fontMetrics().horizontalAdvance(QStringLiteral("000.000")) + 14);
     Label4->setBuddy(TShift);
     Label5 = Named(new QLabel(QStringLiteral("秒")), "Label5");
-    ChFrames = Named(new QCheckBox(QStringLiteral("帧")), "ChFrames");
+    ChFrames = Named(new QCheckBox(QStringLiteral("帧(&M)")), "ChFrames");
     ChFrames->setToolTip(
         QStringLiteral("按帧数平移：帧率在右侧选择或填写，选定片头视频时取其帧率"));
     ChFrames->setEnabled(false);

@@ -1253,7 +1253,8 @@ void Form1Test::mnemonicsDoNotClash() {
     QStringList letters{QStringLiteral("F"), QStringLiteral("O"), QStringLiteral("H")};
     const QList<QWidget*> controls{h.ui.OptCutMove, h.ui.ChMove,      h.ui.ChFanToJ, h.ui.ChHead,
                                    h.ui.OptMove,    h.ui.ChDirection, h.ui.Label4,   h.ui.ChSelect,
-                                   h.ui.Label6,     h.ui.ChASCII,     h.ui.ChBat,    h.ui.ChOverWr};
+                                   h.ui.Label6,     h.ui.ChASCII,     h.ui.ChBat,    h.ui.ChOverWr,
+                                   h.ui.ChFrames,   h.ui.Label7};
     for (QWidget* control : controls) {
         const QString text = control->property("text").toString();
         const qsizetype at = text.indexOf(QLatin1Char('&'));
