@@ -87,18 +87,6 @@ std::filesystem::path Damaged(const std::filesystem::path& media, const std::str
     return damaged;
 }
 
-// Cues at times that have nothing to do with the film's speech.
-std::string UnrelatedSrt() {
-    std::vector<FixtureCue> cues;
-    double at = 3.0;
-    for (int i = 0; at < 170; ++i) {
-        const double length = 1.0 + 0.5 * ((i * 5) % 4);
-        cues.push_back({at, at + length, "Something else entirely."});
-        at += length + 0.4 + 1.3 * ((i * 3) % 7);
-    }
-    return SrtText(cues, 0);
-}
-
 TEST(SyncToVideo, FindsTheOffsetOfTheSpeechOrRefuses) {
     if (!orvane::testing::CanSpeak()) {
         GTEST_SKIP() << "espeak-ng, ffmpeg or python3 is not installed";
@@ -125,7 +113,7 @@ TEST(SyncToVideo, FindsTheOffsetOfTheSpeechOrRefuses) {
         EXPECT_NEAR(offsets[0], -c.shift, 0.08) << run.out;
     }
 
-    const std::string unrelated = UnrelatedSrt();
+    const std::string unrelated = orvane::testing::UnrelatedSrt();
     const std::filesystem::path other = dir.Write("other.srt", unrelated);
     const std::filesystem::path outDir = dir / "out";
     const RunOutput refused =

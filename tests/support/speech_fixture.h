@@ -83,6 +83,18 @@ inline std::string SrtText(const std::vector<FixtureCue>& cues, double shift) {
     return text;
 }
 
+// Cues at times that have nothing to do with the fixture's speech.
+inline std::string UnrelatedSrt() {
+    std::vector<FixtureCue> cues;
+    double at = 3.0;
+    for (int i = 0; at < 170; ++i) {
+        const double length = 1.0 + 0.5 * ((i * 5) % 4);
+        cues.push_back({at, at + length, "Something else entirely."});
+        at += length + 0.4 + 1.3 * ((i * 3) % 7);
+    }
+    return SrtText(cues, 0);
+}
+
 // Speaks `srt` into `out` (its extension picks the container), encoded as
 // `encode` says ("-c:a aac"); `noise` adds pink noise that many dB below the
 // speech. Returns false when a tool failed.
