@@ -9,41 +9,41 @@
 #include <optional>
 #include <vector>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
+#include "media/ffmpeg_library.h"
 
 namespace orvane::media {
 namespace {
+
+// FFmpeg's functions, once DecodeAudio has loaded them.
+const FfmpegFunctions* gFfmpeg = nullptr;
+
+const FfmpegFunctions& Ff() {
+    return *gFfmpeg;
+}
 
 // A jump in the stream's timestamps smaller than this is taken as rounding,
 // not as a gap or an overlap.
 constexpr double kJitterSeconds = 0.02;
 
 struct FormatCloser {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+    void operator()(AVFormatContext* context) const { Ff().avformat_close_input(&context); }
 };
 struct CodecFreer {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+    void operator()(AVCodecContext* context) const { Ff().avcodec_free_context(&context); }
 };
 struct PacketFreer {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+    void operator()(AVPacket* packet) const { Ff().av_packet_free(&packet); }
 };
 struct FrameFreer {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+    void operator()(AVFrame* frame) const { Ff().av_frame_free(&frame); }
 };
 struct ResamplerFreer {
-    void operator()(SwrContext* context) const { swr_free(&context); }
+    void operator()(SwrContext* context) const { Ff().swr_free(&context); }
 };
 
 std::string ErrorWords(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    Ff().av_strerror(code, text, sizeof text);
     return text;
 }
 
@@ -159,15 +159,15 @@ public:
     Decoder(const Decoder&) = delete;
     Decoder& operator=(const Decoder&) = delete;
     ~Decoder() {
-        av_channel_layout_uninit(&inLayout_);
-        av_channel_layout_uninit(&frameLayout_);
+        Ff().av_channel_layout_uninit(&inLayout_);
+        Ff().av_channel_layout_uninit(&frameLayout_);
     }
 
     // Sends one packet (nullptr: the end) and takes every frame it yields.
     // Returns false when the decoder fails in a way that is not a single
     // damaged packet.
     bool Feed(const AVPacket* packet) {
-        const int sent = avcodec_send_packet(&codec_, packet);
+        const int sent = Ff().avcodec_send_packet(&codec_, packet);
         if (sent < 0 && sent != AVERROR_EOF) {
             // One damaged packet is skipped; the stream as a whole is judged
             // by whether anything decodes at all.
@@ -176,7 +176,7 @@ public:
             return sent == AVERROR_INVALIDDATA;
         }
         for (;;) {
-            const int got = avcodec_receive_frame(&codec_, frame_.get());
+            const int got = Ff().avcodec_receive_frame(&codec_, frame_.get());
             if (got == AVERROR(EAGAIN) || got == AVERROR_EOF) {
                 return true;
             }
@@ -186,7 +186,7 @@ public:
                 return got == AVERROR_INVALIDDATA;
             }
             const bool ok = Take(*frame_);
-            av_frame_unref(frame_.get());
+            Ff().av_frame_unref(frame_.get());
             if (!ok) {
                 return false;
             }
@@ -210,30 +210,30 @@ private:
         // Compared with the frame's layout as it came: a layout without
         // channel names is replaced below, and would never compare equal.
         if (resampler_ && frame.sample_rate == inRate_ && frame.format == inFormat_ &&
-            av_channel_layout_compare(&frame.ch_layout, &frameLayout_) == 0) {
+            Ff().av_channel_layout_compare(&frame.ch_layout, &frameLayout_) == 0) {
             return true;
         }
         Drain();
         resampler_.reset();
-        av_channel_layout_uninit(&inLayout_);
-        av_channel_layout_uninit(&frameLayout_);
-        if (av_channel_layout_copy(&frameLayout_, &frame.ch_layout) < 0 ||
-            av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) {
+        Ff().av_channel_layout_uninit(&inLayout_);
+        Ff().av_channel_layout_uninit(&frameLayout_);
+        if (Ff().av_channel_layout_copy(&frameLayout_, &frame.ch_layout) < 0 ||
+            Ff().av_channel_layout_copy(&inLayout_, &frame.ch_layout) < 0) {
             return false;
         }
         if (inLayout_.order == AV_CHANNEL_ORDER_UNSPEC) {
             // Channels without names: mix them as the usual layout of that many.
             const int channels = inLayout_.nb_channels;
-            av_channel_layout_uninit(&inLayout_);
-            av_channel_layout_default(&inLayout_, channels);
+            Ff().av_channel_layout_uninit(&inLayout_);
+            Ff().av_channel_layout_default(&inLayout_, channels);
         }
         AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
         SwrContext* made = nullptr;
-        if (swr_alloc_set_opts2(&made, &mono, AV_SAMPLE_FMT_FLT, rate_, &inLayout_,
-                                static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
-                                nullptr) < 0 ||
-            swr_init(made) < 0) {
-            swr_free(&made);
+        if (Ff().swr_alloc_set_opts2(&made, &mono, AV_SAMPLE_FMT_FLT, rate_, &inLayout_,
+                                     static_cast<AVSampleFormat>(frame.format), frame.sample_rate,
+                                     0, nullptr) < 0 ||
+            Ff().swr_init(made) < 0) {
+            Ff().swr_free(&made);
             return false;
         }
         resampler_.reset(made);
@@ -256,7 +256,8 @@ private:
             seconds = static_cast<double>(pts) * av_q2d(stream_.time_base) - origin_;
         }
         // What the resampler still holds plays before this frame.
-        const double held = static_cast<double>(swr_get_delay(resampler_.get(), 1000000)) / 1e6;
+        const double held =
+            static_cast<double>(Ff().swr_get_delay(resampler_.get(), 1000000)) / 1e6;
         placeAt_ = seconds - held;
         placeNext_ = true;
         expected_ = seconds + static_cast<double>(frame.nb_samples) / frame.sample_rate;
@@ -265,13 +266,13 @@ private:
     }
 
     void Convert(const uint8_t** input, int count) {
-        const int room = swr_get_out_samples(resampler_.get(), count);
+        const int room = Ff().swr_get_out_samples(resampler_.get(), count);
         if (room <= 0) {
             return;
         }
         buffer_.resize(static_cast<std::size_t>(room));
         auto* out = reinterpret_cast<uint8_t*>(buffer_.data());
-        const int made = swr_convert(resampler_.get(), &out, room, input, count);
+        const int made = Ff().swr_convert(resampler_.get(), &out, room, input, count);
         if (made <= 0) {
             return;
         }
@@ -291,7 +292,7 @@ private:
     double expected_ = 0;
     double placeAt_ = 0;
     bool placeNext_ = false;
-    std::unique_ptr<AVFrame, FrameFreer> frame_{av_frame_alloc()};
+    std::unique_ptr<AVFrame, FrameFreer> frame_{Ff().av_frame_alloc()};
     std::unique_ptr<SwrContext, ResamplerFreer> resampler_;
     AVChannelLayout inLayout_{};     // as given to the resampler
     AVChannelLayout frameLayout_{};  // as the decoder gave it
@@ -338,7 +339,8 @@ double ExpectedEnd(const AVFormatContext& format, const AVStream& stream) {
                 : static_cast<double>(stream.start_time) * av_q2d(stream.time_base);
         return start - origin + static_cast<double>(stream.duration) * av_q2d(stream.time_base);
     }
-    if (const AVDictionaryEntry* noted = av_dict_get(stream.metadata, "DURATION", nullptr, 0)) {
+    if (const AVDictionaryEntry* noted =
+            Ff().av_dict_get(stream.metadata, "DURATION", nullptr, 0)) {
         if (const double seconds = ClockSeconds(noted->value); seconds > 0) {
             return seconds;
         }
@@ -377,18 +379,24 @@ std::optional<std::string> LostSound(const AVFormatContext& format, const AVStre
 AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& options,
                         const AudioSink& sink, const AudioProgress& progress,
                         const std::atomic<bool>* stop) {
-    av_log_set_level(AV_LOG_QUIET);
+    std::string missing;
+    gFfmpeg = LoadFfmpeg(missing);
+    if (gFfmpeg == nullptr) {
+        return Failed(AudioError::kNoLibrary, missing);
+    }
+    Ff().av_log_set_level(AV_LOG_QUIET);
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         return Failed(AudioError::kUnreadable, "not an ordinary file");
     }
     AVFormatContext* opened = nullptr;
     const std::string name = Utf8Name(path);
-    if (const int code = avformat_open_input(&opened, name.c_str(), nullptr, nullptr); code < 0) {
+    if (const int code = Ff().avformat_open_input(&opened, name.c_str(), nullptr, nullptr);
+        code < 0) {
         return Failed(AudioError::kUnreadable, ErrorWords(code));
     }
     const std::unique_ptr<AVFormatContext, FormatCloser> format(opened);
-    if (const int code = avformat_find_stream_info(format.get(), nullptr); code < 0) {
+    if (const int code = Ff().avformat_find_stream_info(format.get(), nullptr); code < 0) {
         return Failed(AudioError::kUnreadable, ErrorWords(code));
     }
     int audioCount = 0;
@@ -404,29 +412,29 @@ AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& o
         format->streams[i]->discard =
             static_cast<int>(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
     }
-    const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+    const AVCodec* codec = Ff().avcodec_find_decoder(stream.codecpar->codec_id);
     if (codec == nullptr) {
-        return Failed(AudioError::kNoDecoder, avcodec_get_name(stream.codecpar->codec_id));
+        return Failed(AudioError::kNoDecoder, Ff().avcodec_get_name(stream.codecpar->codec_id));
     }
-    const std::unique_ptr<AVCodecContext, CodecFreer> context(avcodec_alloc_context3(codec));
-    if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0) {
-        return Failed(AudioError::kNoDecoder, avcodec_get_name(stream.codecpar->codec_id));
+    const std::unique_ptr<AVCodecContext, CodecFreer> context(Ff().avcodec_alloc_context3(codec));
+    if (!context || Ff().avcodec_parameters_to_context(context.get(), stream.codecpar) < 0) {
+        return Failed(AudioError::kNoDecoder, Ff().avcodec_get_name(stream.codecpar->codec_id));
     }
     context->pkt_timebase = stream.time_base;
-    if (const int code = avcodec_open2(context.get(), codec, nullptr); code < 0) {
+    if (const int code = Ff().avcodec_open2(context.get(), codec, nullptr); code < 0) {
         return Failed(AudioError::kNoDecoder, ErrorWords(code));
     }
 
     const int rate = options.sampleRate == 16000 ? 16000 : 8000;
     Timeline timeline(sink, rate, options.startAt);
     Decoder decoder(*format, stream, *context, timeline, rate);
-    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    const std::unique_ptr<AVPacket, PacketFreer> packet(Ff().av_packet_alloc());
     double reported = -1;
     for (;;) {
         if (stop != nullptr && stop->load()) {
             return Failed(AudioError::kStopped);
         }
-        const int read = av_read_frame(format.get(), packet.get());
+        const int read = Ff().av_read_frame(format.get(), packet.get());
         if (read == AVERROR_EOF) {
             break;
         }
@@ -442,7 +450,7 @@ AudioResult DecodeAudio(const std::filesystem::path& path, const AudioOptions& o
                 progress(fraction);
             }
         }
-        av_packet_unref(packet.get());
+        Ff().av_packet_unref(packet.get());
         if (!ok) {
             return Failed(AudioError::kDamaged, ErrorWords(decoder.LastError()));
         }
@@ -483,6 +491,8 @@ std::string AudioErrorText(const AudioResult& result, const AudioOptions& option
             return "its audio stream is damaged" + detail;
         case AudioError::kStopped:
             return "stopped";
+        case AudioError::kNoLibrary:
+            return "cannot be read: FFmpeg's libraries are not installed" + detail;
     }
     return "cannot be read";
 }

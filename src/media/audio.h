@@ -37,6 +37,7 @@ enum class AudioError {
     kNoDecoder,     // a codec this FFmpeg cannot decode
     kDamaged,       // the stream breaks off or cannot be decoded
     kStopped,       // the stop request was seen
+    kNoLibrary,     // FFmpeg's libraries are missing (detail: which)
 };
 
 struct AudioResult {

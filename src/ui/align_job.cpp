@@ -28,6 +28,9 @@ QString SoundFailure(const media::AudioResult& result) {
             return QStringLiteral("其音频无法解码");
         case media::AudioError::kDamaged:
             return QStringLiteral("其音频流已损坏");
+        case media::AudioError::kNoLibrary:
+            return QStringLiteral("无法读取：未安装FFmpeg的库（%1）")
+                .arg(QString::fromStdString(result.detail));
         case media::AudioError::kStopped:
         case media::AudioError::kNone:
             break;
