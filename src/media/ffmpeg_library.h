@@ -54,7 +54,8 @@ namespace orvane::media {
     X(swr_init)
 
 struct FfmpegFunctions {
-#define ORVANE_FFMPEG_POINTER(name) decltype(&::name) name = nullptr;
+// A member per function, named as the function (no room for parentheses).
+#define ORVANE_FFMPEG_POINTER(name) decltype(&::name) name = nullptr;  // NOLINT
     ORVANE_FFMPEG_FUNCTIONS(ORVANE_FFMPEG_POINTER)
 #undef ORVANE_FFMPEG_POINTER
 };
