@@ -32,6 +32,7 @@
 #include "ui/file_list.h"
 #include "ui/folders.h"
 #include "ui/input_encoding.h"
+#include "ui/opening_search_panel.h"
 #include "ui/options_panel.h"
 #include "ui/retime_panel.h"
 #include "ui/row_edit_panel.h"
@@ -91,6 +92,8 @@ void Form1::MakeRooms() {
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);
     connect(new AlignPanel(ui_, dialogs_, *rows_, *run_, this), &AlignPanel::statusChanged, this,
             &Form1::SetStatus);
+    connect(new OpeningSearchPanel(ui_, dialogs_, this, {options_, run_}),
+            &OpeningSearchPanel::statusChanged, this, &Form1::SetStatus);
     QUndoStack* undo = rows_->UndoStack();
     connect(undo, &QUndoStack::canUndoChanged, ui_.MenuUndo, &QAction::setEnabled);
     connect(undo, &QUndoStack::canRedoChanged, ui_.MenuRedo, &QAction::setEnabled);
