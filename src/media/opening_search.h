@@ -28,10 +28,10 @@ struct OpeningFound {
     bool Found() const { return unread == Unread::kNone && match.found; }
 };
 
-// Reads the clip's sound (no opening is longer than kMaxOpeningSeconds) and the episode's first
-// `searchSeconds` at the default AudioOptions and finds the one in the other. `progress` gets the
-// share of the work done, 0 to 1; `stop` is checked while reading. Never
-// throws.
+// Reads the clip's sound (no opening is longer than kMaxOpeningSeconds)
+// and the episode's first `searchSeconds` at the default AudioOptions, and
+// finds the one in the other. `progress` gets the share of the work done,
+// 0 to 1; `stop` is checked while reading. Never throws.
 OpeningFound FindOpening(const OpeningSearch& search, const AudioProgress& progress = {},
                          const std::atomic<bool>* stop = nullptr);
 
