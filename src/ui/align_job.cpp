@@ -16,6 +16,8 @@ QString NameOf(const std::filesystem::path& path) {
     return QString::fromStdString(textio::PathToUtf8(path.filename()));
 }
 
+}  // namespace
+
 QString SoundFailure(const media::AudioResult& result) {
     switch (result.error) {
         case media::AudioError::kUnreadable:
@@ -37,8 +39,6 @@ QString SoundFailure(const media::AudioResult& result) {
     }
     return QStringLiteral("无法读取");
 }
-
-}  // namespace
 
 AlignJob::AlignJob(QObject* parent) : QObject(parent) {}
 

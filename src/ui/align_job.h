@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/align.h"
+#include "media/audio.h"
 #include "textio/failure.h"
 
 namespace orvane::ui {
@@ -40,6 +41,9 @@ struct AlignRequest {
     std::filesystem::path rowsSource;
     engine::AlignSettings settings;
 };
+
+// Why a video's sound could not be read, in the window's words: "没有音频流".
+QString SoundFailure(const media::AudioResult& result);
 
 class AlignJob : public QObject {
     Q_OBJECT

@@ -25,7 +25,6 @@
 #include <QTimer>
 #include <QUndoStack>
 
-#include "ui/align_panel.h"
 #include "ui/dialogs.h"
 #include "ui/elided_label.h"
 #include "ui/file_drop.h"
@@ -33,7 +32,6 @@
 #include "ui/folders.h"
 #include "ui/input_encoding.h"
 #include "ui/options_panel.h"
-#include "ui/retime_panel.h"
 #include "ui/row_edit_panel.h"
 #include "ui/run_presenter.h"
 #include "ui/system_services.h"
@@ -85,12 +83,10 @@ void Form1::MakeRooms() {
     run_ = new RunPresenter(ui_, dialogs_, this,
                             {[this](bool enabled) { SetTopMenusEnabled(enabled); },
                              [this] { OpenOutputFolder(); }, [this] { return closeConfirmed_; }});
-    new RetimePanel(ui_, dialogs_, this, {options_, run_, rows_});
     connect(files_, &FileListController::statusChanged, this, &Form1::SetStatus);
     connect(options_, &OptionsPanel::statusChanged, this, &Form1::SetStatus);
     connect(run_, &RunPresenter::statusChanged, this, &Form1::SetStatus);
-    connect(new AlignPanel(ui_, dialogs_, *rows_, *run_, this), &AlignPanel::statusChanged, this,
-            &Form1::SetStatus);
+    MakeTimingRooms();
     QUndoStack* undo = rows_->UndoStack();
     connect(undo, &QUndoStack::canUndoChanged, ui_.MenuUndo, &QAction::setEnabled);
     connect(undo, &QUndoStack::canRedoChanged, ui_.MenuRedo, &QAction::setEnabled);

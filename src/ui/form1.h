@@ -77,6 +77,7 @@ protected:
 private:
     void FitScreen();
     void MakeRooms();
+    void MakeTimingRooms();
     void ConnectMenus();
     void InstallEventFilters();
     void StartUp();
