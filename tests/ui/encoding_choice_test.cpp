@@ -36,17 +36,6 @@ void RunAndWait(Harness& h) {
     QTRY_VERIFY_WITH_TIMEOUT(!h.run().IsBusy(), 30000);
 }
 
-void LoadRows(Harness& h, const QString& path) {
-    h.ui.OptMove->click();
-    h.ui.ChSelect->click();
-    h.ui.LDir->setText(h.root.filePath(QStringLiteral("out")));
-    h.ui.List1->addItem(path);
-    h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
-    h.dialogs.answers << MessageAnswer::Ok;
-    QTest::keyClick(h.ui.List1, Qt::Key_Return);
-    QTRY_VERIFY(!h.rows().IsLoading());
-}
-
 }  // namespace
 
 class EncodingChoiceTest : public QObject {

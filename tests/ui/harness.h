@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 #include <memory>
 
@@ -73,5 +74,17 @@ struct Harness {
         return path;
     }
 };
+
+// Direct mode with row editing, the file's rows loaded by Enter on the list.
+inline void LoadRows(Harness& h, const QString& path) {
+    h.ui.OptMove->click();
+    h.ui.ChSelect->click();
+    h.ui.LDir->setText(h.root.filePath(QStringLiteral("out")));
+    h.ui.List1->addItem(path);
+    h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
+    h.dialogs.answers << MessageAnswer::Ok;
+    QTest::keyClick(h.ui.List1, Qt::Key_Return);
+    QTRY_VERIFY(!h.rows().IsLoading());
+}
 
 }  // namespace orvane::ui

@@ -42,18 +42,6 @@ void SelectRow(QListView* list, int row) {
     list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
 }
 
-// Direct mode with row editing, the file loaded by a double-click.
-void LoadRows(Harness& h, const QString& path) {
-    h.ui.OptMove->click();
-    h.ui.ChSelect->click();
-    h.ui.LDir->setText(h.root.filePath(QStringLiteral("out")));
-    h.ui.List1->addItem(path);
-    h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
-    h.dialogs.answers << MessageAnswer::Ok;
-    QTest::keyClick(h.ui.List1, Qt::Key_Return);
-    QTRY_VERIFY(!h.rows().IsLoading());
-}
-
 void ShiftRow(Harness& h, int row, const QString& seconds) {
     h.ui.TShift->setText(seconds);
     SelectRow(h.ui.List2, row);

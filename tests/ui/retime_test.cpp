@@ -41,18 +41,6 @@ QString Row(Harness& h, int row) {
     return h.ui.List2->model()->index(row, 0).data().toString();
 }
 
-// Direct mode with row editing, the file loaded by Enter on its entry.
-void LoadRows(Harness& h, const QString& path) {
-    h.ui.OptMove->click();
-    h.ui.ChSelect->click();
-    h.ui.LDir->setText(h.root.filePath(QStringLiteral("out")));
-    h.ui.List1->addItem(path);
-    h.ui.List1->setCurrentRow(h.ui.List1->count() - 1);
-    h.dialogs.answers << MessageAnswer::Ok;
-    QTest::keyClick(h.ui.List1, Qt::Key_Return);
-    QTRY_VERIFY(!h.rows().IsLoading());
-}
-
 void SelectRows(Harness& h, std::initializer_list<int> rows) {
     h.ui.List2->clearSelection();
     for (const int row : rows) {
