@@ -25,17 +25,6 @@ ShiftSettings Span(double s, double e, double extra = 0) {
     return settings;
 }
 
-std::string Script(std::initializer_list<std::string_view> events) {
-    constexpr std::string_view kFormat =
-        "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text";
-    std::string text = Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]", kFormat});
-    for (std::string_view line : events) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
 struct Counts {
     std::size_t shifted = 0;
     std::size_t dropped = 0;
@@ -120,22 +109,22 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SpanCase{
         "every_place_a_cue_can_stand",
         false,
-        Script({"Dialogue: 0,0:00:02.00,0:00:05.00,Default,,0,0,0,,Before",
-                "Dialogue: 0,0:00:08.00,0:00:12.00,Default,,0,0,0,,Across s",
-                "Comment: 0,0:00:13.00,0:00:14.00,Default,,0,0,0,,note inside",
-                "Dialogue: 0,0:00:12.00,0:00:15.00,Default,,0,0,0,,Inside",
-                "Dialogue: 0,0:00:18.00,0:00:23.50,Default,,0,0,0,,Across e",
-                "Dialogue: 0,0:00:09.00,0:00:24.00,Default,,0,0,0,,Across both",
-                "Dialogue: 0,0:00:25.00,0:00:27.25,Default,,0,0,0,,After",
-                "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Out of order"}),
+        EventsScript({"Dialogue: 0,0:00:02.00,0:00:05.00,Default,,0,0,0,,Before",
+                      "Dialogue: 0,0:00:08.00,0:00:12.00,Default,,0,0,0,,Across s",
+                      "Comment: 0,0:00:13.00,0:00:14.00,Default,,0,0,0,,note inside",
+                      "Dialogue: 0,0:00:12.00,0:00:15.00,Default,,0,0,0,,Inside",
+                      "Dialogue: 0,0:00:18.00,0:00:23.50,Default,,0,0,0,,Across e",
+                      "Dialogue: 0,0:00:09.00,0:00:24.00,Default,,0,0,0,,Across both",
+                      "Dialogue: 0,0:00:25.00,0:00:27.25,Default,,0,0,0,,After",
+                      "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Out of order"}),
         Span(10, 20),
-        Script({"Dialogue: 0,0:00:02.00,0:00:05.00,Default,,0,0,0,,Before",
-                "Dialogue: 0,0:00:08.00,0:00:10.00,Default,,0,0,0,,Across s",
-                "Comment: 0,0:00:13.00,0:00:14.00,Default,,0,0,0,,note inside",
-                "Dialogue: 0,0:00:10.00,0:00:13.50,Default,,0,0,0,,Across e",
-                "Dialogue: 0,0:00:09.00,0:00:14.00,Default,,0,0,0,,Across both",
-                "Dialogue: 0,0:00:15.00,0:00:17.25,Default,,0,0,0,,After",
-                "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Out of order"}),
+        EventsScript({"Dialogue: 0,0:00:02.00,0:00:05.00,Default,,0,0,0,,Before",
+                      "Dialogue: 0,0:00:08.00,0:00:10.00,Default,,0,0,0,,Across s",
+                      "Comment: 0,0:00:13.00,0:00:14.00,Default,,0,0,0,,note inside",
+                      "Dialogue: 0,0:00:10.00,0:00:13.50,Default,,0,0,0,,Across e",
+                      "Dialogue: 0,0:00:09.00,0:00:14.00,Default,,0,0,0,,Across both",
+                      "Dialogue: 0,0:00:15.00,0:00:17.25,Default,,0,0,0,,After",
+                      "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Out of order"}),
         {4, 1, 3, 2}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -156,11 +145,11 @@ std::vector<std::string> SrtFiles() {
 }
 
 std::vector<std::string> AssFiles() {
-    return {Script({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template,{\\k10}",
-                    "Dialogue: 0,0:00:20.00,0:00:22.00,Default,,0,0,0,,Later",
-                    "Dialogue: 0,0:00:05.00,0:00:08.00,Default,,0,0,0,,Inside",
-                    "Dialogue: 0,0:00:00.00,0:00:13.50,Default,,0,0,0,,Across",
-                    "Dialogue: 0,0:00:12.005,0:00:14.5,Default,,0,0,0,,Odd codes"})};
+    return {EventsScript({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template,{\\k10}",
+                          "Dialogue: 0,0:00:20.00,0:00:22.00,Default,,0,0,0,,Later",
+                          "Dialogue: 0,0:00:05.00,0:00:08.00,Default,,0,0,0,,Inside",
+                          "Dialogue: 0,0:00:00.00,0:00:13.50,Default,,0,0,0,,Across",
+                          "Dialogue: 0,0:00:12.005,0:00:14.5,Default,,0,0,0,,Odd codes"})};
 }
 
 // A span from zero is today's opening cut, byte for byte, with and without

@@ -12,17 +12,6 @@
 namespace orvane::engine {
 namespace {
 
-std::string Script(std::initializer_list<std::string_view> events) {
-    std::string text = Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]",
-                             "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
-                             "Effect, Text"});
-    for (std::string_view line : events) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
-}
-
 struct Counts {
     std::size_t shifted = 0;
     std::size_t dropped = 0;
@@ -145,62 +134,66 @@ INSTANTIATE_TEST_SUITE_P(
         // A karaoke template Comment at zero keeps its times; a Comment
         // before the first Dialogue moves; an unsorted event inside the
         // opening is dropped, not left empty at zero.
-        OwnCase{"cut_unsorted_events_and_comments",
-                false,
-                Script({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template line,{\\k10}",
-                        "Comment: 0,0:00:20.00,0:00:21.00,Default,,0,0,0,,note",
-                        "Dialogue: 0,0:00:20.00,0:00:22.00,Default,,0,0,0,,Later",
-                        "Dialogue: 0,0:00:05.00,0:00:08.00,Default,,0,0,0,,Inside",
-                        "Dialogue: 0,0:00:00.00,0:00:13.50,Default,,0,0,0,,Across",
-                        "Comment: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,early note"}),
-                Cut(12),
-                Script({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template line,{\\k10}",
-                        "Comment: 0,0:00:08.00,0:00:09.00,Default,,0,0,0,,note",
-                        "Dialogue: 0,0:00:08.00,0:00:10.00,Default,,0,0,0,,Later",
-                        "Dialogue: 0,0:00:00.00,0:00:01.50,Default,,0,0,0,,Across",
-                        "Comment: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,early note"}),
-                {3, 1, 1, 0}},
-        OwnCase{"comment_before_the_first_dialogue_loses_its_english",
-                false,
-                Script({"Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文\\N{\\fs14}English",
-                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Hi"}),
-                RemoveEnglish(),
-                Script({"Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文",
-                        "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Hi"}),
-                {2, 0, 0, 0}},
+        OwnCase{
+            "cut_unsorted_events_and_comments",
+            false,
+            EventsScript({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template line,{\\k10}",
+                          "Comment: 0,0:00:20.00,0:00:21.00,Default,,0,0,0,,note",
+                          "Dialogue: 0,0:00:20.00,0:00:22.00,Default,,0,0,0,,Later",
+                          "Dialogue: 0,0:00:05.00,0:00:08.00,Default,,0,0,0,,Inside",
+                          "Dialogue: 0,0:00:00.00,0:00:13.50,Default,,0,0,0,,Across",
+                          "Comment: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,early note"}),
+            Cut(12),
+            EventsScript({"Comment: 0,0:00:00.00,0:00:00.00,Default,,0,0,0,template line,{\\k10}",
+                          "Comment: 0,0:00:08.00,0:00:09.00,Default,,0,0,0,,note",
+                          "Dialogue: 0,0:00:08.00,0:00:10.00,Default,,0,0,0,,Later",
+                          "Dialogue: 0,0:00:00.00,0:00:01.50,Default,,0,0,0,,Across",
+                          "Comment: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,early note"}),
+            {3, 1, 1, 0}},
+        OwnCase{
+            "comment_before_the_first_dialogue_loses_its_english",
+            false,
+            EventsScript({"Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文\\N{\\fs14}English",
+                          "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Hi"}),
+            RemoveEnglish(),
+            EventsScript({"Comment: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,中文",
+                          "Dialogue: 0,0:00:03.00,0:00:04.00,Default,,0,0,0,,Hi"}),
+            {2, 0, 0, 0}},
         OwnCase{"unreadable_codes_stay_as_they_are",
                 false,
-                Script({"Dialogue: 0,0:00:10.00,0:00:15.1234,Default,,0,0,0,,Four",
-                        "Dialogue: 0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Minus",
-                        "Dialogue: 0,0:00:01.00,-0:00:02.00,Default,,0,0,0,,Minus end",
-                        "Dialogue: 0,0:00:10.00,0:00:15.12,Default,,0,0,0,,Fine"}),
+                EventsScript({"Dialogue: 0,0:00:10.00,0:00:15.1234,Default,,0,0,0,,Four",
+                              "Dialogue: 0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Minus",
+                              "Dialogue: 0,0:00:01.00,-0:00:02.00,Default,,0,0,0,,Minus end",
+                              "Dialogue: 0,0:00:10.00,0:00:15.12,Default,,0,0,0,,Fine"}),
                 Direct(4.9, true),
-                Script({"Dialogue: 0,0:00:10.00,0:00:15.1234,Default,,0,0,0,,Four",
-                        "Dialogue: 0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Minus",
-                        "Dialogue: 0,0:00:01.00,-0:00:02.00,Default,,0,0,0,,Minus end",
-                        "Dialogue: 0,0:00:14.90,0:00:20.02,Default,,0,0,0,,Fine"}),
+                EventsScript({"Dialogue: 0,0:00:10.00,0:00:15.1234,Default,,0,0,0,,Four",
+                              "Dialogue: 0,-0:00:01.00,0:00:02.00,Default,,0,0,0,,Minus",
+                              "Dialogue: 0,0:00:01.00,-0:00:02.00,Default,,0,0,0,,Minus end",
+                              "Dialogue: 0,0:00:14.90,0:00:20.02,Default,,0,0,0,,Fine"}),
                 {1, 0, 0, 3}},
         OwnCase{"event_across_ten_hours_moved_earlier",
                 false,
-                Script({"Dialogue: 0,9:59:59.00,10:00:01.50,Default,,0,0,0,,A",
-                        "Dialogue: 0,10:00:00.50,10:00:02.00,Default,,0,0,0,,B"}),
+                EventsScript({"Dialogue: 0,9:59:59.00,10:00:01.50,Default,,0,0,0,,A",
+                              "Dialogue: 0,10:00:00.50,10:00:02.00,Default,,0,0,0,,B"}),
                 Direct(2, false),
-                Script({"Dialogue: 0,9:59:57.00,9:59:59.50,Default,,0,0,0,,A",
-                        "Dialogue: 0,9:59:58.50,10:00:00.00,Default,,0,0,0,,B"}),
+                EventsScript({"Dialogue: 0,9:59:57.00,9:59:59.50,Default,,0,0,0,,A",
+                              "Dialogue: 0,9:59:58.50,10:00:00.00,Default,,0,0,0,,B"}),
                 {2, 0, 0, 0}},
         OwnCase{"typographic_english_part_is_english",
                 false,
-                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,“Wait…” – he’s "
-                        "gone\\N{\\fs14}等等……他走了"}),
+                EventsScript({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,“Wait…” – he’s "
+                              "gone\\N{\\fs14}等等……他走了"}),
                 RemoveEnglish(),
-                Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\fs14}等等……他走了"}),
+                EventsScript(
+                    {"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\fs14}等等……他走了"}),
                 {1, 0, 0, 0}},
         OwnCase{
             "no_line_break_left_hanging",
             false,
-            Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N\\N{\\fs14}中文"}),
+            EventsScript(
+                {"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English\\N\\N{\\fs14}中文"}),
             RemoveChinese(),
-            Script({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English"}),
+            EventsScript({"Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,English"}),
             {1, 0, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -24,6 +24,18 @@ inline std::string Crlf(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
+// A script of the given event lines under an [Events] section, CR LF.
+inline std::string EventsScript(std::initializer_list<std::string_view> events) {
+    std::string text = Crlf({"[Script Info]", "ScriptType: v4.00+", "", "[Events]",
+                             "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
+                             "Effect, Text"});
+    for (std::string_view line : events) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
 // The two roads through a file gave the same output.
 inline void ExpectSameOutput(const ShiftOutput& taken, const ShiftOutput& other) {
     EXPECT_EQ(taken.failure, other.failure);
