@@ -17,6 +17,7 @@
 #include "cli/options.h"
 #include "cli/sync_run.h"
 #include "engine/batch.h"
+#include "engine/retime.h"
 #include "engine/timecode.h"
 #include "orvane_version.h"
 #include "textio/text_file.h"
@@ -401,14 +402,7 @@ int RunFindOpening(CliOptions options, std::ostream& out, std::ostream& err,
     if (!cutting) {
         return Flushed(out, err);
     }
-    // The span as printed, in whole milliseconds.
-    const double start = engine::RoundToWhole(span->start * 1000) / 1000;
-    const double end = engine::RoundToWhole(span->end * 1000) / 1000;
-    engine::ShiftSettings& settings = options.settings;
-    settings.mode = engine::ShiftMode::Cut;
-    settings.cutFrom = start;
-    settings.cutSeconds = end - start;
-    settings.extraAdvance = false;
+    options.settings = engine::CutSpanOnly(std::move(options.settings), span->start, span->end);
     return RunParsed(std::move(options), out, err, environment);
 }
 

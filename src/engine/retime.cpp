@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "engine/timecode.h"
+
 namespace orvane::engine {
 namespace {
 
@@ -112,6 +114,15 @@ ShiftSettings RetimeOnly(ShiftSettings base, TimingMap map) {
     base.later = false;
     base.extraAdvance = false;
     base.map = std::move(map);
+    return base;
+}
+
+ShiftSettings CutSpanOnly(ShiftSettings base, double start, double end) {
+    const double from = RoundToWhole(start * 1000) / 1000;
+    base.mode = ShiftMode::Cut;
+    base.cutFrom = from;
+    base.cutSeconds = RoundToWhole(end * 1000) / 1000 - from;
+    base.extraAdvance = false;
     return base;
 }
 

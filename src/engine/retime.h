@@ -47,6 +47,11 @@ double FramesToSeconds(double frames, FrameRate rate);
 // output choices stay.
 ShiftSettings RetimeOnly(ShiftSettings base, TimingMap map);
 
+// A run that cuts the span [start, end) found in the film, its times taken
+// in whole milliseconds as they are shown: cut mode from `start`, no extra
+// advance; its range and its output choices stay.
+ShiftSettings CutSpanOnly(ShiftSettings base, double start, double end);
+
 // A frame-rate change as a mode of its own: RetimeOnly with the map from
 // `from` to `to`, anchored at the start of the range when one is given.
 ShiftSettings FrameRateConversion(ShiftSettings base, FrameRate from, FrameRate to);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMetaObject>
 
+#include "engine/retime.h"
 #include "engine/shift_settings.h"
 #include "engine/timecode.h"
 #include "textio/text_file.h"
@@ -163,13 +164,11 @@ void OpeningSearchPanel::OnFound(const media::OpeningFound& found, const QString
     }
     // The span found is cut as cut mode cuts an opening; what is written
     // follows the options as for any run.
-    engine::ShiftSettings settings = OutputChoices(
-        rooms_.options->Read(), textio::PathFromUtf8(view_.LDir->text().toStdString()));
+    engine::ShiftSettings settings =
+        engine::CutSpanOnly(OutputChoices(rooms_.options->Read(),
+                                          textio::PathFromUtf8(view_.LDir->text().toStdString())),
+                            start, end);
     settings.encoding = ChosenEncoding(view_.CmbEncoding);
-    settings.mode = engine::ShiftMode::Cut;
-    settings.cutFrom = start;
-    settings.cutSeconds = end - start;
-    settings.extraAdvance = false;
     if (!settings.overwrite) {
         // A folder that cannot be made shows up as the files that failed.
         QDir().mkpath(view_.LDir->text());
